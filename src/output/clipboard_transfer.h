@@ -1,0 +1,10 @@
+#pragma once
+
+namespace lumbrix {
+
+struct CopyJob;
+
+// Hands job.clipboardText to the clipboard as CF_UNICODETEXT.
+bool CopyToClipboard(CopyJob& job) noexcept;
+
+} // namespace lumbrix

@@ -1,0 +1,47 @@
+#pragma once
+// The nine persisted output options, in menu and registry order.
+
+#include <cstddef>
+
+namespace lumbrix {
+
+enum OptionFlag : int {
+    OutputDirectory,
+    OutputShortFileName,
+    OutputJunction,
+    EscapePathSeparator,
+    OutputURL,
+    OutputSize,
+    OutputCRC32,
+    OutputMD5,
+    OutputSHA1,
+    OptionFlagCount
+};
+
+// Registry value name of each flag, indexed by OptionFlag.
+inline constexpr const wchar_t* kOptionValueNames[OptionFlagCount] = {
+    L"OutputDirectory", L"OutputShortFileName", L"OutputJunction",
+    L"EscapePathSeparator", L"OutputURL", L"OutputSize",
+    L"OutputCRC32", L"OutputMD5", L"OutputSHA1"};
+
+struct OutputOptions {
+    bool flags[OptionFlagCount] = {true, false, false, false, false, false, false, false, false};
+
+    bool& operator[](OptionFlag flag) noexcept { return flags[flag]; }
+    bool operator[](OptionFlag flag) const noexcept { return flags[flag]; }
+
+    bool AnyDigest() const noexcept
+    {
+        return flags[OutputCRC32] || flags[OutputMD5] || flags[OutputSHA1];
+    }
+};
+
+// Per-user key that holds the nine values (under HKEY_CURRENT_USER).
+inline constexpr wchar_t kOptionsKeyPath[] = L"Software\\Orvane\\Lumbrix64";
+
+// Fills every flag: defaults, then the stored values. Never fails towards the caller.
+void LoadOutputOptions(OutputOptions& options);
+// Writes all nine flags as REG_DWORD 1 or 0. Never fails towards the caller.
+void SaveOutputOptions(const OutputOptions& options);
+
+} // namespace lumbrix

@@ -1,0 +1,60 @@
+#pragma once
+// Finds the dialogs and message boxes that the code under test opens in this
+// process, records them, and answers them, so that no test hangs on a box.
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace lumbrix::test {
+
+struct SeenDialog {
+    HWND window = nullptr;
+    std::wstring caption;
+    std::wstring text; // the message box's text (static control 0xFFFF), if any
+};
+
+class DialogWatcher {
+public:
+    // Returns true when it has dealt with the dialog; false to be asked again
+    // on the next look (for dialogs that are still being built).
+    using Handler = std::function<bool(const SeenDialog&)>;
+
+    // By default every dialog is answered with the button given (IDOK, IDYES,
+    // IDNO, IDCANCEL); the first of those that the dialog has is pressed.
+    explicit DialogWatcher(int button = IDOK);
+    explicit DialogWatcher(Handler handler);
+    ~DialogWatcher();
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+    std::vector<SeenDialog> Seen() const;
+    std::size_t Count() const;
+    // Waits until at least count dialogs have been dealt with.
+    bool WaitForCount(std::size_t count, DWORD timeoutMs = 10000) const;
+
+    // Presses a button of a dialog as a user would.
+    static void PressButton(HWND dialog, int id);
+    static std::wstring WindowText(HWND window);
+
+private:
+    void Run();
+    void Look();
+
+    Handler handler_;
+    mutable std::mutex mutex_;
+    std::vector<SeenDialog> seen_;
+    std::vector<HWND> handled_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Every visible top-level window of this process whose class is "#32770".
+std::vector<HWND> ProcessDialogs();
+
+} // namespace lumbrix::test

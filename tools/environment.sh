@@ -1,0 +1,80 @@
+# Shared by the project's scripts (sourced, not run): installs what is missing,
+# prepares the private Wine prefix and starts Xvfb and the Wine server.
+
+LUMBRIX_ROOT=${LUMBRIX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+LUMBRIX_BUILD=${LUMBRIX_BUILD:-$LUMBRIX_ROOT/build/mingw}
+
+lumbrix_log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
+
+# Debian/Ubuntu packages the build and the tests need, by the command that shows each one is there.
+lumbrix_ensure_packages() {
+    local wanted=()
+    command -v cmake >/dev/null || wanted+=(cmake)
+    command -v make >/dev/null || wanted+=(make)
+    command -v python3 >/dev/null || wanted+=(python3)
+    command -v x86_64-w64-mingw32-g++-posix >/dev/null || wanted+=(g++-mingw-w64-x86-64)
+    command -v x86_64-w64-mingw32-windres >/dev/null || wanted+=(binutils-mingw-w64-x86-64)
+    [ -d /usr/share/mingw-w64 ] || wanted+=(mingw-w64-tools)
+    command -v wine >/dev/null || wanted+=(wine wine64)
+    [ -x /usr/lib/wine/wine64 ] || wanted+=(wine64)
+    command -v Xvfb >/dev/null || wanted+=(xvfb xauth)
+    command -v import >/dev/null || wanted+=(imagemagick)
+    command -v xwininfo >/dev/null || wanted+=(x11-utils)
+    fc-list 2>/dev/null | grep -qi 'Noto Sans CJK' || wanted+=(fonts-noto-cjk fontconfig)
+    [ -f /usr/src/googletest/CMakeLists.txt ] || wanted+=(googletest)
+    if [ "${1:-}" = native ]; then
+        command -v clang++ >/dev/null || wanted+=(clang)
+        [ -f /usr/include/openssl/sha.h ] || wanted+=(libssl-dev)
+        [ -f /usr/include/zlib.h ] || wanted+=(zlib1g-dev)
+        ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || wanted+=(libclang-rt-dev)
+    fi
+    [ ${#wanted[@]} -eq 0 ] && return 0
+    lumbrix_log "installing: ${wanted[*]}"
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${wanted[@]}" >/dev/null
+}
+
+lumbrix_build() {
+    lumbrix_log "building the DLL and the test programs"
+    cmake --preset mingw >/dev/null
+    cmake --build --preset mingw -j "$(nproc)"
+}
+
+# A private Wine prefix in the build folder, Xvfb on a free display, and a
+# persistent Wine server for fast program starts.
+lumbrix_start_wine() {
+    export WINEPREFIX=$LUMBRIX_BUILD/wine
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ -z "${LUMBRIX_DISPLAY_STARTED:-}" ]; then
+        local display=99
+        while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+        Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        LUMBRIX_XVFB_PID=$!
+        export DISPLAY=":$display"
+        export LUMBRIX_DISPLAY_STARTED=1
+        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+    fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        lumbrix_log "creating the Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wine wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1
+    trap lumbrix_stop_wine EXIT
+}
+
+lumbrix_stop_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+    [ -n "${LUMBRIX_XVFB_PID:-}" ] && kill "$LUMBRIX_XVFB_PID" >/dev/null 2>&1 || true
+    unset LUMBRIX_DISPLAY_STARTED LUMBRIX_XVFB_PID
+}
+
+# The DLL as Windows programs under Wine see it.
+lumbrix_dll_windows_path() {
+    printf 'Z:%s' "$LUMBRIX_BUILD/src/Lumbrix64.dll" | tr / '\\'
+}
