@@ -38,8 +38,8 @@ lumbrix_ensure_packages() {
 
 lumbrix_build() {
     lumbrix_log "building the DLL and the test programs"
-    cmake --preset mingw >/dev/null
-    cmake --build --preset mingw -j "$(nproc)"
+    cmake --preset mingw -B "$LUMBRIX_BUILD" >/dev/null
+    cmake --build "$LUMBRIX_BUILD" -j "$(nproc)"
 }
 
 # A private Wine prefix in the build folder, Xvfb on a free display, and a
@@ -49,13 +49,15 @@ lumbrix_start_wine() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     if [ -z "${LUMBRIX_DISPLAY_STARTED:-}" ]; then
-        local display=99
-        while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-        Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        # Xvfb picks a free display itself and writes its number to the file.
+        local displayFile
+        displayFile=$(mktemp)
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayFile" >/dev/null 2>&1 &
         LUMBRIX_XVFB_PID=$!
-        export DISPLAY=":$display"
+        for _ in $(seq 100); do [ -s "$displayFile" ] && break; sleep 0.1; done
+        export DISPLAY=":$(head -n1 "$displayFile")"
+        rm -f "$displayFile"
         export LUMBRIX_DISPLAY_STARTED=1
-        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         lumbrix_log "creating the Wine prefix $WINEPREFIX"

@@ -17,8 +17,9 @@ ctest --test-dir "$LUMBRIX_BUILD" --output-on-failure "$@" || status=$?
 
 if [ $# -eq 0 ]; then
     lumbrix_log "running the portable tests under sanitizers"
-    cmake --preset native >/dev/null
-    cmake --build --preset native -j "$(nproc)"
-    ctest --test-dir "$LUMBRIX_ROOT/build/native" --output-on-failure || status=$?
+    native=${LUMBRIX_NATIVE_BUILD:-$LUMBRIX_ROOT/build/native}
+    cmake --preset native -B "$native" >/dev/null
+    cmake --build "$native" -j "$(nproc)"
+    ctest --test-dir "$native" --output-on-failure || status=$?
 fi
 exit $status
