@@ -1,0 +1,275 @@
+// lumbrix-shell: plays Explorer's part for the Lumbrix64 context-menu handler.
+// It takes the selection's data object from the system's shell, creates the
+// registered handler with CoCreateInstance, lets it insert its menu entry,
+// prints the entry and its submenu, invokes a command, waits until the copy's
+// threads have ended and prints what the clipboard then holds.
+
+#include "common/com_ptr.h"
+#include "shell_selection.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// {134343DC-2495-456B-AAD3-100028AF9510}
+constexpr CLSID kHandlerClass = {0x134343dc, 0x2495, 0x456b, {0xaa, 0xd3, 0x10, 0x00, 0x28, 0xaf, 0x95, 0x10}};
+constexpr UINT kFirstCommandId = 1;
+
+constexpr const wchar_t* kOptionNames[] = {L"OutputDirectory", L"OutputShortFileName", L"OutputJunction",
+                                           L"EscapePathSeparator", L"OutputURL", L"OutputSize",
+                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1"};
+
+struct Arguments {
+    bool showMenu = false;
+    int command = -1; // offset 1..14
+    std::wstring options; // comma-separated names; "-" leaves the stored options alone
+    bool haveOptions = false;
+    bool printClipboard = false;
+    bool timing = false;
+    DWORD timeoutMs = 600000;
+    std::vector<std::wstring> paths;
+};
+
+void Print(const std::wstring& text)
+{
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                            nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr,
+                          nullptr);
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+std::wstring Hex(HRESULT hr)
+{
+    wchar_t text[16];
+    ::wsprintfW(text, L"0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+int Usage()
+{
+    Print(L"usage: lumbrix-shell [--menu] [--command N] [--options NAME,NAME|none] [--print-clipboard]\n"
+          L"                     [--timing] [--timeout SECONDS] PATH...\n"
+          L"  --menu             print the entry and the submenu that the handler inserts\n"
+          L"  --command N        invoke command offset N (1-5 copy, 6-14 toggle an option)\n"
+          L"  --options LIST     store exactly these options as on before the menu is built\n"
+          L"                     (OutputDirectory OutputShortFileName OutputJunction EscapePathSeparator\n"
+          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1; none = all off)\n"
+          L"  --print-clipboard  print the clipboard text after the copy\n"
+          L"  --timing           print how long InvokeCommand and the whole copy took\n");
+    return 2;
+}
+
+bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == L"--menu") {
+            args.showMenu = true;
+        } else if (arg == L"--command" && hasValue) {
+            args.command = _wtoi(argv[++i]);
+        } else if (arg == L"--options" && hasValue) {
+            args.options = argv[++i];
+            args.haveOptions = true;
+        } else if (arg == L"--print-clipboard") {
+            args.printClipboard = true;
+        } else if (arg == L"--timing") {
+            args.timing = true;
+        } else if (arg == L"--timeout" && hasValue) {
+            args.timeoutMs = static_cast<DWORD>(_wtoi(argv[++i])) * 1000;
+        } else if (arg.rfind(L"--", 0) == 0) {
+            return false;
+        } else {
+            wchar_t full[32768];
+            const DWORD length = ::GetFullPathNameW(arg.c_str(), 32768, full, nullptr);
+            args.paths.emplace_back(length > 0 && length < 32768 ? std::wstring(full, length) : arg);
+        }
+    }
+    return !args.paths.empty() && (args.command == -1 || (args.command >= 0 && args.command <= 14));
+}
+
+bool StoreOptions(const std::wstring& list)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Orvane\\Lumbrix64", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const std::wstring padded = L"," + list + L",";
+    bool known = true;
+    for (const wchar_t* name : kOptionNames) {
+        const DWORD on = padded.find(L"," + std::wstring(name) + L",") != std::wstring::npos ? 1 : 0;
+        ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof(on));
+    }
+    std::size_t start = 0;
+    while (start < list.size()) {
+        const std::size_t end = list.find(L',', start);
+        const std::wstring name = list.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        bool found = name == L"none";
+        for (const wchar_t* option : kOptionNames) found = found || name == option;
+        if (!found) {
+            Print(L"unknown option: " + name + L"\n");
+            known = false;
+        }
+        if (end == std::wstring::npos) break;
+        start = end + 1;
+    }
+    ::RegCloseKey(key);
+    return known;
+}
+
+std::wstring MenuItemLine(HMENU menu, int position, int depth)
+{
+    wchar_t text[256] = {};
+    MENUITEMINFOW info = {sizeof(info)};
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU | MIIM_CHECKMARKS;
+    info.dwTypeData = text;
+    info.cch = 255;
+    if (!::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return L"";
+    std::wstring line(static_cast<std::size_t>(depth) * 4, L' ');
+    if (info.fType & MFT_SEPARATOR) return line + L"----------------\n";
+    line += (info.fState & MFS_CHECKED) ? L"[x] " : L"[ ] ";
+    line += text;
+    line += L"   (offset " + std::to_wstring(info.wID - kFirstCommandId) + L")";
+    if (info.fState & MFS_GRAYED) line += L" gray";
+    if (info.hbmpUnchecked) line += L" with bitmap";
+    return line + L"\n";
+}
+
+void PrintMenu(HMENU menu, int depth)
+{
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        Print(MenuItemLine(menu, i, depth));
+        if (HMENU sub = ::GetSubMenu(menu, i)) PrintMenu(sub, depth + 1);
+    }
+}
+
+std::size_t ThreadCount()
+{
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    THREADENTRY32 entry = {sizeof(entry)};
+    std::size_t count = 0;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// The copy runs on threads of its own; it is over when they have ended.
+bool WaitForThreadsBackTo(std::size_t baseline, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (ThreadCount() > baseline) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+void PrintClipboard()
+{
+    for (int attempt = 0; attempt < 100 && !::OpenClipboard(nullptr); ++attempt) ::Sleep(20);
+    std::wstring text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* units = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = units;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    std::wstring unix;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n')) unix += text[i];
+    Print(unix + L"\n");
+}
+
+int Run(const Arguments& args)
+{
+    if (args.haveOptions && !StoreOptions(args.options)) return 2;
+
+    lumbrix::ComPtr<IDataObject> selection;
+    HRESULT hr = shell_player::SelectionDataObject(args.paths, selection.put());
+    if (FAILED(hr)) {
+        Print(L"the shell could not make a data object of the selection (" + Hex(hr) + L")\n");
+        return 1;
+    }
+    lumbrix::ComPtr<IShellExtInit> init;
+    hr = ::CoCreateInstance(kHandlerClass, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, init.put_void());
+    if (FAILED(hr)) {
+        Print(L"the handler is not registered (run regsvr32 Lumbrix64.dll first)\n");
+        return 1;
+    }
+    if (FAILED(init->Initialize(nullptr, selection.get(), nullptr))) {
+        Print(L"Initialize failed\n");
+        return 1;
+    }
+    lumbrix::ComPtr<IContextMenu> menu;
+    init->QueryInterface(IID_IContextMenu, menu.put_void());
+
+    HMENU contextMenu = ::CreatePopupMenu();
+    hr = menu->QueryContextMenu(contextMenu, 0, kFirstCommandId, 0x7FFF, CMF_NORMAL);
+    if (args.showMenu) {
+        Print(L"QueryContextMenu returned " + Hex(hr) + L"\n");
+        PrintMenu(contextMenu, 0);
+    }
+    ::DestroyMenu(contextMenu);
+
+    int status = 0;
+    if (args.command >= 0) {
+        const std::size_t baseline = ThreadCount();
+        CMINVOKECOMMANDINFO invoke = {sizeof(invoke)};
+        invoke.lpVerb = MAKEINTRESOURCEA(args.command);
+        invoke.nShow = SW_SHOWNORMAL;
+        LARGE_INTEGER frequency, begin, returned, ended;
+        ::QueryPerformanceFrequency(&frequency);
+        ::QueryPerformanceCounter(&begin);
+        hr = menu->InvokeCommand(&invoke);
+        ::QueryPerformanceCounter(&returned);
+        menu.reset();
+        init.reset();
+        const bool finished = WaitForThreadsBackTo(baseline, args.timeoutMs);
+        ::QueryPerformanceCounter(&ended);
+        if (FAILED(hr)) {
+            Print(L"InvokeCommand failed\n");
+            status = 1;
+        } else if (!finished) {
+            Print(L"the copy did not end in time\n");
+            status = 1;
+        }
+        if (args.timing) {
+            const auto ms = [&](const LARGE_INTEGER& t) {
+                return std::to_wstring((t.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart);
+            };
+            Print(L"InvokeCommand returned after " + ms(returned) + L" ms; the copy ended after " + ms(ended) +
+                  L" ms\n");
+        }
+        if (args.printClipboard && status == 0) PrintClipboard();
+    }
+    return status;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    Arguments args;
+    if (!ParseArguments(argc, argv, args)) return Usage();
+    ::OleInitialize(nullptr);
+    const int status = Run(args);
+    ::CoFreeUnusedLibraries();
+    ::OleUninitialize();
+    return status;
+}
