@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -167,10 +168,14 @@ std::size_t ThreadCount()
 }
 
 // The copy runs on threads of its own; it is over when they have ended.
-bool WaitForThreadsBackTo(std::size_t baseline, DWORD timeoutMs)
+// Records when the clipboard content first changed.
+bool WaitForThreadsBackTo(std::size_t baseline, DWORD timeoutMs, DWORD clipboardBefore, LARGE_INTEGER& clipboardAt)
 {
     const DWORD start = ::GetTickCount();
+    clipboardAt.QuadPart = 0;
     while (ThreadCount() > baseline) {
+        if (clipboardAt.QuadPart == 0 && ::GetClipboardSequenceNumber() != clipboardBefore)
+            ::QueryPerformanceCounter(&clipboardAt);
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
         if (::GetTickCount() - start > timeoutMs) return false;
@@ -230,6 +235,8 @@ int Run(const Arguments& args)
     int status = 0;
     if (args.command >= 0) {
         const std::size_t baseline = ThreadCount();
+        const DWORD clipboardBefore = ::GetClipboardSequenceNumber();
+        LARGE_INTEGER clipboardAt;
         CMINVOKECOMMANDINFO invoke = {sizeof(invoke)};
         invoke.lpVerb = MAKEINTRESOURCEA(args.command);
         invoke.nShow = SW_SHOWNORMAL;
@@ -240,7 +247,7 @@ int Run(const Arguments& args)
         ::QueryPerformanceCounter(&returned);
         menu.reset();
         init.reset();
-        const bool finished = WaitForThreadsBackTo(baseline, args.timeoutMs);
+        const bool finished = WaitForThreadsBackTo(baseline, args.timeoutMs, clipboardBefore, clipboardAt);
         ::QueryPerformanceCounter(&ended);
         if (FAILED(hr)) {
             Print(L"InvokeCommand failed\n");
@@ -253,8 +260,12 @@ int Run(const Arguments& args)
             const auto ms = [&](const LARGE_INTEGER& t) {
                 return std::to_wstring((t.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart);
             };
-            Print(L"InvokeCommand returned after " + ms(returned) + L" ms; the copy ended after " + ms(ended) +
-                  L" ms\n");
+            PROCESS_MEMORY_COUNTERS memory = {sizeof(memory)};
+            ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+            Print(L"InvokeCommand returned after " + ms(returned) + L" ms; the clipboard changed after " +
+                  (clipboardAt.QuadPart ? ms(clipboardAt) + L" ms" : std::wstring(L"(never)")) +
+                  L"; the copy's threads ended after " + ms(ended) + L" ms; peak working set " +
+                  std::to_wstring(memory.PeakWorkingSetSize / (1024 * 1024)) + L" MiB\n");
         }
         if (args.printClipboard && status == 0) PrintClipboard();
     }
