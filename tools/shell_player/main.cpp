@@ -34,6 +34,8 @@ struct Arguments {
     bool haveOptions = false;
     bool printClipboard = false;
     bool timing = false;
+    bool unloadEarly = false;
+    std::size_t repeat = 1; // handlers that each run the command, back to back
     DWORD timeoutMs = 600000;
     std::vector<std::wstring> paths;
 };
@@ -59,14 +61,16 @@ std::wstring Hex(HRESULT hr)
 int Usage()
 {
     Print(L"usage: lumbrix-shell [--menu] [--command N] [--options NAME,NAME|none] [--print-clipboard]\n"
-          L"                     [--timing] [--timeout SECONDS] PATH...\n"
+          L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early] PATH...\n"
           L"  --menu             print the entry and the submenu that the handler inserts\n"
           L"  --command N        invoke command offset N (1-5 copy, 6-14 toggle an option)\n"
           L"  --options LIST     store exactly these options as on before the menu is built\n"
           L"                     (OutputDirectory OutputShortFileName OutputJunction EscapePathSeparator\n"
           L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1; none = all off)\n"
           L"  --print-clipboard  print the clipboard text after the copy\n"
-          L"  --timing           print how long InvokeCommand and the whole copy took\n");
+          L"  --timing           print how long InvokeCommand and the whole copy took\n"
+          L"  --repeat N         open N context menus and run the command in each, back to back\n"
+          L"  --unload-early     release the handlers and ask COM to unload unused DLLs while the copy runs\n");
     return 2;
 }
 
@@ -84,6 +88,10 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
             args.haveOptions = true;
         } else if (arg == L"--print-clipboard") {
             args.printClipboard = true;
+        } else if (arg == L"--unload-early") {
+            args.unloadEarly = true;
+        } else if (arg == L"--repeat" && hasValue) {
+            args.repeat = static_cast<std::size_t>(_wtoi(argv[++i]));
         } else if (arg == L"--timing") {
             args.timing = true;
         } else if (arg == L"--timeout" && hasValue) {
@@ -96,7 +104,7 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
             args.paths.emplace_back(length > 0 && length < 32768 ? std::wstring(full, length) : arg);
         }
     }
-    return !args.paths.empty() && (args.command == -1 || (args.command >= 0 && args.command <= 14));
+    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 14));
 }
 
 bool StoreOptions(const std::wstring& list)
@@ -169,7 +177,8 @@ std::size_t ThreadCount()
 
 // The copy runs on threads of its own; it is over when they have ended.
 // Records when the clipboard content first changed.
-bool WaitForThreadsBackTo(std::size_t baseline, DWORD timeoutMs, DWORD clipboardBefore, LARGE_INTEGER& clipboardAt)
+bool WaitForThreadsBackTo(std::size_t baseline, DWORD timeoutMs, DWORD clipboardBefore, LARGE_INTEGER& clipboardAt,
+                          bool unloadEarly)
 {
     const DWORD start = ::GetTickCount();
     clipboardAt.QuadPart = 0;
@@ -179,6 +188,8 @@ bool WaitForThreadsBackTo(std::size_t baseline, DWORD timeoutMs, DWORD clipboard
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
         if (::GetTickCount() - start > timeoutMs) return false;
+        // A host that tries to drop unused DLLs while the copy runs.
+        if (unloadEarly) ::CoFreeUnusedLibrariesEx(0, 0);
         ::Sleep(20);
     }
     return true;
@@ -201,6 +212,33 @@ void PrintClipboard()
     Print(unix + L"\n");
 }
 
+// One handler per context menu, as Explorer makes them: created, initialised
+// with the selection, and asked to insert its entry.
+HRESULT OpenContextMenu(IDataObject* selection, bool showMenu, lumbrix::ComPtr<IContextMenu>& menu)
+{
+    lumbrix::ComPtr<IShellExtInit> init;
+    HRESULT hr = ::CoCreateInstance(kHandlerClass, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, init.put_void());
+    if (FAILED(hr)) {
+        Print(L"the handler is not registered (run regsvr32 Lumbrix64.dll first)\n");
+        return hr;
+    }
+    hr = init->Initialize(nullptr, selection, nullptr);
+    if (FAILED(hr)) {
+        Print(L"Initialize failed (" + Hex(hr) + L")\n");
+        return hr;
+    }
+    hr = init->QueryInterface(IID_IContextMenu, menu.put_void());
+    if (FAILED(hr)) return hr;
+    HMENU contextMenu = ::CreatePopupMenu();
+    hr = menu->QueryContextMenu(contextMenu, 0, kFirstCommandId, 0x7FFF, CMF_NORMAL);
+    if (showMenu) {
+        Print(L"QueryContextMenu returned " + Hex(hr) + L"\n");
+        PrintMenu(contextMenu, 0);
+    }
+    ::DestroyMenu(contextMenu);
+    return S_OK;
+}
+
 int Run(const Arguments& args)
 {
     if (args.haveOptions && !StoreOptions(args.options)) return 2;
@@ -211,64 +249,54 @@ int Run(const Arguments& args)
         Print(L"the shell could not make a data object of the selection (" + Hex(hr) + L")\n");
         return 1;
     }
-    lumbrix::ComPtr<IShellExtInit> init;
-    hr = ::CoCreateInstance(kHandlerClass, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, init.put_void());
-    if (FAILED(hr)) {
-        Print(L"the handler is not registered (run regsvr32 Lumbrix64.dll first)\n");
-        return 1;
-    }
-    if (FAILED(init->Initialize(nullptr, selection.get(), nullptr))) {
-        Print(L"Initialize failed\n");
-        return 1;
-    }
-    lumbrix::ComPtr<IContextMenu> menu;
-    init->QueryInterface(IID_IContextMenu, menu.put_void());
+    std::vector<lumbrix::ComPtr<IContextMenu>> menus(args.command >= 0 ? args.repeat : 1);
+    for (std::size_t i = 0; i < menus.size(); ++i)
+        if (FAILED(OpenContextMenu(selection.get(), args.showMenu && i == 0, menus[i]))) return 1;
+    if (args.command < 0) return 0;
 
-    HMENU contextMenu = ::CreatePopupMenu();
-    hr = menu->QueryContextMenu(contextMenu, 0, kFirstCommandId, 0x7FFF, CMF_NORMAL);
-    if (args.showMenu) {
-        Print(L"QueryContextMenu returned " + Hex(hr) + L"\n");
-        PrintMenu(contextMenu, 0);
-    }
-    ::DestroyMenu(contextMenu);
-
+    const std::size_t baseline = ThreadCount();
+    const DWORD clipboardBefore = ::GetClipboardSequenceNumber();
+    LARGE_INTEGER frequency, begin, returned, ended, clipboardAt;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&begin);
     int status = 0;
-    if (args.command >= 0) {
-        const std::size_t baseline = ThreadCount();
-        const DWORD clipboardBefore = ::GetClipboardSequenceNumber();
-        LARGE_INTEGER clipboardAt;
+    for (auto& menu : menus) {
         CMINVOKECOMMANDINFO invoke = {sizeof(invoke)};
         invoke.lpVerb = MAKEINTRESOURCEA(args.command);
         invoke.nShow = SW_SHOWNORMAL;
-        LARGE_INTEGER frequency, begin, returned, ended;
-        ::QueryPerformanceFrequency(&frequency);
-        ::QueryPerformanceCounter(&begin);
         hr = menu->InvokeCommand(&invoke);
-        ::QueryPerformanceCounter(&returned);
-        menu.reset();
-        init.reset();
-        const bool finished = WaitForThreadsBackTo(baseline, args.timeoutMs, clipboardBefore, clipboardAt);
-        ::QueryPerformanceCounter(&ended);
         if (FAILED(hr)) {
-            Print(L"InvokeCommand failed\n");
-            status = 1;
-        } else if (!finished) {
-            Print(L"the copy did not end in time\n");
+            Print(L"InvokeCommand failed (" + Hex(hr) + L")\n");
             status = 1;
         }
-        if (args.timing) {
-            const auto ms = [&](const LARGE_INTEGER& t) {
-                return std::to_wstring((t.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart);
-            };
-            PROCESS_MEMORY_COUNTERS memory = {sizeof(memory)};
-            ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
-            Print(L"InvokeCommand returned after " + ms(returned) + L" ms; the clipboard changed after " +
-                  (clipboardAt.QuadPart ? ms(clipboardAt) + L" ms" : std::wstring(L"(never)")) +
-                  L"; the copy's threads ended after " + ms(ended) + L" ms; peak working set " +
-                  std::to_wstring(memory.PeakWorkingSetSize / (1024 * 1024)) + L" MiB\n");
-        }
-        if (args.printClipboard && status == 0) PrintClipboard();
+        // Explorer lets go of the handler as soon as the command returns.
+        menu.reset();
     }
+    ::QueryPerformanceCounter(&returned);
+    if (args.unloadEarly) ::CoFreeUnusedLibrariesEx(0, 0);
+    const bool finished = WaitForThreadsBackTo(baseline, args.timeoutMs, clipboardBefore, clipboardAt,
+                                               args.unloadEarly);
+    ::QueryPerformanceCounter(&ended);
+    if (!finished) {
+        Print(L"the copy did not end in time\n");
+        status = 1;
+    }
+    if (args.timing) {
+        const auto ms = [&](const LARGE_INTEGER& t) {
+            return std::to_wstring((t.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart);
+        };
+        PROCESS_MEMORY_COUNTERS memory = {sizeof(memory)};
+        ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+        Print(L"InvokeCommand returned after " + ms(returned) + L" ms; the clipboard changed after " +
+              (clipboardAt.QuadPart ? ms(clipboardAt) + L" ms" : std::wstring(L"(never)")) +
+              L"; the copy's threads ended after " + ms(ended) + L" ms; peak working set " +
+              std::to_wstring(memory.PeakWorkingSetSize / (1024 * 1024)) + L" MiB\n");
+    }
+    if (args.unloadEarly) {
+        ::CoFreeUnusedLibrariesEx(0, 0);
+        Print(::GetModuleHandleW(L"Lumbrix64.dll") ? L"the DLL is still loaded\n" : L"the DLL was unloaded\n");
+    }
+    if (args.printClipboard && status == 0) PrintClipboard();
     return status;
 }
 
