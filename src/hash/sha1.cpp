@@ -1,52 +1,124 @@
 #include "hash/sha1.h"
 
+#include "hash/engine_paths.h"
 #include "hash/hex_digits.h"
+#include "hash/sha1_kernels.h"
+#include "hash/sha1_rounds.h"
 
+#include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace lumbrix {
 namespace {
 
-constexpr std::uint32_t Rotl(std::uint32_t x, int n) noexcept { return (x << n) | (x >> (32 - n)); }
-
-void Compress(std::uint32_t state[5], const std::uint8_t* block) noexcept
+std::uint32_t LoadBe32(const std::uint8_t* p) noexcept
 {
-    std::uint32_t w[80];
-    for (int i = 0; i < 16; ++i)
-        w[i] = std::uint32_t(block[4 * i]) << 24 | std::uint32_t(block[4 * i + 1]) << 16 |
-               std::uint32_t(block[4 * i + 2]) << 8 | std::uint32_t(block[4 * i + 3]);
-    for (int i = 16; i < 80; ++i) w[i] = Rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-    for (int i = 0; i < 80; ++i) {
-        std::uint32_t f, k;
-        if (i < 20) {
-            f = (b & c) | (~b & d);
-            k = 0x5A827999u;
-        } else if (i < 40) {
-            f = b ^ c ^ d;
-            k = 0x6ED9EBA1u;
-        } else if (i < 60) {
-            f = (b & c) | (b & d) | (c & d);
-            k = 0x8F1BBCDCu;
-        } else {
-            f = b ^ c ^ d;
-            k = 0xCA62C1D6u;
-        }
-        const std::uint32_t t = Rotl(a, 5) + f + e + k + w[i];
-        e = d;
-        d = c;
-        c = Rotl(b, 30);
-        b = a;
-        a = t;
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | std::uint32_t(p[3]);
+}
+
+// Round I with the schedule kept in a ring of 16 words.
+template <int I>
+inline void PortableStep(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) noexcept
+{
+    if constexpr (I >= 16)
+        w[I % 16] = Rotl32(w[(I - 3) % 16] ^ w[(I - 8) % 16] ^ w[(I - 14) % 16] ^ w[I % 16], 1);
+    Sha1Round<I>(v, w[I % 16] + kSha1K[I / 20]);
+}
+
+template <int... I>
+inline void PortableRounds(std::uint32_t (&v)[5], std::uint32_t (&w)[16], std::integer_sequence<int, I...>) noexcept
+{
+    (PortableStep<I>(v, w), ...);
+}
+
+using Kernel = void (*)(std::uint32_t[5], const std::uint8_t*, std::size_t) noexcept;
+
+Kernel KernelFor(Sha1Path path) noexcept
+{
+#if LUMBRIX_HASH_X86
+    switch (path) {
+    case Sha1Path::Ssse3: return &Sha1BlocksSsse3;
+    case Sha1Path::Avx2: return &Sha1BlocksAvx2;
+    case Sha1Path::ShaExtensions: return &Sha1BlocksShaExtensions;
+    case Sha1Path::Portable: break;
     }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-    state[4] += e;
+#else
+    (void)path;
+#endif
+    return &Sha1BlocksPortable;
+}
+
+// Null until the first block picks the best path (see crc32.cpp).
+std::atomic<Kernel> activeKernel{nullptr};
+std::atomic<Sha1Path> activePath{Sha1Path::Portable};
+
+Kernel ActiveKernel() noexcept
+{
+    Kernel kernel = activeKernel.load(std::memory_order_acquire);
+    if (!kernel) {
+        UseSha1Path(BestSha1Path());
+        kernel = activeKernel.load(std::memory_order_acquire);
+    }
+    return kernel;
 }
 
 } // namespace
+
+void Sha1BlocksPortable(std::uint32_t state[5], const std::uint8_t* blocks, std::size_t count) noexcept
+{
+    for (; count != 0; --count, blocks += 64) {
+        std::uint32_t w[16];
+        for (int i = 0; i < 16; ++i) w[i] = LoadBe32(blocks + 4 * i);
+        std::uint32_t v[5] = {state[0], state[1], state[2], state[3], state[4]};
+        PortableRounds(v, w, std::make_integer_sequence<int, 80>{});
+        for (int i = 0; i < 5; ++i) state[i] += v[i];
+    }
+}
+
+bool CanRun(Sha1Path path) noexcept
+{
+    const CpuFeatures& cpu = DetectCpuFeatures();
+    switch (path) {
+    case Sha1Path::Portable: return true;
+    case Sha1Path::Ssse3: return LUMBRIX_HASH_X86 && cpu.ssse3;
+    case Sha1Path::Avx2: return LUMBRIX_HASH_X86 && cpu.avx2 && cpu.bmi;
+    case Sha1Path::ShaExtensions: return LUMBRIX_HASH_X86 && cpu.sha && cpu.ssse3 && cpu.sse41;
+    }
+    return false;
+}
+
+Sha1Path BestSha1Path() noexcept
+{
+    for (Sha1Path path : {Sha1Path::ShaExtensions, Sha1Path::Avx2, Sha1Path::Ssse3})
+        if (CanRun(path)) return path;
+    return Sha1Path::Portable;
+}
+
+Sha1Path ActiveSha1Path() noexcept
+{
+    ActiveKernel();
+    return activePath.load(std::memory_order_relaxed);
+}
+
+bool UseSha1Path(Sha1Path path) noexcept
+{
+    if (!CanRun(path)) return false;
+    activePath.store(path, std::memory_order_relaxed);
+    activeKernel.store(KernelFor(path), std::memory_order_release);
+    return true;
+}
+
+const char* PathName(Sha1Path path) noexcept
+{
+    switch (path) {
+    case Sha1Path::Portable: return "portable";
+    case Sha1Path::Ssse3: return "ssse3";
+    case Sha1Path::Avx2: return "avx2";
+    case Sha1Path::ShaExtensions: return "sha-ni";
+    }
+    return "?";
+}
 
 void Sha1::Init() noexcept
 {
@@ -68,12 +140,14 @@ Sha1Status Sha1::Update(const void* data, std::uint32_t size) noexcept
     if (!data) return shaNull;
     if (computed_) return corrupted_ = shaStateError;
     if (corrupted_ != shaSuccess) return corrupted_;
+    const std::uint64_t bits = std::uint64_t(lengthHigh_) << 32 | lengthLow_;
+    const std::uint64_t total = bits + std::uint64_t(size) * 8;
+    if (total < bits) return corrupted_ = shaInputTooLong; // reached 2^64 bits
+    lengthLow_ = static_cast<std::uint32_t>(total);
+    lengthHigh_ = static_cast<std::uint32_t>(total >> 32);
+
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    const std::uint64_t bits = (std::uint64_t(lengthHigh_) << 32 | lengthLow_);
-    const std::uint64_t added = std::uint64_t(size) * 8;
-    if (bits + added < bits) return corrupted_ = shaInputTooLong;
-    lengthLow_ = static_cast<std::uint32_t>(bits + added);
-    lengthHigh_ = static_cast<std::uint32_t>((bits + added) >> 32);
+    const Kernel compress = ActiveKernel();
     if (blockIndex_ != 0) {
         const std::uint32_t take = size < 64 - blockIndex_ ? size : 64 - blockIndex_;
         std::memcpy(block_ + blockIndex_, bytes, take);
@@ -81,12 +155,13 @@ Sha1Status Sha1::Update(const void* data, std::uint32_t size) noexcept
         bytes += take;
         size -= take;
         if (blockIndex_ < 64) return shaSuccess;
-        Compress(state_, block_);
+        compress(state_, block_, 1);
         blockIndex_ = 0;
     }
-    for (; size >= 64; size -= 64, bytes += 64) Compress(state_, bytes);
-    std::memcpy(block_, bytes, size);
-    blockIndex_ = size;
+    compress(state_, bytes, size / 64);
+    bytes += size & ~std::uint32_t(63);
+    blockIndex_ = size & 63;
+    if (blockIndex_ != 0) std::memcpy(block_, bytes, blockIndex_);
     return shaSuccess;
 }
 
@@ -94,25 +169,18 @@ Sha1Status Sha1::Digest(std::uint8_t out[20]) const noexcept
 {
     if (!out) return shaNull;
     if (corrupted_ != shaSuccess) return corrupted_;
-    Sha1 closing = *this;
+    std::uint32_t state[5] = {state_[0], state_[1], state_[2], state_[3], state_[4]};
     if (!computed_) {
-        closing.computed_ = false;
-        const std::uint8_t length[8] = {
-            static_cast<std::uint8_t>(lengthHigh_ >> 24), static_cast<std::uint8_t>(lengthHigh_ >> 16),
-            static_cast<std::uint8_t>(lengthHigh_ >> 8), static_cast<std::uint8_t>(lengthHigh_),
-            static_cast<std::uint8_t>(lengthLow_ >> 24), static_cast<std::uint8_t>(lengthLow_ >> 16),
-            static_cast<std::uint8_t>(lengthLow_ >> 8), static_cast<std::uint8_t>(lengthLow_)};
-        closing.block_[closing.blockIndex_++] = 0x80;
-        if (closing.blockIndex_ > 56) {
-            std::memset(closing.block_ + closing.blockIndex_, 0, 64 - closing.blockIndex_);
-            Compress(closing.state_, closing.block_);
-            closing.blockIndex_ = 0;
-        }
-        std::memset(closing.block_ + closing.blockIndex_, 0, 56 - closing.blockIndex_);
-        std::memcpy(closing.block_ + 56, length, 8);
-        Compress(closing.state_, closing.block_);
+        // Closes a copy: 0x80, zeros up to 56 mod 64, the bit count high word first.
+        std::uint8_t tail[128] = {};
+        std::memcpy(tail, block_, blockIndex_);
+        tail[blockIndex_] = 0x80;
+        const std::size_t total = blockIndex_ < 56 ? 64 : 128;
+        const std::uint32_t length[2] = {lengthHigh_, lengthLow_};
+        for (int i = 0; i < 8; ++i) tail[total - 8 + i] = static_cast<std::uint8_t>(length[i / 4] >> (24 - 8 * (i % 4)));
+        ActiveKernel()(state, tail, total / 64);
     }
-    for (int i = 0; i < 20; ++i) out[i] = static_cast<std::uint8_t>(closing.state_[i / 4] >> (24 - 8 * (i % 4)));
+    for (int i = 0; i < 20; ++i) out[i] = static_cast<std::uint8_t>(state[i / 4] >> (24 - 8 * (i % 4)));
     return shaSuccess;
 }
 
@@ -121,10 +189,9 @@ Sha1Status Sha1::Result(std::uint8_t out[20]) noexcept
     const Sha1Status status = Digest(out);
     if (status != shaSuccess) return status;
     if (!computed_) {
-        // Keep the final chaining value so that later Result calls give the same bytes.
-        for (int i = 0; i < 5; ++i)
-            state_[i] = std::uint32_t(out[4 * i]) << 24 | std::uint32_t(out[4 * i + 1]) << 16 |
-                        std::uint32_t(out[4 * i + 2]) << 8 | std::uint32_t(out[4 * i + 3]);
+        // Keep the final chaining words so that later calls give the same bytes.
+        for (int i = 0; i < 5; ++i) state_[i] = LoadBe32(out + 4 * i);
+        std::memset(block_, 0, sizeof(block_));
         computed_ = true;
     }
     return shaSuccess;

@@ -24,6 +24,8 @@ public:
     wchar_t* HexDigest(wchar_t* out) const noexcept;
 
 private:
+    friend struct Sha1TestAccess; // tests preset the length to reach the 2^64-bit limit
+
     std::uint32_t state_[5];
     std::uint32_t lengthLow_;  // message length in bits, low word
     std::uint32_t lengthHigh_; // high word

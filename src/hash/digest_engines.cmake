@@ -1,0 +1,44 @@
+# The digest engines and the instruction sets their accelerated files are built
+# for. Shared by the DLL's build and the Linux build (tests/native). Every
+# accelerated path is chosen at run time from CPUID, so the product still runs
+# on any x86-64 processor.
+set(LUMBRIX_DIGEST_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+function(lumbrix_add_digest_engines target)
+    set(dir ${LUMBRIX_DIGEST_DIR})
+    target_sources(${target} PRIVATE
+        ${dir}/cpu_features.cpp
+        ${dir}/crc32.cpp
+        ${dir}/crc32_clmul.cpp
+        ${dir}/crc32_vpclmul_avx2.cpp
+        ${dir}/crc32_vpclmul_avx512.cpp
+        ${dir}/md5.cpp
+        ${dir}/sha1.cpp
+        ${dir}/sha1_avx2.cpp
+        ${dir}/sha1_shani.cpp
+        ${dir}/sha1_ssse3.cpp)
+    # MSVC compiles intrinsics without options; other processors build only
+    # the portable code (the accelerated files compile to nothing there).
+    if(MSVC OR NOT CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+        return()
+    endif()
+    macro(file_options file)
+        set_property(SOURCE ${dir}/${file} TARGET_DIRECTORY ${target} APPEND PROPERTY COMPILE_OPTIONS ${ARGN})
+    endmacro()
+    file_options(cpu_features.cpp -mxsave)
+    file_options(crc32_clmul.cpp -mpclmul)
+    file_options(crc32_vpclmul_avx2.cpp -mavx2 -mpclmul -mvpclmulqdq)
+    file_options(crc32_vpclmul_avx512.cpp -mavx512f -mpclmul -mvpclmulqdq)
+    file_options(sha1_avx2.cpp -mavx2 -mbmi -mbmi2)
+    file_options(sha1_shani.cpp -msha -msse4.1)
+    file_options(sha1_ssse3.cpp -mssse3)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        # GCC's reassociation moves rotl(a, 5) to the front of a round's sum,
+        # which lengthens every round's critical path by two additions.
+        foreach(file sha1.cpp sha1_avx2.cpp sha1_ssse3.cpp)
+            file_options(${file} -fno-tree-reassoc)
+        endforeach()
+        # False alarm inside GCC 12's own AVX-512 headers (_mm512_undefined_*).
+        file_options(crc32_vpclmul_avx512.cpp -Wno-maybe-uninitialized)
+    endif()
+endfunction()

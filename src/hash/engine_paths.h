@@ -1,0 +1,37 @@
+#pragma once
+// The implementations behind the engines. On first use each engine takes the
+// fastest one that this processor runs; every one gives the same results, and
+// tests pin each in turn to check that.
+
+namespace lumbrix {
+
+enum class Crc32Path {
+    Table,         // slicing tables, any processor
+    Clmul,         // PCLMULQDQ folding of 128-bit lanes
+    VpclmulAvx2,   // VPCLMULQDQ on 256-bit registers
+    VpclmulAvx512, // VPCLMULQDQ on 512-bit registers
+};
+
+enum class Sha1Path {
+    Portable,      // plain C++, any processor
+    Ssse3,         // message schedule four words at a time
+    Avx2,          // message schedule of two blocks at once
+    ShaExtensions, // the SHA instructions
+};
+
+bool CanRun(Crc32Path path) noexcept;
+bool CanRun(Sha1Path path) noexcept;
+Crc32Path BestCrc32Path() noexcept;
+Sha1Path BestSha1Path() noexcept;
+Crc32Path ActiveCrc32Path() noexcept;
+Sha1Path ActiveSha1Path() noexcept;
+
+// Every engine of the kind uses the path from now on (for tests and the
+// benchmark); false, and nothing changed, when it cannot run here.
+bool UseCrc32Path(Crc32Path path) noexcept;
+bool UseSha1Path(Sha1Path path) noexcept;
+
+const char* PathName(Crc32Path path) noexcept;
+const char* PathName(Sha1Path path) noexcept;
+
+} // namespace lumbrix
