@@ -1,0 +1,30 @@
+#pragma once
+// What the test process holds: its threads and its handles, to prove that
+// nothing outlives the code under test.
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+namespace lumbrix::test {
+
+inline int ThreadCount()
+{
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+inline DWORD HandleCount()
+{
+    DWORD count = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+    return count;
+}
+
+} // namespace lumbrix::test
