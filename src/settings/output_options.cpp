@@ -1,7 +1,35 @@
-// Placeholder until the options store is written.
 #include "settings/output_options.h"
 
+#include "settings/registry_key.h"
+#include "shellext/system_error_box.h"
+
 namespace lumbrix {
-void LoadOutputOptions(OutputOptions& options) { options = OutputOptions{}; }
-void SaveOutputOptions(const OutputOptions&) {}
+
+void LoadOutputOptions(OutputOptions& options) noexcept
+{
+    options = OutputOptions{};
+    RegistryKey key(HKEY_CURRENT_USER, kOptionsKeyPath, /*create=*/false);
+    if (!key.ok()) {
+        // No key: the user never changed an option.
+        if (key.lastError() != ERROR_FILE_NOT_FOUND) ReportSystemError(key.lastError());
+        return;
+    }
+    for (int i = 0; i < OptionFlagCount; ++i) {
+        const DWORD fallback = options.flags[i] ? 1 : 0;
+        options.flags[i] = key.GetDword(kOptionValueNames[i], fallback) != 0;
+    }
+}
+
+void SaveOutputOptions(const OutputOptions& options) noexcept
+{
+    RegistryKey key(HKEY_CURRENT_USER, kOptionsKeyPath, /*create=*/true);
+    if (!key.ok()) {
+        ReportSystemError(key.lastError());
+        return;
+    }
+    // A failed write is not reported and does not stop the others.
+    for (int i = 0; i < OptionFlagCount; ++i)
+        key.SetDword(kOptionValueNames[i], REG_DWORD, options.flags[i] ? 1 : 0);
+}
+
 } // namespace lumbrix

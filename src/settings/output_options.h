@@ -40,8 +40,8 @@ struct OutputOptions {
 inline constexpr wchar_t kOptionsKeyPath[] = L"Software\\Orvane\\Lumbrix64";
 
 // Fills every flag: defaults, then the stored values. Never fails towards the caller.
-void LoadOutputOptions(OutputOptions& options);
+void LoadOutputOptions(OutputOptions& options) noexcept;
 // Writes all nine flags as REG_DWORD 1 or 0. Never fails towards the caller.
-void SaveOutputOptions(const OutputOptions& options);
+void SaveOutputOptions(const OutputOptions& options) noexcept;
 
 } // namespace lumbrix

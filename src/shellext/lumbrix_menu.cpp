@@ -1,7 +1,75 @@
-// Placeholder until the handler is written.
 #include "shellext/lumbrix_menu.h"
 
+#include "common/hresult_macros.h"
+#include "common/unique_any.h"
+#include "job/copy_job.h"
+#include "job/copy_worker.h"
+#include "job/path_strings.h"
+#include "shellext/command_menu.h"
+#include "shellext/command_table.h"
+#include "shellext/drop_list.h"
+#include "shellext/menu_bitmap.h"
+#include "shellext/options_popup.h"
+#include "shellext/system_error_box.h"
+
+#include <shellapi.h>
+
+#include <climits>
+#include <memory>
+#include <new>
+#include <string>
+
 namespace lumbrix {
+namespace {
+
+struct CopyJobDeleter {
+    void operator()(CopyJob* job) const noexcept { FreeCopyJob(job); }
+};
+using CopyJobOwner = std::unique_ptr<CopyJob, CopyJobDeleter>;
+
+bool IsWindowsXpOrLater() noexcept
+{
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!::GetVersionExW(&version)) return true;
+    return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
+}
+
+// OEM code page text, all or nothing: too small a buffer gives "".
+void CopyOemText(const wchar_t* text, char* out, UINT capacity) noexcept
+{
+    // A limit of 0 bytes would make the conversion report the needed size
+    // instead of converting; that size must never be used as an index.
+    int written = 0;
+    if (capacity > 1) {
+        const int limit = capacity - 1 > INT_MAX ? INT_MAX : static_cast<int>(capacity - 1);
+        written = ::WideCharToMultiByte(CP_OEMCP, 0, text, -1, out, limit, nullptr, nullptr);
+    }
+    out[written] = '\0';
+}
+
+// UTF-16 text cut to capacity units, always terminated.
+void CopyWideText(const wchar_t* text, wchar_t* out, UINT capacity) noexcept
+{
+    UINT length = 0;
+    while (length + 1 < capacity && text[length] != L'\0') {
+        out[length] = text[length];
+        ++length;
+    }
+    out[length] = L'\0';
+}
+
+// An offset is a value with nothing above its low 16 bits; anything else is
+// the address of a verb (on 64 bits an address may have bits 16 to 31 clear).
+int CommandOfVerb(LPCSTR verb) noexcept
+{
+    if (IS_INTRESOURCE(verb)) return LOWORD(reinterpret_cast<ULONG_PTR>(verb));
+    wchar_t wide[256] = {};
+    if (::MultiByteToWideChar(CP_OEMCP, 0, verb, -1, wide, 255) == 0) return -1;
+    return FindCommandByVerb(wide);
+}
+
+} // namespace
 
 STDMETHODIMP LumbrixMenu::QueryInterface(REFIID riid, void** ppv)
 {
@@ -17,9 +85,128 @@ STDMETHODIMP LumbrixMenu::QueryInterface(REFIID riid, void** ppv)
     return S_OK;
 }
 
-STDMETHODIMP LumbrixMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject*, HKEY) { return E_NOTIMPL; }
-STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) { return E_NOTIMPL; }
-STDMETHODIMP LumbrixMenu::InvokeCommand(CMINVOKECOMMANDINFO*) { return E_NOTIMPL; }
-STDMETHODIMP LumbrixMenu::GetCommandString(UINT_PTR, UINT, UINT*, CHAR*, UINT) { return E_NOTIMPL; }
+STDMETHODIMP LumbrixMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY)
+try {
+    if (!pdtobj) return E_FAIL;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM received{};
+    if (FAILED(pdtobj->GetData(&format, &received))) return E_FAIL;
+    const StorageMedium medium(received);
+    if (medium.get().tymed != TYMED_HGLOBAL || !IsWellFormedDropList(medium.get().hGlobal)) return E_FAIL;
+
+    selection.Clear();
+    fileCount = 0;
+    folderCount = 0;
+    LoadOutputOptions(options);
+
+    const auto drop = static_cast<HDROP>(medium.get().hGlobal);
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT index = 0; index < count; ++index) {
+        const UINT length = ::DragQueryFileW(drop, index, nullptr, 0);
+        std::wstring name;
+        try {
+            name.assign(static_cast<std::size_t>(length) + 1, L'\0');
+        } catch (const std::bad_alloc&) {
+            return E_FAIL; // the names added so far stay
+        }
+        const UINT copied = ::DragQueryFileW(drop, index, name.data(), length + 1);
+        name.resize(copied <= length ? copied : length);
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
+        try {
+            selection.Insert(std::move(name));
+        } catch (const std::bad_alloc&) {
+            return E_FAIL;
+        }
+        // A duplicate is counted all the same; unreadable paths count as files.
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            ++folderCount;
+        else
+            ++fileCount;
+    }
+    return S_OK;
+}
+LUMBRIX_COM_CATCH_RETURN()
+
+STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT)
+{
+    const bool isDriveRoot = IsDriveRoot(selection.First());
+    UniqueMenu submenu(BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options).menu);
+
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_STRING | MIIM_FTYPE;
+    item.fType = MFT_STRING;
+    item.wID = idCmdFirst;
+    item.hSubMenu = submenu.get();
+    item.dwTypeData = const_cast<wchar_t*>(CommandAt(0).label);
+    if (IsWindowsXpOrLater()) {
+        item.fMask |= MIIM_CHECKMARKS;
+        item.hbmpUnchecked = MenuBitmap();
+    }
+    if (::InsertMenuItemW(hmenu, indexMenu, TRUE, &item)) {
+        static_cast<void>(submenu.release()); // the shell's menu owns it now
+    } else {
+        ReportSystemError(::GetLastError());
+    }
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
+}
+
+STDMETHODIMP LumbrixMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax)
+{
+    if (idCmd >= static_cast<UINT_PTR>(kCommandCount)) return E_INVALIDARG;
+    const wchar_t* text = CommandAt(static_cast<int>(idCmd)).helpText;
+    switch (uType) {
+    case GCS_VERBA:
+    case GCS_HELPTEXTA:
+    case GCS_VALIDATEA:
+        if (pszName && cchMax > 0) CopyOemText(text, pszName, cchMax);
+        return S_OK;
+    case GCS_VERBW:
+    case GCS_HELPTEXTW:
+    case GCS_VALIDATEW:
+        if (pszName && cchMax > 0) CopyWideText(text, reinterpret_cast<wchar_t*>(pszName), cchMax);
+        return S_OK;
+    default:
+        return E_INVALIDARG;
+    }
+}
+
+STDMETHODIMP LumbrixMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici)
+try {
+    if (!pici) return E_INVALIDARG;
+    const int command = CommandOfVerb(pici->lpVerb);
+    if (command < 0) return E_FAIL;
+    if (command >= kCommandCount) return E_INVALIDARG;
+    if (command == 0) return S_OK;
+
+    if (IsOptionCommand(command)) {
+        const OptionFlag flag = OptionOfCommand(command);
+        options[flag] = !options[flag];
+        SaveOutputOptions(options);
+    }
+
+    CopyJobOwner job(CreateCopyJob());
+    if (!job) return E_FAIL;
+    job->mode = command;
+    job->fileCount = fileCount;
+    job->folderCount = folderCount;
+    job->options = options;
+    try {
+        job->selection = selection;
+    } catch (const std::bad_alloc&) {
+        return E_FAIL;
+    }
+    job->ownerWindow = ::GetForegroundWindow();
+
+    if (IsOptionCommand(job->mode)) {
+        RunOptionsPopup(*job);
+        if (job->mode == 0) return S_OK; // dismissed: nothing to copy
+    }
+    if (!StartCopyJobThread(job.get())) return E_FAIL;
+    static_cast<void>(job.release()); // the worker frees it
+    selection.Clear();
+    return S_OK;
+}
+LUMBRIX_COM_CATCH_RETURN()
 
 } // namespace lumbrix

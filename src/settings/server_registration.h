@@ -1,0 +1,19 @@
+#pragma once
+// Self-registration: the COM class as an in-process server and the handler
+// keys for every file type and for folders, all under HKEY_CLASSES_ROOT.
+// Every failure is shown in its own message box before the call returns.
+
+#include <windows.h>
+
+namespace lumbrix {
+
+// The handler's display name, also the name of its ContextMenuHandlers subkeys.
+inline constexpr wchar_t kHandlerDisplayName[] = L"クリップボードにファイル名をコピーx64";
+
+} // namespace lumbrix
+
+// S_OK; SELFREG_E_CLASS when a key or value cannot be written (what was written
+// stays); E_UNEXPECTED when the module's path is not available.
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer();
+// S_OK, or S_FALSE when any of the three removals failed (the others still run).
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer();

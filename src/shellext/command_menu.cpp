@@ -1,0 +1,72 @@
+#include "shellext/command_menu.h"
+
+#include "job/copy_job.h"
+#include "shellext/command_table.h"
+
+namespace lumbrix {
+namespace {
+
+constexpr UINT kSeparatorPosition = 5;
+
+UINT IdentifierOf(UINT commandBase, int command) noexcept
+{
+    return commandBase + static_cast<UINT>(command) - 1;
+}
+
+void InsertCommand(HMENU menu, UINT position, UINT identifier, const wchar_t* label) noexcept
+{
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;
+    item.fType = MFT_STRING;
+    item.wID = identifier;
+    item.dwTypeData = const_cast<wchar_t*>(label);
+    ::InsertMenuItemW(menu, position, TRUE, &item);
+}
+
+void InsertSeparator(HMENU menu, UINT position) noexcept
+{
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE;
+    item.fType = MFT_SEPARATOR;
+    ::InsertMenuItemW(menu, position, TRUE, &item);
+}
+
+void Gray(HMENU menu, UINT commandBase, int command) noexcept
+{
+    ::EnableMenuItem(menu, IdentifierOf(commandBase, command), MF_BYCOMMAND | MF_GRAYED);
+}
+
+} // namespace
+
+CommandMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fileCount,
+                             std::uint64_t folderCount, const OutputOptions& options) noexcept
+{
+    HMENU menu = ::CreatePopupMenu();
+    for (int command = 1; command < kCommandCount; ++command)
+        InsertCommand(menu, static_cast<UINT>(command - 1), IdentifierOf(commandBase, command),
+                      CommandAt(command).label);
+    InsertSeparator(menu, kSeparatorPosition);
+
+    // "One level down" needs exactly one folder that is not a drive root and
+    // no files; the walking commands need at least one folder.
+    if (fileCount != 0 || folderCount != 1 || isDriveRoot) {
+        Gray(menu, commandBase, RelativeOneLevelDown);
+        if (fileCount != 0 && folderCount == 0) {
+            Gray(menu, commandBase, FullPathWithSubfolders);
+            Gray(menu, commandBase, RelativeWithSubfolders);
+        }
+    }
+    SetOptionCheckMarks(menu, commandBase, options);
+    return {menu, kCommandCount - 1};
+}
+
+void SetOptionCheckMarks(HMENU menu, UINT commandBase, const OutputOptions& options) noexcept
+{
+    for (int command = kFirstOptionCommand; command <= kLastOptionCommand; ++command)
+        ::CheckMenuItem(menu, IdentifierOf(commandBase, command),
+                        MF_BYCOMMAND | (options[OptionOfCommand(command)] ? MF_CHECKED : MF_UNCHECKED));
+}
+
+} // namespace lumbrix

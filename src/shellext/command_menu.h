@@ -1,0 +1,27 @@
+#pragma once
+// The submenu of copy commands and option toggles, as the context menu and
+// the option popup show it.
+
+#include "settings/output_options.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace lumbrix {
+
+struct CommandMenu {
+    HMENU menu = nullptr; // owned by the caller (or by the menu it is inserted into)
+    UINT identifiersUsed = 0;
+};
+
+// Commands 1 to 14 at identifiers commandBase + n - 1, a separator after
+// command 5, copy commands grayed by the selection's make-up, check marks from
+// options. The results of the single menu calls are ignored.
+CommandMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fileCount,
+                             std::uint64_t folderCount, const OutputOptions& options) noexcept;
+
+// Sets the check marks of the nine option commands from options.
+void SetOptionCheckMarks(HMENU menu, UINT commandBase, const OutputOptions& options) noexcept;
+
+} // namespace lumbrix

@@ -1,0 +1,42 @@
+#pragma once
+// The fifteen commands of the context menu: number, label, help text (which
+// is also the verb) and action. Command 0 is the entry that carries the
+// submenu, 1 to 5 copy (the number is the CopyMode), 6 to 14 toggle the
+// option flags in OutputOptions order.
+
+#include "settings/output_options.h"
+
+namespace lumbrix {
+
+inline constexpr int kCommandCount = 15;
+inline constexpr int kFirstCopyCommand = 1;
+inline constexpr int kLastCopyCommand = 5;
+inline constexpr int kFirstOptionCommand = 6;
+inline constexpr int kLastOptionCommand = 14;
+
+struct MenuCommand {
+    const wchar_t* label;
+    const wchar_t* helpText;
+};
+
+// command must be 0 to 14.
+const MenuCommand& CommandAt(int command) noexcept;
+
+constexpr bool IsCopyCommand(int command) noexcept
+{
+    return command >= kFirstCopyCommand && command <= kLastCopyCommand;
+}
+constexpr bool IsOptionCommand(int command) noexcept
+{
+    return command >= kFirstOptionCommand && command <= kLastOptionCommand;
+}
+// The flag that an option command toggles.
+constexpr OptionFlag OptionOfCommand(int command) noexcept
+{
+    return static_cast<OptionFlag>(command - kFirstOptionCommand);
+}
+
+// The command whose help text equals verb exactly (lstrcmpW), or -1.
+int FindCommandByVerb(const wchar_t* verb) noexcept;
+
+} // namespace lumbrix
