@@ -5,6 +5,7 @@
 #include "hash/hex_digits.h"
 
 #include <atomic>
+#include <initializer_list>
 
 namespace lumbrix {
 namespace {

@@ -6,6 +6,7 @@
 #include "hash/sha1_rounds.h"
 
 #include <atomic>
+#include <initializer_list>
 #include <cstring>
 #include <utility>
 

@@ -69,19 +69,21 @@ inline void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk, std::integer_
 // One step: 4 * kBlocks rounds of the current blocks, then (when there are
 // next blocks) one group of their schedule. 20 steps cover all 80 rounds of
 // every block and all 20 groups of the next ones.
+template <class V, bool Next, int Lane, int S>
+inline void Step(std::uint32_t (&v)[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
+                 const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
+{
+    constexpr int kRounds = 4 * V::kBlocks;
+    Rounds<V, Lane, S * kRounds>(v, wk, std::make_integer_sequence<int, kRounds>{});
+    if constexpr (Next) ScheduleGroup<V, Lane * (80 / kRounds) + S>(s, n0, n1, nextWk);
+}
+
 template <class V, bool Next, int Lane, int... S>
 inline void LaneSteps(std::uint32_t state[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
                       const std::uint8_t* n1, std::uint32_t* nextWk, std::integer_sequence<int, S...>) noexcept
 {
-    constexpr int kRounds = 4 * V::kBlocks;
-    constexpr int kSteps = 80 / kRounds;
     std::uint32_t v[5] = {state[0], state[1], state[2], state[3], state[4]};
-    (
-        [&] {
-            Rounds<V, Lane, S * kRounds>(v, wk, std::make_integer_sequence<int, kRounds>{});
-            if constexpr (Next) ScheduleGroup<V, Lane * kSteps + S>(s, n0, n1, nextWk);
-        }(),
-        ...);
+    (Step<V, Next, Lane, S>(v, wk, s, n0, n1, nextWk), ...);
     for (int i = 0; i < 5; ++i) state[i] += v[i];
 }
 

@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
