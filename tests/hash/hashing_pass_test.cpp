@@ -1,0 +1,352 @@
+// The hashing pass on jobs built here: columns and their order, failures,
+// folders, the progress fields, cancellation, and that no thread or handle
+// outlives a pass. Real files under Wine; both reader kinds.
+
+#include "process_census.h"
+
+#include "hash/crc32.h"
+#include "hash/hashing_pass.h"
+#include "hash/md5.h"
+#include "hash/sha1.h"
+#include "job/copy_job.h"
+#include "progress/progress_messages.h"
+#include "support/scratch_folder.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using lumbrix::CopyJob;
+using lumbrix::HashingPassSettings;
+using lumbrix::ReaderThreads;
+using lumbrix::test::ScratchFolder;
+
+constexpr wchar_t kFailed[] = L"\t(ハッシュ取得失敗)";
+constexpr wchar_t kEmptyColumns[] = L"\tCRC32:00000000\tMD5:D41D8CD98F00B204E9800998ECF8427E"
+                                    L"\tSHA1:DA39A3EE5E6B4B0D3255BFEF95601890AFD80709";
+constexpr wchar_t kDigitsColumns[] = L"\tCRC32:CBF43926\tMD5:25F9E794323B453885F5181F1B624D0B"
+                                     L"\tSHA1:F7C3BC1D808E04732ADF679965CCC34CA7AE3441";
+
+struct JobDeleter {
+    void operator()(CopyJob* job) const { lumbrix::FreeCopyJob(job); }
+};
+using JobPtr = std::unique_ptr<CopyJob, JobDeleter>;
+
+JobPtr MakeJob(bool crc32, bool md5, bool sha1)
+{
+    JobPtr job(lumbrix::CreateCopyJob());
+    job->options[lumbrix::OutputCRC32] = crc32;
+    job->options[lumbrix::OutputMD5] = md5;
+    job->options[lumbrix::OutputSHA1] = sha1;
+    return job;
+}
+
+// As AddEntry leaves it: the line, the path to read, the size in the total.
+void AddEntry(CopyJob& job, const std::wstring& text, const std::wstring& path, std::int64_t size = 0)
+{
+    job.resultLines.Insert(lumbrix::ResultEntry{text, path});
+    job.totalBytes += size;
+}
+
+std::vector<std::wstring> Lines(CopyJob& job)
+{
+    std::vector<std::wstring> lines;
+    for (const lumbrix::ResultEntry& entry : job.resultLines) lines.push_back(entry.text);
+    return lines;
+}
+
+// The digests of a file computed here, engine by engine, in one piece each.
+std::wstring ExpectedColumns(const std::wstring& path)
+{
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string bytes(::GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    ::ReadFile(file, bytes.data(), DWORD(bytes.size()), &got, nullptr);
+    ::CloseHandle(file);
+    lumbrix::Crc32 crc32;
+    lumbrix::Md5 md5;
+    lumbrix::Sha1 sha1;
+    crc32.Init();
+    md5.Init();
+    sha1.Init();
+    crc32.Update(bytes.data(), got);
+    md5.Update(bytes.data(), got);
+    sha1.Update(bytes.data(), got);
+    wchar_t hex[41];
+    std::wstring columns = L"\tCRC32:" + std::wstring(crc32.HexDigest(hex));
+    columns += L"\tMD5:" + std::wstring(md5.HexDigest(hex));
+    return columns + L"\tSHA1:" + sha1.HexDigest(hex);
+}
+
+class HashingPass : public ::testing::TestWithParam<ReaderThreads> {
+protected:
+    bool Run(CopyJob& job, void (*afterChunk)(CopyJob&, void*) = nullptr, void* context = nullptr)
+    {
+        HashingPassSettings settings;
+        settings.readers = GetParam();
+        settings.afterChunk = afterChunk;
+        settings.context = context;
+        return lumbrix::ComputeHashes(job, settings);
+    }
+
+    ScratchFolder folder_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Readers, HashingPass, ::testing::Values(ReaderThreads::PerFile, ReaderThreads::PerPass),
+                         [](const auto& info) {
+                             return info.param == ReaderThreads::PerFile ? "PerFile" : "PerPass";
+                         });
+
+TEST_P(HashingPass, EachOptionAloneAppendsOnlyItsColumn)
+{
+    const std::wstring path = folder_.AddFile(L"digits.txt", "123456789");
+    const struct {
+        bool crc32, md5, sha1;
+        const wchar_t* columns;
+    } cases[] = {
+        {true, false, false, L"\tCRC32:CBF43926"},
+        {false, true, false, L"\tMD5:25F9E794323B453885F5181F1B624D0B"},
+        {false, false, true, L"\tSHA1:F7C3BC1D808E04732ADF679965CCC34CA7AE3441"},
+    };
+    for (const auto& c : cases) {
+        JobPtr job = MakeJob(c.crc32, c.md5, c.sha1);
+        AddEntry(*job, L"digits.txt", path, 9);
+        ASSERT_TRUE(Run(*job));
+        EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"digits.txt" + std::wstring(c.columns)});
+    }
+}
+
+TEST_P(HashingPass, AllThreeFollowTheSizeColumnInFixedOrder)
+{
+    const std::wstring path = folder_.AddFile(L"digits.txt", "123456789");
+    JobPtr job = MakeJob(true, true, true);
+    const std::wstring line = path + L"\t9 bytes";
+    AddEntry(*job, line, path, 9);
+    ASSERT_TRUE(Run(*job));
+    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{line + kDigitsColumns});
+}
+
+TEST_P(HashingPass, EmptyFileGetsTheDigestsOfEmptyInput)
+{
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"empty", folder_.AddFile(L"empty"));
+    ASSERT_TRUE(Run(*job));
+    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"empty" + std::wstring(kEmptyColumns)});
+    EXPECT_EQ(job->progressPos.load(), 65535u);
+}
+
+TEST_P(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
+{
+    const std::wstring locked = folder_.AddFile(L"locked.txt", "data");
+    HANDLE lock = ::CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"a folder", folder_.AddFolder(L"sub"));
+    AddEntry(*job, L"b locked", locked, 4);
+    AddEntry(*job, L"c missing", folder_ / L"missing.txt");
+    AddEntry(*job, L"d digits", folder_.AddFile(L"digits.txt", "123456789"), 9);
+    const bool finished = Run(*job);
+    ::CloseHandle(lock);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a folder", L"b locked" + std::wstring(kFailed),
+                                                      L"c missing" + std::wstring(kFailed),
+                                                      L"d digits" + std::wstring(kDigitsColumns)}));
+}
+
+TEST_P(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
+{
+    // Sizes around the chunk and around the size from which a helper thread
+    // shares the work, in several combinations of options.
+    std::vector<std::wstring> paths;
+    for (std::uint64_t size : {32767ull, 32768ull, 65536ull, 65537ull, 1048576ull + 123})
+        paths.push_back(folder_.AddFileOfSize(L"f" + std::to_wstring(size), size));
+    const bool options[][3] = {{true, true, true}, {false, true, true}, {true, true, false}, {true, false, true}};
+    for (const auto& option : options) {
+        JobPtr job = MakeJob(option[0], option[1], option[2]);
+        for (const std::wstring& path : paths) AddEntry(*job, path, path);
+        ASSERT_TRUE(Run(*job));
+        for (const lumbrix::ResultEntry& entry : job->resultLines) {
+            const std::wstring path = entry.text.substr(0, entry.text.find(L'\t'));
+            const std::wstring all = ExpectedColumns(path);
+            std::wstring expected = path;
+            // Keep the wanted columns of the three, in their order.
+            for (std::size_t at = 0, column = 0; at < all.size(); ++column) {
+                const std::size_t next = std::min(all.find(L'\t', at + 1), all.size());
+                if (option[column]) expected += all.substr(at, next - at);
+                at = next;
+            }
+            EXPECT_EQ(entry.text, expected);
+        }
+    }
+}
+
+struct ChunkLog {
+    std::vector<std::wstring> details;
+    std::vector<std::uint64_t> positions;
+    std::size_t cancelAfter = 0; // clear running after this many chunks (0: never)
+};
+
+void LogChunk(CopyJob& job, void* context)
+{
+    auto& log = *static_cast<ChunkLog*>(context);
+    log.details.push_back(job.detailText.c_str());
+    log.positions.push_back(job.progressPos.load());
+    if (log.details.size() == log.cancelAfter) job.running.store(false);
+}
+
+TEST_P(HashingPass, DetailTextShowsTheShareOfTheFileAfterEachChunk)
+{
+    JobPtr job = MakeJob(false, true, false);
+    AddEntry(*job, L"a.bin\t200,000 bytes", folder_.AddFileOfSize(L"a.bin", 200000), 200000);
+    AddEntry(*job, L"b.bin", folder_.AddFileOfSize(L"b.bin", 200000), 200000);
+    ChunkLog log;
+    ASSERT_TRUE(Run(*job, LogChunk, &log));
+    ASSERT_EQ(log.details.size(), 8u);
+    const std::vector<std::wstring> first(log.details.begin(), log.details.begin() + 4);
+    EXPECT_EQ(first, (std::vector<std::wstring>{L"a.bin\t200,000 bytes (32.8%)", L"a.bin\t200,000 bytes (65.5%)",
+                                               L"a.bin\t200,000 bytes (98.3%)", L"a.bin\t200,000 bytes (100.0%)"}));
+    EXPECT_EQ(log.details[7], L"b.bin (100.0%)");
+    // The position runs over both files on the fixed scale.
+    EXPECT_EQ(log.positions, (std::vector<std::uint64_t>{10737, 21474, 32211, 32767, 43504, 54242, 64979, 65535}));
+    EXPECT_STREQ(job->statusText.c_str(), L"ハッシュを生成しています");
+}
+
+TEST_P(HashingPass, LineLongerThanTheProgressTextKeepsItsShareVisible)
+{
+    const std::wstring line(40000, L'x');
+    JobPtr job = MakeJob(true, false, false);
+    AddEntry(*job, line, folder_.AddFile(L"a.txt", "abc"), 3);
+    ChunkLog log;
+    ASSERT_TRUE(Run(*job, LogChunk, &log));
+    ASSERT_EQ(log.details.size(), 1u);
+    EXPECT_EQ(log.details[0], std::wstring(32767 - 9, L'x') + L" (100.0%)");
+}
+
+TEST_P(HashingPass, DataBeyondTheWalkedTotalKeepsTheBarWithinItsRange)
+{
+    // The walk counted 0 bytes for the first file (held open for writing then),
+    // 1 byte for the second: the position never passes the end of the scale.
+    JobPtr job = MakeJob(true, false, false);
+    AddEntry(*job, L"a", folder_.AddFileOfSize(L"a", 100000), 0);
+    AddEntry(*job, L"b", folder_.AddFile(L"b", "x"), 1);
+    ChunkLog log;
+    ASSERT_TRUE(Run(*job, LogChunk, &log));
+    EXPECT_EQ(log.positions, (std::vector<std::uint64_t>{65535, 65535, 65535}));
+
+    JobPtr unsized = MakeJob(true, false, false);
+    AddEntry(*unsized, L"a", folder_ / L"a", 0);
+    ChunkLog unsizedLog;
+    ASSERT_TRUE(Run(*unsized, LogChunk, &unsizedLog));
+    EXPECT_EQ(unsizedLog.positions, (std::vector<std::uint64_t>{0, 0}));
+    EXPECT_EQ(unsized->progressPos.load(), 65535u);
+}
+
+TEST_P(HashingPass, TotalCharsAndSourcePathsAreReadyForTheText)
+{
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"a", folder_.AddFile(L"a", "123456789"), 9);
+    AddEntry(*job, L"b", folder_ / L"missing");
+    AddEntry(*job, L"c", folder_.AddFolder(L"c"));
+    job->totalChars = 12345;
+    ASSERT_TRUE(Run(*job));
+    std::uint64_t expected = 0;
+    for (const lumbrix::ResultEntry& entry : job->resultLines) {
+        expected += entry.text.size() + 2;
+        EXPECT_TRUE(entry.sourcePath.empty());
+    }
+    EXPECT_EQ(job->totalChars, expected);
+    EXPECT_EQ(expected, (1 + 98 + 2) + (1 + 11 + 2) + (1 + 2));
+}
+
+TEST_P(HashingPass, CancelledJobIsLeftAlone)
+{
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"a", folder_.AddFile(L"a", "123456789"), 9);
+    job->running.store(false);
+    EXPECT_FALSE(Run(*job));
+    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"a"});
+    EXPECT_STREQ(job->statusText.c_str(), L"");
+}
+
+TEST_P(HashingPass, CancelDuringALargeFileStopsAfterTheChunkInHand)
+{
+    const int threadsBefore = lumbrix::test::ThreadCount();
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"a", folder_.AddFile(L"a", "123456789"), 9);
+    AddEntry(*job, L"b", folder_.AddFileOfSize(L"b", 4 << 20), 4 << 20);
+    AddEntry(*job, L"c", folder_.AddFile(L"c", "123456789"), 9);
+    ChunkLog log;
+    log.cancelAfter = 4; // a, then three chunks of b
+    EXPECT_FALSE(Run(*job, LogChunk, &log));
+    EXPECT_EQ(log.details.size(), 4u);
+    EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a" + std::wstring(kDigitsColumns), L"b", L"c"}));
+    EXPECT_EQ(job->totalChars, 1u + 98 + 2);
+    EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
+}
+
+TEST_P(HashingPass, CancelFromAnotherThreadEndsThePass)
+{
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"big", folder_.AddFileOfSize(L"big", 64 << 20), 64 << 20);
+    const int threadsBefore = lumbrix::test::ThreadCount();
+    HANDLE canceller = ::CreateThread(
+        nullptr, 0,
+        [](void* job) -> DWORD {
+            auto* running = static_cast<CopyJob*>(job);
+            while (running->progressPos.load() == 0) ::Sleep(1);
+            running->running.store(false);
+            return 0;
+        },
+        job.get(), 0, nullptr);
+    EXPECT_FALSE(Run(*job));
+    ::WaitForSingleObject(canceller, INFINITE);
+    ::CloseHandle(canceller);
+    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"big"});
+    EXPECT_LT(job->progressPos.load(), 65535u);
+    EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
+}
+
+TEST_P(HashingPass, PostsTheFixedRangeToTheProgressWindow)
+{
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    JobPtr job = MakeJob(true, false, false);
+    AddEntry(*job, L"a", folder_.AddFile(L"a", "abc"), 3);
+    job->progressWindow.store(window);
+    ASSERT_TRUE(Run(*job));
+    MSG message{};
+    EXPECT_TRUE(::PeekMessageW(&message, window, lumbrix::WM_PROGRESS_SETRANGE, lumbrix::WM_PROGRESS_SETRANGE,
+                               PM_REMOVE));
+    EXPECT_EQ(message.wParam, 65535u);
+    EXPECT_FALSE(::PeekMessageW(&message, window, 0, 0, PM_REMOVE)) << "only the range is posted";
+    job->progressWindow.store(nullptr);
+    ::DestroyWindow(window);
+}
+
+TEST_P(HashingPass, NoThreadOrHandleOutlivesManyPasses)
+{
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 30; ++i) paths.push_back(folder_.AddFileOfSize(L"f" + std::to_wstring(i), 797 * i * i));
+    paths.push_back(folder_ / L"missing");
+    paths.push_back(folder_.AddFolder(L"folder"));
+    auto pass = [&](std::size_t cancelAfter) {
+        JobPtr job = MakeJob(true, true, true);
+        for (const std::wstring& path : paths) AddEntry(*job, path, path);
+        ChunkLog log;
+        log.cancelAfter = cancelAfter;
+        Run(*job, LogChunk, &log);
+    };
+    pass(0); // first use of everything the system sets up once
+    const int threadsBefore = lumbrix::test::ThreadCount();
+    const DWORD handlesBefore = lumbrix::test::HandleCount();
+    for (int round = 0; round < 10; ++round) pass(round % 2 ? 0 : 5 + round);
+    EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
+    EXPECT_EQ(lumbrix::test::HandleCount(), handlesBefore);
+}
+
+} // namespace
