@@ -1,6 +1,136 @@
-// Placeholder until the save-to-file fallback is written.
+// The fallback when the clipboard did not take the text: offer to save the
+// lines to a UTF-16 file that the user picks.
+
 #include "output/save_to_file.h"
 
+#include "common/unique_any.h"
+#include "job/copy_job.h"
+#include "output/output_messages.h"
+#include "output/save_dialog.h"
+#include "progress/progress_window.h"
+#include "shellext/module_state.h"
+#include "shellext/system_error_box.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
 namespace lumbrix {
-bool SaveToFile(CopyJob&) noexcept { return false; }
+namespace {
+
+// Collects the small per-line writes into large ones.
+class FileWriter {
+public:
+    explicit FileWriter(HANDLE file) noexcept : file_(file) {}
+
+    bool Write(const void* data, std::size_t bytes) noexcept
+    {
+        const auto* from = static_cast<const unsigned char*>(data);
+        while (bytes > 0) {
+            if (used_ == sizeof(buffer_) && !Flush()) return false;
+            const std::size_t part = bytes < sizeof(buffer_) - used_ ? bytes : sizeof(buffer_) - used_;
+            std::memcpy(buffer_ + used_, from, part);
+            used_ += part;
+            from += part;
+            bytes -= part;
+        }
+        return true;
+    }
+
+    bool Flush() noexcept
+    {
+        DWORD written = 0;
+        if (used_ > 0 && !::WriteFile(file_, buffer_, static_cast<DWORD>(used_), &written, nullptr))
+            return false;
+        used_ = 0;
+        return true;
+    }
+
+private:
+    HANDLE file_;
+    std::size_t used_ = 0;
+    unsigned char buffer_[64 * 1024];
+};
+
+bool AskToSave(CopyJob& job) noexcept
+{
+    return ::MessageBoxW(job.progressWindow.load(),
+                         L"残念ながら、クリップボードは一度に大きなデータを扱うように出来ていません。\r\n"
+                         L"処理結果をファイルに保存しますか？",
+                         kProductCaption, MB_ICONQUESTION | MB_YESNO) == IDYES;
+}
+
+// The dialog until a file could be created there, or the user gives up.
+UniqueFile ChooseAndCreateFile(CopyJob& job, wchar_t* fileName) noexcept
+{
+    while (ShowSaveDialog(job.progressWindow.load(), fileName)) {
+        UniqueFile file(::CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file) return file;
+        ReportSystemError(::GetLastError());
+    }
+    return UniqueFile();
+}
+
+enum class WriteOutcome { Done, Cancelled, Failed };
+
+WriteOutcome WriteLines(CopyJob& job, HANDLE file) noexcept
+{
+    FileWriter writer(file);
+    static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
+    static constexpr wchar_t kLineBreak[] = L"\r\n";
+    if (!writer.Write(kByteOrderMark, sizeof(kByteOrderMark))) return WriteOutcome::Failed;
+    const std::uint64_t lineCount = job.lineCount();
+    job.progressPos = 1;
+    for (const ResultEntry& entry : job.resultLines) {
+        if (!job.IsRunning()) return WriteOutcome::Cancelled;
+        const std::uint64_t position = job.progressPos.load();
+        job.detailText.Format(L"(%u/%u) %s", static_cast<unsigned>(position),
+                              static_cast<unsigned>(lineCount), entry.text.c_str());
+        if (!writer.Write(entry.text.data(), entry.text.size() * sizeof(wchar_t))) return WriteOutcome::Failed;
+        if (position >= lineCount) break;
+        if (!writer.Write(kLineBreak, 2 * sizeof(wchar_t))) return WriteOutcome::Failed;
+        job.progressPos = position + 1;
+    }
+    return writer.Flush() ? WriteOutcome::Done : WriteOutcome::Failed;
+}
+
+} // namespace
+
+bool SaveToFile(CopyJob& job) noexcept
+{
+    if (!job.IsRunning()) return false;
+    if (!AskToSave(job)) return false;
+    std::unique_ptr<wchar_t[]> fileName(new (std::nothrow) wchar_t[kSaveFileNameUnits]);
+    if (!fileName) {
+        ShowOutputError(job, L"メモリが足りません。");
+        return false;
+    }
+    SetInitialSaveName(fileName.get());
+    UniqueFile file = ChooseAndCreateFile(job, fileName.get());
+    if (!file) return false;
+
+    job.statusText.Set(L"テキストを書き出しています");
+    job.detailText.Clear();
+    PostProgressMessage(job, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(job.lineCount()));
+    PostProgressMessage(job, WM_PROGRESS_UPDATE);
+    PostProgressMessage(job, WM_PROGRESS_RESTARTTIMER);
+    job.progressPos = 0;
+
+    const WriteOutcome outcome = WriteLines(job, file.get());
+    if (outcome == WriteOutcome::Done) {
+        file.reset();
+        return true;
+    }
+    if (outcome == WriteOutcome::Failed) {
+        const DWORD error = ::GetLastError();
+        SendProgressMessage(job, WM_PROGRESS_STOPTIMER);
+        ReportSystemError(error);
+    }
+    // A partial file is worth nothing to the user.
+    file.reset();
+    ::DeleteFileW(fileName.get());
+    return false;
+}
+
 } // namespace lumbrix

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <cstdint>
+
 namespace lumbrix {
 
 struct CopyJob;
 
 // Assembles the lines into job.clipboardText; false after a reported failure or a cancel.
 bool BuildText(CopyJob& job) noexcept;
+
+// Size in bytes of the block for the job's lines: the lines with CR LF after
+// each, and a terminating NUL.
+std::uint64_t TextBlockBytes(CopyJob& job) noexcept;
 
 } // namespace lumbrix

@@ -1,0 +1,16 @@
+#pragma once
+// The output phases' own error boxes: owned by the progress window, caption
+// "Lumbrix64", error icon; they block the worker until dismissed.
+
+#include <cstdint>
+
+namespace lumbrix {
+
+struct CopyJob;
+
+void ShowOutputError(CopyJob& job, const wchar_t* text) noexcept;
+
+// firstLine, then the lines that blame the data size and state it in bytes.
+void ShowDataSizeError(CopyJob& job, const wchar_t* firstLine, std::uint64_t bytes) noexcept;
+
+} // namespace lumbrix

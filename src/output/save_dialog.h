@@ -1,0 +1,21 @@
+#pragma once
+// The common Save dialog for the result file.
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace lumbrix {
+
+inline constexpr DWORD kSaveFileNameUnits = 32768;
+
+// Makes fileName (kSaveFileNameUnits units) the user's Desktop folder followed
+// by "\*.txt", or empty when the folder is not recorded.
+void SetInitialSaveName(wchar_t* fileName) noexcept;
+
+// Shows the dialog owned by owner, starting from fileName and leaving the
+// choice there. False when the user cancels, and when the dialog cannot be
+// shown at all (no activation context, no comdlg32).
+bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept;
+
+} // namespace lumbrix

@@ -1,0 +1,19 @@
+#include "progress/elapsed_title.h"
+
+#include "progress/progress_layout.h"
+
+#include <cwchar>
+
+namespace lumbrix {
+
+void FormatElapsedTitle(wchar_t* out, std::size_t capacity, DWORD now, DWORD startTick) noexcept
+{
+    if (capacity == 0) return;
+    const DWORD elapsedMs = now - startTick;
+    // %ls rather than %s: the wide printf family reads %s differently per runtime.
+    if (std::swprintf(out, capacity, L"%ls: %0.2f 秒経過", kProgressTitle,
+                      static_cast<double>(elapsedMs) / 1000.0) < 0)
+        out[0] = 0;
+}
+
+} // namespace lumbrix

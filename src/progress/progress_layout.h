@@ -1,0 +1,31 @@
+#pragma once
+// Sizes, identifiers and timers of the progress window.
+
+#include <windows.h>
+
+namespace lumbrix {
+
+inline constexpr int kProgressClientWidth = 600;
+inline constexpr int kProgressClientHeight = 84;
+inline constexpr DWORD kProgressStyle = WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+inline constexpr DWORD kProgressFrameStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+inline constexpr DWORD kProgressExStyle = WS_EX_APPWINDOW;
+inline constexpr UINT kProgressClassStyle = CS_HREDRAW | CS_VREDRAW | CS_NOCLOSE;
+
+inline constexpr int kProgressBarId = 112;
+inline constexpr int kCancelButtonId = 113;
+
+inline constexpr UINT_PTR kShowTimerId = 100;
+inline constexpr UINT kShowDelayMs = 1600;
+inline constexpr UINT_PTR kRefreshTimerId = 101;
+inline constexpr UINT kRefreshPeriodMs = 120;
+
+inline constexpr int kTextLeft = 6;
+inline constexpr int kStatusTextTop = 6;
+inline constexpr int kDetailTextTop = 32;
+
+inline constexpr wchar_t kProgressTitle[] = L"Lumbrix64";
+inline constexpr wchar_t kCancelledTitle[] = L"Lumbrix64: キャンセルされました。";
+inline constexpr wchar_t kCancelButtonText[] = L"キャンセル";
+
+} // namespace lumbrix

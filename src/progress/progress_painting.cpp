@@ -1,0 +1,68 @@
+#include "progress/progress_painting.h"
+
+#include "common/unique_any.h"
+#include "job/copy_job.h"
+#include "progress/progress_layout.h"
+
+namespace lumbrix {
+namespace {
+
+// The worker may rewrite the text meanwhile: a copy may be torn, never overrun.
+void DrawTextLine(HDC dc, int x, int y, const ProgressText& text) noexcept
+{
+    wchar_t units[ProgressText::kCapacity];
+    const std::size_t length = text.Snapshot(units, ProgressText::kCapacity);
+    ::TextOutW(dc, x, y, units, static_cast<int>(length));
+}
+
+// Selects an object into a DC for the scope, then puts the previous one back.
+class ScopedSelection {
+public:
+    ScopedSelection(HDC dc, HGDIOBJ object) noexcept
+        : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+    ~ScopedSelection()
+    {
+        if (previous_) ::SelectObject(dc_, previous_);
+    }
+    ScopedSelection(const ScopedSelection&) = delete;
+    ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+void PaintOffscreen(HDC target, int width, int height, const CopyJob& job) noexcept
+{
+    UniqueMemoryDc memory(::CreateCompatibleDC(target));
+    if (!memory) return;
+    // One pixel more each way: Rectangle without a pen leaves out the right and bottom edges.
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(target, width + 1, height + 1));
+    if (!bitmap) return;
+    const HDC dc = memory.get();
+    ScopedSelection bitmapSelection(dc, bitmap.get());
+    ScopedSelection penSelection(dc, ::GetStockObject(NULL_PEN));
+    ScopedSelection brushSelection(dc, ::GetSysColorBrush(COLOR_BTNFACE));
+    ScopedSelection fontSelection(dc, job.progressFont.get());
+    ::Rectangle(dc, 0, 0, width + 1, height + 1);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+    DrawTextLine(dc, kTextLeft, kStatusTextTop, job.statusText);
+    DrawTextLine(dc, kTextLeft, kDetailTextTop, job.detailText);
+    ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+}
+
+} // namespace
+
+void PaintProgressWindow(HWND window, const CopyJob& job) noexcept
+{
+    PAINTSTRUCT paint;
+    const HDC target = ::BeginPaint(window, &paint);
+    if (!target) return;
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    PaintOffscreen(target, client.right, client.bottom, job);
+    ::EndPaint(window, &paint);
+}
+
+} // namespace lumbrix

@@ -1,0 +1,213 @@
+#include "progress/progress_window_class.h"
+
+#include "job/copy_job.h"
+#include "progress/activation_context.h"
+#include "progress/elapsed_title.h"
+#include "progress/progress_layout.h"
+#include "progress/progress_painting.h"
+#include "progress/progress_window.h"
+#include "resources/resource_ids.h"
+#include "shellext/module_state.h"
+#include "shellext/system_error_box.h"
+
+#include <commctrl.h>
+
+#include <climits>
+
+namespace lumbrix {
+namespace {
+
+CopyJob* JobOf(HWND window) noexcept
+{
+    return reinterpret_cast<CopyJob*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Common controls take int positions; a range beyond that is shown clamped.
+int ClampToInt(std::uint64_t value) noexcept
+{
+    return value > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(value);
+}
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, int id, int x, int y,
+                 int width, int height) noexcept
+{
+    ScopedModuleActivation activation;
+    return ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), moduleInstance, nullptr);
+}
+
+void ShowTaskbarProgress(HWND window, CopyJob& job) noexcept
+{
+    if (job.taskbar) job.taskbar->SetProgressValue(window, job.progressPos.load(), job.progressTotal);
+}
+
+void SetBarPosition(HWND window, const CopyJob& job) noexcept
+{
+    ::SendDlgItemMessageW(window, kProgressBarId, PBM_SETPOS, ClampToInt(job.progressPos.load()), 0);
+}
+
+LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
+{
+    auto* job = static_cast<CopyJob*>(create.lpCreateParams);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(job));
+    job->startTick = ::GetTickCount();
+    ::SetTimer(window, kShowTimerId, kShowDelayMs, nullptr);
+    ::SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    CreateChild(window, PROGRESS_CLASSW, L"", kProgressBarId, 6, 58, client.right - 100, 20);
+    const HWND button = CreateChild(window, L"BUTTON", kCancelButtonText, kCancelButtonId,
+                                    client.right - 94, 6, 88, 32);
+    job->progressFont.reset(CreateMessageFont());
+    if (button) ::PostMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(job->progressFont.get()), FALSE);
+    return 0;
+}
+
+void OnRefresh(HWND window, CopyJob& job) noexcept
+{
+    if (!job.IsRunning()) {
+        ::DestroyWindow(window);
+        return;
+    }
+    wchar_t title[64];
+    FormatElapsedTitle(title, 64, ::GetTickCount(), job.startTick);
+    SetWindowTextIfChanged(window, title);
+    ::InvalidateRect(window, nullptr, FALSE);
+    SetBarPosition(window, job);
+    ShowTaskbarProgress(window, job);
+}
+
+void OnCancel(HWND window, CopyJob& job) noexcept
+{
+    // A click that arrives after the worker has stopped changes nothing.
+    if (!job.running.exchange(false)) return;
+    ::SetWindowTextW(window, kCancelledTitle);
+    ::EnableWindow(::GetDlgItem(window, kCancelButtonId), FALSE);
+    ::EnableWindow(window, FALSE);
+    ::UpdateWindow(window); // painted before the pause, which leaves no time for it
+    ::Sleep(1000);          // long enough to read the title
+    ::DestroyWindow(window);
+}
+
+LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, CopyJob& job) noexcept
+{
+    switch (message) {
+    case WM_PROGRESS_SETRANGE:
+        ::SendDlgItemMessageW(window, kProgressBarId, PBM_SETRANGE32, 0, ClampToInt(wParam));
+        if (job.taskbar) {
+            job.progressTotal = wParam;
+            ShowTaskbarProgress(window, job);
+        }
+        break;
+    case WM_PROGRESS_UPDATE:
+        ::InvalidateRect(window, nullptr, FALSE);
+        SetBarPosition(window, job);
+        ShowTaskbarProgress(window, job);
+        break;
+    case WM_PROGRESS_STOPTIMER:
+        ::KillTimer(window, kRefreshTimerId);
+        break;
+    case WM_PROGRESS_RESTARTTIMER:
+        ::KillTimer(window, kRefreshTimerId);
+        ::SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
+        break;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CREATE) return OnCreate(window, *reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    CopyJob* job = JobOf(window);
+    if (!job) return ::DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kShowTimerId) {
+            ::KillTimer(window, kShowTimerId);
+            ::ShowWindow(window, SW_SHOW);
+            return 0;
+        }
+        if (wParam == kRefreshTimerId) {
+            OnRefresh(window, *job);
+            return 0;
+        }
+        break;
+    case WM_PAINT:
+        PaintProgressWindow(window, *job);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // the painting covers the whole client area
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kCancelButtonId) {
+            OnCancel(window, *job);
+            return 0;
+        }
+        break;
+    case WM_PROGRESS_SETRANGE:
+    case WM_PROGRESS_UPDATE:
+    case WM_PROGRESS_STOPTIMER:
+    case WM_PROGRESS_RESTARTTIMER:
+        return OnProgressMessage(window, message, wParam, *job);
+    case WM_DESTROY:
+        job->running.store(false);
+        job->progressFont.reset();
+        ::KillTimer(window, kShowTimerId);
+        ::KillTimer(window, kRefreshTimerId);
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The provisional place, over the work area; PlaceOverWindow moves it over the owner.
+RECT ProvisionalRect() noexcept
+{
+    RECT work = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int top = (work.bottom - work.top - kProgressClientHeight) / 3;
+    RECT rect = {0, top, kProgressClientWidth, top + kProgressClientHeight};
+    ::AdjustWindowRect(&rect, kProgressFrameStyle, FALSE);
+    rect.left = (work.right - work.left - kProgressClientWidth) / 2;
+    rect.right = rect.left + kProgressClientWidth;
+    return rect;
+}
+
+} // namespace
+
+bool RegisterProgressWindowClass() noexcept
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = kProgressClassStyle;
+    windowClass.lpfnWndProc = ProgressWindowProc;
+    windowClass.hInstance = moduleInstance;
+    windowClass.hIcon = ::LoadIconW(moduleInstance, MAKEINTRESOURCEW(IDI_LUMBRIX_ICON));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = kProgressWindowClass;
+    ATOM atom = 0;
+    {
+        ScopedModuleActivation activation;
+        // The bar's class comes from the common controls that the context selects.
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+        ::InitCommonControlsEx(&controls);
+        ::SetLastError(ERROR_SUCCESS);
+        atom = ::RegisterClassExW(&windowClass);
+    }
+    if (atom) return true;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_CLASS_ALREADY_EXISTS) return true;
+    ReportSystemError(error);
+    return false;
+}
+
+HWND CreateProgressWindow(CopyJob& job) noexcept
+{
+    const RECT rect = ProvisionalRect();
+    ScopedModuleActivation activation;
+    return ::CreateWindowExW(kProgressExStyle, kProgressWindowClass, kProgressTitle, kProgressStyle,
+                             rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                             job.ownerWindow, nullptr, moduleInstance, &job);
+}
+
+} // namespace lumbrix

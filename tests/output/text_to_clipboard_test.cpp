@@ -1,0 +1,136 @@
+// The lines reach the clipboard as one CF_UNICODETEXT block: CR LF between the
+// lines, a NUL at the end, nothing shortened; a cancel leaves it untouched.
+
+#include "output/clipboard_transfer.h"
+#include "output/save_to_file.h"
+#include "output/text_assembly.h"
+#include "output_job.h"
+#include "support/clipboard_reader.h"
+#include "support/dialog_watcher.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace lumbrix::test {
+namespace {
+
+class TextToClipboard : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(WriteClipboard(L"before")); }
+
+    // Builds and hands over the text; the block leaves the job.
+    std::wstring Deliver(CopyJob& job)
+    {
+        EXPECT_TRUE(BuildText(job));
+        EXPECT_TRUE(CopyToClipboard(job));
+        EXPECT_FALSE(job.clipboardText) << "the clipboard owns the block now";
+        const auto clipboard = ReadClipboard();
+        EXPECT_TRUE(clipboard.has_value());
+        return clipboard ? clipboard->units : std::wstring();
+    }
+
+    DialogWatcher watcher_; // no box is expected; answers any so nothing hangs
+};
+
+TEST_F(TextToClipboard, ThreeLinesAreJoinedByCrLfAndEndedByNul)
+{
+    auto job = MakeJob({L"b", L"c", L"a"});
+    ASSERT_EQ(job->totalChars, 9u);
+    ASSERT_TRUE(BuildText(*job));
+    ASSERT_TRUE(job->clipboardText);
+    EXPECT_EQ(::GlobalSize(job->clipboardText.get()), 20u);
+    {
+        GlobalLock lock(job->clipboardText.get());
+        const auto* units = static_cast<const wchar_t*>(lock.data());
+        ASSERT_NE(units, nullptr);
+        EXPECT_EQ(std::wstring(units, 8), std::wstring(L"a\r\nb\r\nc\0", 8));
+    }
+    ASSERT_TRUE(CopyToClipboard(*job));
+    const auto clipboard = ReadClipboard();
+    ASSERT_TRUE(clipboard.has_value());
+    EXPECT_EQ(clipboard->units.substr(0, 8), std::wstring(L"a\r\nb\r\nc\0", 8));
+    EXPECT_EQ(clipboard->Text(), L"a\r\nb\r\nc");
+    EXPECT_EQ(watcher_.Count(), 0u);
+}
+
+TEST_F(TextToClipboard, SingleLineHasNoLineBreak)
+{
+    auto job = MakeJob({L"C:\\folder\\name.txt"});
+    const std::wstring units = Deliver(*job);
+    EXPECT_EQ(units.substr(0, units.find(L'\0') + 1), std::wstring(L"C:\\folder\\name.txt\0", 19));
+}
+
+TEST_F(TextToClipboard, EmptyListGivesJustTheTerminator)
+{
+    auto job = MakeJob({});
+    ASSERT_TRUE(BuildText(*job));
+    EXPECT_EQ(::GlobalSize(job->clipboardText.get()), 2u);
+    ASSERT_TRUE(CopyToClipboard(*job));
+    const auto clipboard = ReadClipboard();
+    ASSERT_TRUE(clipboard.has_value());
+    ASSERT_FALSE(clipboard->units.empty());
+    EXPECT_EQ(clipboard->units[0], L'\0');
+}
+
+TEST_F(TextToClipboard, LongLinesArriveWhole)
+{
+    const std::wstring longLine(5000, L'長');
+    auto job = MakeJob({longLine, L"short"}); // "short" sorts first
+    const std::wstring expected = L"short\r\n" + longLine + std::wstring(1, L'\0');
+    EXPECT_TRUE(Deliver(*job).substr(0, expected.size()) == expected);
+}
+
+TEST_F(TextToClipboard, UnderstatedTotalNeverOverrunsTheBlock)
+{
+    auto job = MakeJob({L"alpha", L"beta"});
+    job->totalChars = 3; // as if a phase forgot to count what it appended
+    EXPECT_EQ(Deliver(*job).substr(0, 12), std::wstring(L"alpha\r\nbeta\0", 12));
+}
+
+TEST_F(TextToClipboard, BuildingAgainReplacesTheEarlierBlock)
+{
+    auto job = MakeJob({L"x"});
+    ASSERT_TRUE(BuildText(*job));
+    ASSERT_TRUE(BuildText(*job));
+    EXPECT_EQ(Deliver(*job).substr(0, 2), std::wstring(L"x\0", 2));
+}
+
+TEST_F(TextToClipboard, CancelBeforeTheFirstLineLeavesClipboardAndShowsNothing)
+{
+    auto job = MakeJob({L"a", L"b"});
+    const DWORD sequence = ClipboardSequence();
+    job->running = false;
+    EXPECT_FALSE(BuildText(*job));
+    EXPECT_FALSE(job->clipboardText);
+    EXPECT_FALSE(CopyToClipboard(*job));
+    EXPECT_FALSE(SaveToFile(*job));
+    ::Sleep(200);
+    EXPECT_EQ(watcher_.Count(), 0u);
+    EXPECT_EQ(ClipboardSequence(), sequence);
+    EXPECT_EQ(ReadClipboard()->Text(), L"before");
+}
+
+TEST_F(TextToClipboard, CancelDuringAssemblyStopsAtTheNextLine)
+{
+    auto job = MakeJob(ManyLines(200000, 40));
+    std::atomic<bool> stop{false};
+    std::thread canceller([&] {
+        while (!stop && job->progressPos.load() < 1000) {
+        }
+        job->running = false;
+    });
+    const bool built = BuildText(*job);
+    stop = true;
+    canceller.join();
+    EXPECT_FALSE(built);
+    EXPECT_LT(job->progressPos.load(), job->lineCount()) << "the run ended before the cancel";
+    EXPECT_FALSE(job->clipboardText);
+    EXPECT_FALSE(CopyToClipboard(*job));
+    EXPECT_EQ(ReadClipboard()->Text(), L"before");
+    EXPECT_EQ(watcher_.Count(), 0u);
+}
+
+} // namespace
+} // namespace lumbrix::test

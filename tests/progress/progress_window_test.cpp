@@ -1,0 +1,288 @@
+// The progress window as the user sees it: when it appears, what it shows,
+// how the worker's messages drive it, and how Cancel ends a job.
+
+#include "owner_window.h"
+#include "progress/elapsed_title.h"
+#include "progress_fixture.h"
+#include "window_capture.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cwctype>
+
+namespace lumbrix::test {
+namespace {
+
+constexpr wchar_t kCancelledTitle[] = L"Lumbrix64: キャンセルされました。";
+constexpr int kBarId = 112;
+constexpr int kCancelId = 113;
+
+// "Lumbrix64: 1.23 秒経過" and the seconds it states.
+bool ParseElapsedTitle(const std::wstring& title, double& seconds)
+{
+    const std::wstring prefix = L"Lumbrix64: ";
+    const std::wstring suffix = L" 秒経過";
+    if (title.rfind(prefix, 0) != 0 || title.size() < prefix.size() + suffix.size() + 4) return false;
+    if (title.compare(title.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+    const std::wstring number = title.substr(prefix.size(), title.size() - prefix.size() - suffix.size());
+    const std::size_t dot = number.find(L'.');
+    if (dot == std::wstring::npos || dot == 0 || number.size() - dot != 3) return false;
+    for (std::size_t i = 0; i < number.size(); ++i)
+        if (i != dot && !std::iswdigit(number[i])) return false;
+    seconds = std::wcstod(number.c_str(), nullptr);
+    return true;
+}
+
+void ClickCancel(HWND window)
+{
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(kCancelId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(window, kCancelId)));
+}
+
+TEST(ProgressWindow, StaysHiddenForTheFirstSecondsThenAppears)
+{
+    auto job = NewJob();
+    const DWORD start = ::GetTickCount();
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    const DWORD spent = ::GetTickCount() - start;
+    if (spent < 1300) ::Sleep(1300 - spent);
+    EXPECT_FALSE(::IsWindowVisible(window)) << "a short job never shows its window";
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
+    EXPECT_GE(::GetTickCount() - start, 1550u);
+}
+
+TEST(ProgressWindow, HasItsClassOwnerFrameAndControls)
+{
+    OwnerWindow owner({100, 100, 900, 700});
+    auto job = NewJob(owner.get());
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ClassOf(window), L"Lumbrix64_Progress");
+    EXPECT_EQ(::GetWindow(window, GW_OWNER), owner.get());
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE)) & 0x82C80000u, 0x82C80000u);
+    EXPECT_TRUE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(::GetClassLongW(window, GCL_STYLE), static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW | CS_NOCLOSE));
+
+    const RECT frame = WindowRect(window);
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(frame.right - frame.left, 600);
+    EXPECT_EQ(client.bottom, 84);
+
+    const HWND bar = ::GetDlgItem(window, kBarId);
+    ASSERT_NE(bar, nullptr) << "the progress bar class must exist";
+    EXPECT_NE(ClassOf(bar).find(L"msctls_progress32"), std::wstring::npos) << "class " << ClassOf(bar).size();
+    const RECT barRect = ChildRect(window, kBarId);
+    EXPECT_EQ(barRect.left, 6);
+    EXPECT_EQ(barRect.top, 58);
+    EXPECT_EQ(barRect.right - barRect.left, client.right - 100);
+    EXPECT_EQ(barRect.bottom - barRect.top, 20);
+
+    const HWND button = ::GetDlgItem(window, kCancelId);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(TextOf(button), L"キャンセル");
+    const RECT buttonRect = ChildRect(window, kCancelId);
+    EXPECT_EQ(buttonRect.left, client.right - 94);
+    EXPECT_EQ(buttonRect.top, 6);
+    EXPECT_EQ(buttonRect.right - buttonRect.left, 88);
+    EXPECT_EQ(buttonRect.bottom - buttonRect.top, 32);
+    EXPECT_NE(::SendMessageW(button, WM_GETFONT, 0, 0), 0) << "the button uses the message font";
+}
+
+TEST(ProgressWindow, TitleCountsTheSecondsWithTwoDecimals)
+{
+    auto job = NewJob();
+    const DWORD start = ::GetTickCount();
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    ::Sleep(700);
+    double seconds = -1;
+    const std::wstring title = TextOf(window);
+    ASSERT_TRUE(ParseElapsedTitle(title, seconds)) << "title has " << title.size() << " units";
+    EXPECT_GT(seconds, 0.4);
+    EXPECT_LE(seconds, (::GetTickCount() - start) / 1000.0 + 0.01);
+}
+
+TEST(ProgressWindow, BarFollowsTheRangeAndThePosition)
+{
+    auto job = NewJob();
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    const HWND bar = ::GetDlgItem(window, kBarId);
+    PostProgressMessage(*job, WM_PROGRESS_SETRANGE, 10);
+    job->progressPos = 4;
+    SendProgressMessage(*job, WM_PROGRESS_UPDATE);
+    EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 10);
+    EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 4);
+
+    // Without a message the refresh timer moves the bar too.
+    job->progressPos = 7;
+    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(bar, PBM_GETPOS, 0, 0) == 7; }, 1000));
+
+    // A range beyond what the bar can hold is shown clamped, not wrapped.
+    SendProgressMessage(*job, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(0x100000005ull));
+    EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 0x7FFFFFFF);
+}
+
+TEST(ProgressWindow, StopTimerFreezesTheTitleAndRestartResumesIt)
+{
+    auto job = NewJob();
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    ::Sleep(300);
+    SendProgressMessage(*job, WM_PROGRESS_STOPTIMER);
+    const std::wstring frozen = TextOf(window);
+    ::Sleep(500);
+    EXPECT_EQ(TextOf(window), frozen);
+    PostProgressMessage(*job, WM_PROGRESS_RESTARTTIMER);
+    EXPECT_TRUE(WaitFor([&] { return TextOf(window) != frozen; }, 1000));
+}
+
+TEST(ProgressWindow, ShowsTheTextsAndRedrawsOnUpdateWhileStopped)
+{
+    OwnerWindow owner({200, 200, 1000, 600});
+    auto job = NewJob(owner.get());
+    job->statusText.Set(L"テキストを生成しています");
+    job->detailText.Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    PostProgressMessage(*job, WM_PROGRESS_SETRANGE, 10);
+    job->progressPos = 3;
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
+    ::Sleep(400);
+    SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress.bmp");
+
+    // The worker's completion: the timer stops, the texts change, one update.
+    SendProgressMessage(*job, WM_PROGRESS_STOPTIMER);
+    job->statusText.Clear();
+    job->detailText.Clear();
+    SendProgressMessage(*job, WM_PROGRESS_UPDATE);
+    ::Sleep(300);
+    const auto blank = CaptureClient(window);
+    job->statusText.Set(L"完了");
+    ::Sleep(400);
+    EXPECT_TRUE(CaptureClient(window) == blank) << "no redraw without the timer or an update";
+    SendProgressMessage(*job, WM_PROGRESS_UPDATE);
+    ::Sleep(300);
+    EXPECT_FALSE(CaptureClient(window) == blank) << "the update draws the new text";
+    SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress-done.bmp");
+}
+
+TEST(ProgressWindow, CancelShowsItsTitleForASecondThenClosesTheWindow)
+{
+    auto job = NewJob();
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
+    const DWORD clicked = ::GetTickCount();
+    ClickCancel(window);
+    ASSERT_TRUE(WaitFor([&] { return TextOf(window) == kCancelledTitle; }, 1000));
+    EXPECT_FALSE(job->IsRunning());
+    EXPECT_FALSE(::IsWindowEnabled(window));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(window, kCancelId)));
+    SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress-cancelled.bmp");
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(window); }, 5000));
+    EXPECT_GE(::GetTickCount() - clicked, 950u);
+    CloseProgressWindow(*job);
+    EXPECT_FALSE(job->progressThread);
+}
+
+TEST(ProgressWindow, CancelClickAfterTheWorkerStoppedChangesNothing)
+{
+    auto job = NewJob();
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    job->running = false;
+    const DWORD start = ::GetTickCount();
+    // Sent, so it reaches the window procedure whatever the loop does with
+    // posted messages meanwhile (it tears the window down).
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCancelId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(window, kCancelId)));
+    EXPECT_LT(::GetTickCount() - start, 500u) << "no one-second pause";
+    EXPECT_NE(TextOf(window), kCancelledTitle);
+}
+
+TEST(ProgressWindow, RunningClearedElsewhereTearsTheWindowDown)
+{
+    auto job = NewJob();
+    StartProgressWindow(*job);
+    const HWND window = job->progressWindow.load();
+    job->running = false;
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(window); }, 2000)) << "the next refresh destroys it";
+}
+
+TEST(ProgressWindow, DestroyingTheWindowCancelsTheJob)
+{
+    auto job = NewJob();
+    StartProgressWindow(*job);
+    ::PostMessageW(job->progressWindow.load(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !job->IsRunning(); }, 2000));
+}
+
+TEST(ProgressWindow, TwoJobsEachHaveTheirOwnWindowAndThread)
+{
+    auto first = NewJob();
+    auto second = NewJob();
+    StartProgressWindow(*first);
+    StartProgressWindow(*second);
+    const HWND a = first->progressWindow.load();
+    const HWND b = second->progressWindow.load();
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    EXPECT_NE(::GetWindowThreadProcessId(a, nullptr), ::GetWindowThreadProcessId(b, nullptr));
+    CloseProgressWindow(*first);
+    EXPECT_FALSE(::IsWindow(a));
+    EXPECT_TRUE(::IsWindow(b)) << "closing one job leaves the other";
+    EXPECT_TRUE(second->IsRunning());
+}
+
+TEST(ProgressWindow, OwnerCannotBeClosedByItsCaptionWhileTheJobRuns)
+{
+    OwnerWindow owner({100, 100, 500, 400});
+    const HMENU menu = ::GetSystemMenu(owner.get(), FALSE);
+    ASSERT_NE(menu, nullptr);
+    auto job = NewJob(owner.get());
+    StartProgressWindow(*job);
+    EXPECT_TRUE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED);
+    CloseProgressWindow(*job);
+    EXPECT_FALSE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED);
+}
+
+TEST(ProgressWindow, WorkerGoesOnWhenTheWindowCannotBeCreated)
+{
+    // An owner that no longer exists makes the window's creation fail.
+    const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ::DestroyWindow(gone);
+    auto job = NewJob(gone);
+    StartProgressWindow(*job);
+    EXPECT_EQ(job->progressWindow.load(), nullptr);
+    EXPECT_TRUE(job->progressThread) << "kept for CloseProgressWindow to join";
+    SendProgressMessage(*job, WM_PROGRESS_UPDATE); // goes nowhere
+    CloseProgressWindow(*job);
+    EXPECT_FALSE(job->progressThread);
+}
+
+TEST(ElapsedTitle, StatesSecondsWithTwoDecimals)
+{
+    wchar_t title[64];
+    FormatElapsedTitle(title, 64, 1000 + 1234, 1000);
+    EXPECT_STREQ(title, L"Lumbrix64: 1.23 秒経過");
+    FormatElapsedTitle(title, 64, 5, 5);
+    EXPECT_STREQ(title, L"Lumbrix64: 0.00 秒経過");
+}
+
+TEST(ElapsedTitle, SurvivesTheTickCounterWrapping)
+{
+    wchar_t title[64];
+    FormatElapsedTitle(title, 64, 0x00000800u, 0xFFFFF000u); // 6144 ms across the wrap
+    EXPECT_STREQ(title, L"Lumbrix64: 6.14 秒経過");
+}
+
+} // namespace
+} // namespace lumbrix::test
