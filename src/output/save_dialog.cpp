@@ -2,6 +2,7 @@
 
 #include "common/unique_any.h"
 #include "progress/activation_context.h"
+#include "settings/registry_key.h"
 
 #include <commdlg.h>
 
@@ -39,24 +40,15 @@ constexpr DWORD kPatternUnits = sizeof(kFilePattern) / sizeof(wchar_t); // with 
 void SetInitialSaveName(wchar_t* fileName) noexcept
 {
     fileName[0] = 0;
-    UniqueHKey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFoldersKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
-        return;
-    // Room is left for the pattern behind the folder.
-    DWORD type = 0;
-    DWORD bytes = (kSaveFileNameUnits - kPatternUnits) * sizeof(wchar_t);
-    if (::RegQueryValueExW(key.get(), L"Desktop", nullptr, &type, reinterpret_cast<BYTE*>(fileName),
-                           &bytes) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)) {
-        fileName[0] = 0;
-        return;
-    }
-    // The stored text need not be terminated.
-    DWORD length = bytes / sizeof(wchar_t);
-    fileName[length] = 0;
-    length = static_cast<DWORD>(::lstrlenW(fileName));
-    if (length == 0) return;
-    ::lstrcpynW(fileName + length, kFilePattern, kPatternUnits);
+    RegistryKey key(HKEY_CURRENT_USER, kShellFoldersKey, false, false);
+    if (!key.ok()) return;
+    const UniqueRegString desktop = key.GetOwnedString(L"Desktop");
+    if (!desktop) return;
+    // Too long a folder, with the pattern behind it, would not fit the name buffer.
+    const int length = ::lstrlenW(desktop.get());
+    if (length == 0 || static_cast<DWORD>(length) + kPatternUnits > kSaveFileNameUnits) return;
+    ::lstrcpyW(fileName, desktop.get());
+    ::lstrcpyW(fileName + length, kFilePattern);
 }
 
 bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
