@@ -9,7 +9,7 @@ source "$(dirname "$0")/environment.sh"
 cd "$LUMBRIX_ROOT"
 
 compiler=${1:-gcc}
-rounds=${2:-12}
+rounds=${2:-60}
 case $compiler in
     gcc) cc=gcc cxx=g++ default_dir=build/bench ;;
     clang) cc=clang cxx=clang++ default_dir=build/bench-clang ;;

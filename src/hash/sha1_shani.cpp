@@ -55,8 +55,11 @@ void Sha1BlocksShaExtensions(std::uint32_t state[5], const std::uint8_t* blocks,
         ShaState s;
         s.abcd = abcd;
         s.e[0] = e;
-        for (int i = 0; i < 4; ++i)
-            s.msg[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * i)), wordsReversed);
+        const auto* words = reinterpret_cast<const __m128i*>(blocks);
+        s.msg[0] = _mm_shuffle_epi8(_mm_loadu_si128(words), wordsReversed);
+        s.msg[1] = _mm_shuffle_epi8(_mm_loadu_si128(words + 1), wordsReversed);
+        s.msg[2] = _mm_shuffle_epi8(_mm_loadu_si128(words + 2), wordsReversed);
+        s.msg[3] = _mm_shuffle_epi8(_mm_loadu_si128(words + 3), wordsReversed);
         Steps(s, std::make_integer_sequence<int, 20>{});
         // After step 19 the saved ABCD sits in e[0]; its rotation gives the new E.
         e = _mm_sha1nexte_epu32(s.e[0], e);
