@@ -122,16 +122,6 @@ TEST(SaveToFile, CancelWhileWritingLeavesNoFile)
     EXPECT_EQ(driver.Boxes().size(), 1u) << "a cancel shows nothing";
 }
 
-TEST(SaveToFile, CancelledJobIsNotAsked)
-{
-    auto job = MakeJob({L"a"});
-    job->running = false;
-    SaveDialogDriver driver({});
-    EXPECT_FALSE(SaveToFile(*job));
-    ::Sleep(200);
-    EXPECT_TRUE(driver.Boxes().empty());
-}
-
 // The Desktop entry of the user's shell folders, set for one test.
 class DesktopFolderValue {
 public:

@@ -89,14 +89,6 @@ TEST_F(TextToClipboard, UnderstatedTotalNeverOverrunsTheBlock)
     EXPECT_EQ(Deliver(*job).substr(0, 12), std::wstring(L"alpha\r\nbeta\0", 12));
 }
 
-TEST_F(TextToClipboard, BuildingAgainReplacesTheEarlierBlock)
-{
-    auto job = MakeJob({L"x"});
-    ASSERT_TRUE(BuildText(*job));
-    ASSERT_TRUE(BuildText(*job));
-    EXPECT_EQ(Deliver(*job).substr(0, 2), std::wstring(L"x\0", 2));
-}
-
 TEST_F(TextToClipboard, CancelBeforeTheFirstLineLeavesClipboardAndShowsNothing)
 {
     auto job = MakeJob({L"a", L"b"});

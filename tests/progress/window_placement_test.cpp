@@ -14,20 +14,6 @@ HWND PlainWindow(int x, int y, int width, int height)
     return ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, x, y, width, height, nullptr, nullptr, nullptr, nullptr);
 }
 
-TEST(WindowPlacement, CentresOverTheReferenceOneThirdDown)
-{
-    const HWND reference = PlainWindow(100, 50, 801, 601);
-    const HWND window = PlainWindow(0, 0, 200, 100);
-    PlaceOverWindow(window, reference);
-    const RECT rect = WindowRect(window);
-    EXPECT_EQ(rect.left, 100 + (801 - 200) / 2);
-    EXPECT_EQ(rect.top, 50 + (601 - 100) / 3);
-    EXPECT_EQ(rect.right - rect.left, 200) << "the size is kept";
-    EXPECT_EQ(rect.bottom - rect.top, 100);
-    ::DestroyWindow(window);
-    ::DestroyWindow(reference);
-}
-
 TEST(WindowPlacement, WindowLargerThanItsReferenceSitsAboveAndLeftOfIt)
 {
     const HWND reference = PlainWindow(300, 300, 200, 100);
@@ -39,18 +25,6 @@ TEST(WindowPlacement, WindowLargerThanItsReferenceSitsAboveAndLeftOfIt)
     EXPECT_EQ(rect.top, 200);
     ::DestroyWindow(window);
     ::DestroyWindow(reference);
-}
-
-TEST(WindowPlacement, WithoutReferenceTheWorkAreaServes)
-{
-    RECT work = {};
-    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-    const HWND window = PlainWindow(0, 0, 300, 120);
-    PlaceOverWindow(window, nullptr);
-    const RECT rect = WindowRect(window);
-    EXPECT_EQ(rect.left, work.left + (work.right - work.left - 300) / 2);
-    EXPECT_EQ(rect.top, work.top + (work.bottom - work.top - 120) / 3);
-    ::DestroyWindow(window);
 }
 
 TEST(WindowPlacement, ProgressWindowWithoutOwnerSitsOverTheWorkArea)
@@ -97,14 +71,6 @@ TEST(WindowText, IsSetOnlyWhenItDiffers)
     EXPECT_EQ(setTextCount, 2);
     EXPECT_EQ(TextOf(window), L"Lumbrix64: 1.12 秒経過");
     ::DestroyWindow(window);
-}
-
-TEST(MessageFont, IsARealFont)
-{
-    const HFONT font = CreateMessageFont();
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(::GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
-    ::DeleteObject(font);
 }
 
 } // namespace
