@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Digest throughput: our engines on every path against zlib's CRC-32 and
-# OpenSSL's MD5 and SHA-1 (native Linux build, optimised, no sanitizers).
+# OpenSSL's MD5 and SHA-1 (native Linux build with the DLL's optimisation
+# level, no sanitizers).
 #   tools/bench-digests.sh [gcc|clang] [rounds]
 # gcc (the default) is the compiler family of the shipped DLL (mingw-w64 GCC).
 # Build folder: LUMBRIX_BENCH_BUILD (default build/bench, or build/bench-clang).
@@ -19,7 +20,7 @@ build=${LUMBRIX_BENCH_BUILD:-$LUMBRIX_ROOT/$default_dir}
 
 lumbrix_ensure_packages native
 lumbrix_log "building the benchmark with $cxx in $build"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=$cc -DCMAKE_CXX_COMPILER=$cxx \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=$cc -DCMAKE_CXX_COMPILER=$cxx \
     -DLUMBRIX_SANITIZE=OFF -DLUMBRIX_BENCHMARK=ON >/dev/null
 cmake --build "$build" --target bench_digests -j 2 >/dev/null
 bench=$build/tests/native/bench_digests

@@ -20,7 +20,7 @@ std::uint32_t LoadBe32(const std::uint8_t* p) noexcept
 
 // Round I with the schedule kept in a ring of 16 words.
 template <int I>
-inline void PortableStep(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) noexcept
+LUMBRIX_SHA1_INLINE void PortableStep(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) noexcept
 {
     if constexpr (I >= 16)
         w[I % 16] = Rotl32(w[(I - 3) % 16] ^ w[(I - 8) % 16] ^ w[(I - 14) % 16] ^ w[I % 16], 1);
@@ -28,7 +28,7 @@ inline void PortableStep(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) noexcept
 }
 
 template <int... I>
-inline void PortableRounds(std::uint32_t (&v)[5], std::uint32_t (&w)[16], std::integer_sequence<int, I...>) noexcept
+LUMBRIX_SHA1_INLINE void PortableRounds(std::uint32_t (&v)[5], std::uint32_t (&w)[16], std::integer_sequence<int, I...>) noexcept
 {
     (PortableStep<I>(v, w), ...);
 }

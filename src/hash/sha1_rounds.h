@@ -6,6 +6,15 @@
 
 #include <cstdint>
 
+// The kernels are templates unrolled into one straight run of code; left to
+// its own inlining limits at -O2, GCC calls out for groups of rounds and the
+// working words go through memory at every call.
+#if defined(_MSC_VER) && !defined(__clang__)
+#define LUMBRIX_SHA1_INLINE __forceinline
+#else
+#define LUMBRIX_SHA1_INLINE inline __attribute__((always_inline))
+#endif
+
 namespace lumbrix {
 namespace { // NOLINT(google-build-namespaces): see above
 
@@ -16,7 +25,7 @@ inline std::uint32_t Rotl32(std::uint32_t x, int n) noexcept { return (x << n) |
 // Round I of a block on the working words v. The names rotate through v
 // instead of the words moving: after round I, v[(4 - I) % 5] holds the new a.
 template <int I>
-inline void Sha1Round(std::uint32_t (&v)[5], std::uint32_t wk) noexcept
+LUMBRIX_SHA1_INLINE void Sha1Round(std::uint32_t (&v)[5], std::uint32_t wk) noexcept
 {
     constexpr int r = I % 5;
     std::uint32_t& a = v[(5 - r) % 5];

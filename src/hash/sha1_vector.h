@@ -27,7 +27,7 @@ struct Schedule {
 // Group G (words 4G .. 4G+3) of the blocks at b0 (and b1), stored with the
 // round constant added at wk + G * 4 * V::kBlocks.
 template <class V, int G>
-inline void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1, std::uint32_t* wk) noexcept
+LUMBRIX_SHA1_INLINE void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1, std::uint32_t* wk) noexcept
 {
     using T = typename V::Type;
     T x;
@@ -53,7 +53,7 @@ inline void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, const std::uin
 }
 
 template <class V, int... G>
-inline void ScheduleAll(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1, std::uint32_t* wk,
+LUMBRIX_SHA1_INLINE void ScheduleAll(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1, std::uint32_t* wk,
                         std::integer_sequence<int, G...>) noexcept
 {
     (ScheduleGroup<V, G>(s, b0, b1, wk), ...);
@@ -61,7 +61,7 @@ inline void ScheduleAll(Schedule<V>& s, const std::uint8_t* b0, const std::uint8
 
 // Rounds First .. First+Count-1 of block Lane, reading its words from wk.
 template <class V, int Lane, int First, int... K>
-inline void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk, std::integer_sequence<int, K...>) noexcept
+LUMBRIX_SHA1_INLINE void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk, std::integer_sequence<int, K...>) noexcept
 {
     (Sha1Round<First + K>(v, wk[(First + K) / 4 * 4 * V::kBlocks + Lane * 4 + (First + K) % 4]), ...);
 }
@@ -70,7 +70,7 @@ inline void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk, std::integer_
 // next blocks) one group of their schedule. 20 steps cover all 80 rounds of
 // every block and all 20 groups of the next ones.
 template <class V, bool Next, int Lane, int S>
-inline void Step(std::uint32_t (&v)[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
+LUMBRIX_SHA1_INLINE void Step(std::uint32_t (&v)[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
                  const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
 {
     constexpr int kRounds = 4 * V::kBlocks;
@@ -79,7 +79,7 @@ inline void Step(std::uint32_t (&v)[5], const std::uint32_t* wk, Schedule<V>& s,
 }
 
 template <class V, bool Next, int Lane, int... S>
-inline void LaneSteps(std::uint32_t state[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
+LUMBRIX_SHA1_INLINE void LaneSteps(std::uint32_t state[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
                       const std::uint8_t* n1, std::uint32_t* nextWk, std::integer_sequence<int, S...>) noexcept
 {
     std::uint32_t v[5] = {state[0], state[1], state[2], state[3], state[4]};
@@ -88,7 +88,7 @@ inline void LaneSteps(std::uint32_t state[5], const std::uint32_t* wk, Schedule<
 }
 
 template <class V, bool Next>
-inline void Blocks(std::uint32_t state[5], std::size_t lanes, const std::uint32_t* wk, Schedule<V>& s,
+LUMBRIX_SHA1_INLINE void Blocks(std::uint32_t state[5], std::size_t lanes, const std::uint32_t* wk, Schedule<V>& s,
                    const std::uint8_t* n0, const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
 {
     constexpr int kSteps = 80 / (4 * V::kBlocks);
