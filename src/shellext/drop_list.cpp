@@ -9,12 +9,14 @@
 namespace lumbrix {
 namespace {
 
-// Walks "name\0name\0...\0" of units of Unit size from offset; true when the
-// empty name that ends the list lies inside size bytes.
+// Walks "name\0name\0...\0" of units of Unit size from offset as
+// DragQueryFileW does, which takes the first name whole even when it is empty
+// (so an empty list is "\0\0"); true when the empty name that ends the list
+// lies inside size bytes.
 template <typename Unit>
 bool ListEndsInside(const BYTE* bytes, SIZE_T offset, SIZE_T size) noexcept
 {
-    bool atNameStart = true;
+    bool atNameStart = false;
     for (SIZE_T at = offset; size - at >= sizeof(Unit); at += sizeof(Unit)) {
         Unit unit{};
         std::memcpy(&unit, bytes + at, sizeof unit); // names need not be aligned

@@ -111,6 +111,8 @@ try {
         }
         const UINT copied = ::DragQueryFileW(drop, index, name.data(), length + 1);
         name.resize(copied <= length ? copied : length);
+        // "\0\0", the empty list, reads as one empty name; it names nothing.
+        if (name.empty()) continue;
         const DWORD attributes = ::GetFileAttributesW(name.c_str());
         try {
             selection.Insert(std::move(name));

@@ -1,0 +1,211 @@
+// Help texts and verbs in both character widths, and the commands that
+// offsets and verbs select. Runs twice: under OEM code page 437 (Wine's
+// default) and under 932 (LC_ALL=ja_JP.UTF-8), where the Japanese texts can
+// pass the 8-bit calls.
+
+#include "handler_fixture.h"
+#include "popup_menu_driver.h"
+#include "settings/options_key_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace lumbrix::test {
+namespace {
+
+bool JapaneseCodePage()
+{
+    return ::GetOEMCP() == 932;
+}
+
+std::string Oem(const std::wstring& text)
+{
+    const int size = ::WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+    bytes.pop_back();
+    return bytes;
+}
+
+const std::wstring kEntryHelp = L"クリップボードにファイル・フォルダ名をコピーします。";
+const std::wstring kSizeHelp = L"検索結果の後ろにファイルサイズを追加します。";
+const std::wstring kSha1Help = L"検索結果の後ろに SHA-1 ハッシュを追加します。(ファイル内容を総読みするので低速です)";
+const std::wstring kUrlHelp = L"検索結果のパス区切り記号 (\\) を / に変え、フルパスの場合先頭に file:// を付けます。";
+
+class CommandStrings : public ::testing::Test {
+protected:
+    std::wstring Wide(UINT_PTR command, UINT type, UINT capacity, HRESULT expected = S_OK)
+    {
+        std::wstring buffer(300, L'#');
+        EXPECT_EQ(handler_->GetCommandString(command, type, nullptr, reinterpret_cast<CHAR*>(buffer.data()),
+                                             capacity),
+                  expected);
+        return buffer;
+    }
+    std::string Narrow(UINT_PTR command, UINT type, UINT capacity)
+    {
+        std::string buffer(300, '#');
+        EXPECT_EQ(handler_->GetCommandString(command, type, nullptr, buffer.data(), capacity), S_OK);
+        return buffer;
+    }
+
+    OptionsKeyGuard optionsKey_;
+    ComPtr<LumbrixMenu> handler_ = NewHandler();
+};
+
+TEST_F(CommandStrings, WideHelpTextsAndVerbsAreTheTableTextsCutToTheBuffer)
+{
+    for (UINT type : {GCS_HELPTEXTW, GCS_VERBW, GCS_VALIDATEW}) {
+        EXPECT_EQ(Wide(0, type, 300).c_str(), kEntryHelp);
+        EXPECT_EQ(Wide(11, type, 300).c_str(), kSizeHelp);
+        EXPECT_EQ(Wide(14, type, 300).c_str(), kSha1Help);
+        EXPECT_EQ(Wide(10, type, 300).c_str(), kUrlHelp);
+    }
+    const std::wstring cut = Wide(0, GCS_HELPTEXTW, 10);
+    EXPECT_EQ(cut.substr(0, 10), kEntryHelp.substr(0, 9) + L'\0');
+    EXPECT_EQ(cut[10], L'#') << "nothing written past the buffer";
+    EXPECT_EQ(Wide(0, GCS_HELPTEXTW, 1).substr(0, 2), std::wstring(L"\0#", 2));
+    EXPECT_EQ(Wide(0, GCS_HELPTEXTW, 0)[0], L'#');
+    EXPECT_EQ(handler_->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 100), S_OK);
+}
+
+TEST_F(CommandStrings, NarrowTextsPassTheOemCodePageWhole)
+{
+    const std::string help = Narrow(11, GCS_HELPTEXTA, 300);
+    const std::string text = help.c_str();
+    if (JapaneseCodePage()) {
+        EXPECT_EQ(text, Oem(kSizeHelp));
+        EXPECT_EQ(text.size(), 44u) << "two bytes for each of the 22 characters";
+    } else {
+        // Code page 437 has none of the characters: each becomes '?'.
+        EXPECT_EQ(text, std::string(kSizeHelp.size(), '?'));
+        EXPECT_NE(std::string(Narrow(12, GCS_HELPTEXTA, 300).c_str()).find(" CRC32 "), std::string::npos);
+    }
+    EXPECT_EQ(help[text.size() + 2], '#') << "nothing past the second zero at the returned index";
+    EXPECT_EQ(std::string(Narrow(14, GCS_VERBA, 300).c_str()), Oem(kSha1Help));
+}
+
+TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
+{
+    const std::string small = Narrow(0, GCS_HELPTEXTA, 10);
+    EXPECT_EQ(small[0], '\0');
+    EXPECT_EQ(small.substr(10), std::string(290, '#')) << "nothing written past the buffer";
+    const std::size_t exact = Oem(kEntryHelp).size() + 1;
+    EXPECT_EQ(Narrow(0, GCS_HELPTEXTA, static_cast<UINT>(exact))[0], '\0') << "the limit is one byte short";
+    EXPECT_EQ(std::string(Narrow(0, GCS_HELPTEXTA, static_cast<UINT>(exact + 1)).c_str()), Oem(kEntryHelp));
+
+    const std::string one = Narrow(0, GCS_VERBA, 1);
+    EXPECT_EQ(one.substr(0, 2), std::string("\0#", 2)) << "a one-byte buffer holds just the terminator";
+    EXPECT_EQ(Narrow(0, GCS_VERBA, 0)[0], '#');
+    EXPECT_EQ(handler_->GetCommandString(0, GCS_VERBA, nullptr, nullptr, 100), S_OK);
+}
+
+TEST_F(CommandStrings, RejectsUnknownCommandsAndTypes)
+{
+    Wide(15, GCS_HELPTEXTW, 300, E_INVALIDARG);
+    Wide(~UINT_PTR{0}, GCS_VERBW, 300, E_INVALIDARG);
+    Wide(0, 3, 300, E_INVALIDARG);
+    Wide(0, 7, 300, E_INVALIDARG);
+}
+
+// --- InvokeCommand ---
+
+class Invoke : public CommandStrings {
+protected:
+    HRESULT InvokeVerb(const std::wstring& verb)
+    {
+        const std::string bytes = Oem(verb);
+        CMINVOKECOMMANDINFO info = Invocation(bytes.c_str());
+        return handler_->InvokeCommand(&info);
+    }
+    HRESULT InvokeOffset(int offset)
+    {
+        CMINVOKECOMMANDINFO info = Invocation(offset);
+        return handler_->InvokeCommand(&info);
+    }
+
+    HWND owner_ = ForegroundOwnerWindow();
+    PopupMenuDriver escape_; // closes the option popup that follows a toggle
+};
+
+TEST_F(Invoke, EachOptionOffsetTogglesItsOwnFlagAndStoresAllNine)
+{
+    for (int offset = 6; offset <= 14; ++offset) {
+        const auto flag = static_cast<OptionFlag>(offset - 6);
+        const bool before = handler_->options[flag];
+        ASSERT_EQ(InvokeOffset(offset), S_OK);
+        EXPECT_NE(handler_->options[flag], before);
+        for (int i = 0; i < OptionFlagCount; ++i) {
+            const auto stored = StoredOption(static_cast<OptionFlag>(i));
+            ASSERT_TRUE(stored.has_value()) << "offset " << offset << " value " << i;
+            const bool toggled = i + 6 <= offset;
+            const bool expected = (i == OutputDirectory) != toggled; // OutputDirectory starts on
+            EXPECT_EQ(*stored, expected ? 1u : 0u) << "offset " << offset << " value " << i;
+        }
+    }
+    EXPECT_EQ(escape_.Appearances(), 9u);
+}
+
+TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveFourteenAreInvalid)
+{
+    handler_->selection.Insert(L"C:\\kept");
+    EXPECT_EQ(InvokeOffset(0), S_OK);
+    EXPECT_EQ(InvokeOffset(15), E_INVALIDARG);
+    EXPECT_EQ(InvokeOffset(0xFFFF), E_INVALIDARG);
+    EXPECT_EQ(handler_->selection.Size(), 1u) << "no copy was started";
+    EXPECT_FALSE(StoredOption(OutputDirectory).has_value());
+}
+
+TEST_F(Invoke, VerbsActOnlyWhenTheyMatchAHelpTextExactly)
+{
+    handler_->selection.Insert(L"C:\\kept");
+    if (JapaneseCodePage()) {
+        EXPECT_EQ(InvokeVerb(kEntryHelp), S_OK);
+        EXPECT_EQ(InvokeVerb(kSizeHelp), S_OK);
+        EXPECT_EQ(StoredOption(OutputSize), 1u);
+        EXPECT_EQ(InvokeVerb(kSha1Help), S_OK);
+        EXPECT_EQ(StoredOption(OutputSHA1), 1u);
+        std::wstring upper = kUrlHelp;
+        upper.replace(upper.find(L"file://"), 7, L"FILE://");
+        EXPECT_EQ(InvokeVerb(upper), E_FAIL) << "letter case counts";
+    } else {
+        // The 8-bit form of a Japanese help text is all '?' here and matches nothing.
+        EXPECT_EQ(InvokeVerb(kEntryHelp), E_FAIL);
+        EXPECT_EQ(InvokeVerb(kSizeHelp), E_FAIL);
+        EXPECT_FALSE(StoredOption(OutputSize).has_value());
+    }
+    EXPECT_EQ(InvokeVerb(L"copy"), E_FAIL);
+    EXPECT_EQ(InvokeVerb(std::wstring(400, L'x')), E_FAIL);
+    EXPECT_EQ(handler_->selection.Size(), 1u);
+}
+
+TEST_F(Invoke, VerbAboveFourGigabytesIsReadAsAStringNotAsAnOffset)
+{
+    // Bits 16 to 31 of this address are zero, like those of an offset.
+    void* page = nullptr;
+    for (ULONG_PTR base = 0x300000000; !page && base < 0x7F00000000; base += 0x100000000)
+        page = ::VirtualAlloc(reinterpret_cast<void*>(base), 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(reinterpret_cast<ULONG_PTR>(page) & 0xFFFFFFFF, 0u);
+    auto* verb = static_cast<char*>(page);
+
+    ::lstrcpyA(verb, "nonsense"); // as offset 0 it would answer S_OK
+    CMINVOKECOMMANDINFO info = Invocation(verb);
+    EXPECT_EQ(handler_->InvokeCommand(&info), E_FAIL);
+
+    ::lstrcpyA(verb, Oem(kSha1Help).c_str());
+    EXPECT_EQ(handler_->InvokeCommand(&info), JapaneseCodePage() ? S_OK : E_FAIL);
+    if (JapaneseCodePage()) {
+        EXPECT_EQ(StoredOption(OutputSHA1), 1u);
+    }
+    ::VirtualFree(page, 0, MEM_RELEASE);
+}
+
+TEST_F(Invoke, NullInvocationIsRejected)
+{
+    EXPECT_EQ(handler_->InvokeCommand(nullptr), E_INVALIDARG);
+}
+
+} // namespace
+} // namespace lumbrix::test

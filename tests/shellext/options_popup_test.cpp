@@ -1,0 +1,145 @@
+// The option popup under a real display: where it opens, what it shows, and
+// what choosing, toggling and dismissing in it do to the job and the registry.
+
+#include "handler_fixture.h"
+#include "job/copy_job.h"
+#include "popup_menu_driver.h"
+#include "settings/options_key_guard.h"
+#include "shellext/options_popup.h"
+#include "support/dialog_watcher.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+namespace lumbrix::test {
+namespace {
+
+constexpr UINT kPopupId = 40000; // command n at 40000 + n
+
+struct JobDeleter {
+    void operator()(CopyJob* job) const { FreeCopyJob(job); }
+};
+
+class OptionsPopup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const int width = ::GetSystemMetrics(SM_CXSCREEN);
+        const int height = ::GetSystemMetrics(SM_CYSCREEN);
+        cursor_ = {width / 2, height / 2};
+        ASSERT_TRUE(::SetCursorPos(cursor_.x, cursor_.y));
+    }
+
+    std::unique_ptr<CopyJob, JobDeleter> NewJob(int mode)
+    {
+        std::unique_ptr<CopyJob, JobDeleter> job(CreateCopyJob());
+        job->mode = mode;
+        job->ownerWindow = owner_;
+        return job;
+    }
+
+    OptionsKeyGuard optionsKey_;
+    DialogWatcher boxes_; // a copy that fails must not hang the test
+    HWND owner_ = ForegroundOwnerWindow();
+    POINT cursor_{};
+};
+
+TEST_F(OptionsPopup, ToggleFromTheContextMenuOpensThePopupAtTheCursorAndCopyRunsWithIt)
+{
+    ShownMenu seen;
+    bool md5Checked = false;
+    PopupMenuDriver driver([&](const ShownMenu& menu) {
+        seen = menu;
+        md5Checked = IsChecked(menu.menu, kPopupId + 13);
+        return L'f'; // フルパス(&F)
+    });
+    ComPtr<LumbrixMenu> handler = NewHandler();
+    handler->selection.Insert(L"C:\\windows");
+    CMINVOKECOMMANDINFO info = Invocation(13);
+    ASSERT_EQ(handler->InvokeCommand(&info), S_OK);
+
+    ASSERT_EQ(driver.Appearances(), 1u);
+    EXPECT_TRUE(md5Checked);
+    EXPECT_NEAR((seen.rect.left + seen.rect.right) / 2.0, cursor_.x, 1.0);
+    EXPECT_NEAR((seen.rect.top + seen.rect.bottom) / 2.0, cursor_.y, 1.0);
+    EXPECT_TRUE(handler->selection.Empty()) << "a copy was started with the selection";
+    EXPECT_EQ(StoredOption(OutputMD5), 1u);
+}
+
+TEST_F(OptionsPopup, ChoosingACopyCommandSetsTheModeAndKeepsTheToggledOptions)
+{
+    StoreOption(OutputMD5, 1);
+    auto job = NewJob(13);
+    PopupMenuDriver driver([](const ShownMenu&) { return L'f'; });
+    RunOptionsPopup(*job);
+    EXPECT_EQ(job->mode, FullPath);
+    EXPECT_TRUE(job->options[OutputMD5]) << "reloaded from the registry";
+}
+
+TEST_F(OptionsPopup, EscapeStartsNothingAndLeavesTheToggleStored)
+{
+    PopupMenuDriver driver;
+    ComPtr<LumbrixMenu> handler = NewHandler();
+    handler->selection.Insert(L"C:\\windows");
+    CMINVOKECOMMANDINFO info = Invocation(13);
+    ASSERT_EQ(handler->InvokeCommand(&info), S_OK);
+    EXPECT_EQ(driver.Appearances(), 1u);
+    EXPECT_EQ(handler->selection.Size(), 1u) << "no copy";
+    EXPECT_EQ(StoredOption(OutputMD5), 1u);
+    EXPECT_TRUE(handler->options[OutputMD5]);
+}
+
+TEST_F(OptionsPopup, TogglesInThePopupAreSavedEachTimeAndTheMenuComesBack)
+{
+    // What each of the four menus showed, and what the registry held then.
+    struct Round {
+        bool sizeChecked, crcChecked, sha1Checked;
+        std::optional<DWORD> sizeStored, crcStored, sha1Stored;
+    };
+    std::vector<Round> rounds;
+    const wchar_t keys[] = {L'z', L'3', L'1', L'n'};
+    PopupMenuDriver driver([&](const ShownMenu& menu) {
+        rounds.push_back({IsChecked(menu.menu, kPopupId + 11), IsChecked(menu.menu, kPopupId + 12),
+                          IsChecked(menu.menu, kPopupId + 14), StoredOption(OutputSize), StoredOption(OutputCRC32),
+                          StoredOption(OutputSHA1)});
+        return keys[(rounds.size() - 1) % 4];
+    });
+    auto job = NewJob(6);
+    RunOptionsPopup(*job);
+
+    ASSERT_EQ(rounds.size(), 4u);
+    EXPECT_EQ(job->mode, NameOnly);
+    EXPECT_FALSE(rounds[0].sizeChecked);
+    EXPECT_FALSE(rounds[0].sizeStored.has_value()) << "nothing saved before the first toggle";
+    EXPECT_TRUE(rounds[1].sizeChecked);
+    EXPECT_EQ(rounds[1].sizeStored, 1u);
+    EXPECT_EQ(rounds[1].crcStored, 0u) << "all nine values are written";
+    EXPECT_TRUE(rounds[2].crcChecked);
+    EXPECT_EQ(rounds[2].crcStored, 1u);
+    EXPECT_TRUE(rounds[3].sha1Checked);
+    EXPECT_EQ(rounds[3].sha1Stored, 1u);
+    EXPECT_TRUE(job->options[OutputSize] && job->options[OutputCRC32] && job->options[OutputSHA1]);
+}
+
+TEST_F(OptionsPopup, GraysByTheJobsSelection)
+{
+    std::vector<bool> gray;
+    PopupMenuDriver driver([&](const ShownMenu& menu) {
+        for (UINT command = 1; command <= 14; ++command) gray.push_back(IsGrayed(menu.menu, kPopupId + command));
+        return L'\0';
+    });
+    auto job = NewJob(7);
+    job->fileCount = 2;
+    job->selection.Insert(L"C:\\a.txt");
+    RunOptionsPopup(*job);
+    EXPECT_EQ(job->mode, 0);
+    using ::testing::ElementsAre;
+    EXPECT_THAT(gray, ElementsAre(false, true, true, true, false, false, false, false, false, false, false, false,
+                                  false, false));
+}
+
+} // namespace
+} // namespace lumbrix::test
