@@ -75,8 +75,8 @@ std::uint32_t Crc32Tables(std::uint32_t reg, const std::uint8_t* data, std::size
     for (; size >= 8; size -= 8, data += 8) {
         const std::uint32_t lo = Le32(data) ^ reg;
         const std::uint32_t hi = Le32(data + 4);
-        reg = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
-              t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+        reg = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][hi & 0xFF] ^
+              t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
     }
     for (; size != 0; --size, ++data) reg = (reg >> 8) ^ t[0][(reg ^ *data) & 0xFF];
     return reg;

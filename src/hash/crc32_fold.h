@@ -58,10 +58,7 @@ inline __m128i Pair128(FoldPair k) noexcept
     return _mm_set_epi64x(static_cast<long long>(k.second), static_cast<long long>(k.first));
 }
 
-inline __m128i Load128(const std::uint8_t* p) noexcept
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
+inline __m128i Load128(const std::uint8_t* p) noexcept { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
 // x moved forward by the distance that k encodes, plus the lane found there.
 inline __m128i Fold128(__m128i x, __m128i k, __m128i next) noexcept
@@ -93,8 +90,8 @@ struct Vec256 {
     static Type Pair(FoldPair k) noexcept { return _mm256_broadcastsi128_si256(Pair128(k)); }
     static Type Fold(Type x, Type k, Type next) noexcept
     {
-        return _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(x, k, 0x00), _mm256_clmulepi64_epi128(x, k, 0x11)),
-                                next);
+        return _mm256_xor_si256(
+            _mm256_xor_si256(_mm256_clmulepi64_epi128(x, k, 0x00), _mm256_clmulepi64_epi128(x, k, 0x11)), next);
     }
     static __m128i Lanes(Type v) noexcept
     {
@@ -117,8 +114,9 @@ struct Vec512 {
     static Type Pair(FoldPair k) noexcept { return _mm512_broadcast_i32x4(Pair128(k)); }
     static Type Fold(Type x, Type k, Type next) noexcept
     {
-        return _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(x, k, 0x00), _mm512_clmulepi64_epi128(x, k, 0x11), next,
-                                         0x96); // three-way exclusive or
+        // 0x96: the truth table of a three-way exclusive or.
+        return _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(x, k, 0x00), _mm512_clmulepi64_epi128(x, k, 0x11),
+                                         next, 0x96);
     }
     static __m128i Lanes(Type v) noexcept
     {
@@ -143,7 +141,8 @@ __m128i FoldGroups(std::uint32_t reg, const std::uint8_t*& p, std::size_t& n) no
     typename V::Type a3 = V::Load(p + 3 * V::kBytes);
     p += kGroup;
     n -= kGroup;
-    constexpr FoldPair byGroup = FoldBy(4 * kBits), by1 = FoldBy(kBits), by2 = FoldBy(2 * kBits), by3 = FoldBy(3 * kBits);
+    constexpr FoldPair byGroup = FoldBy(4 * kBits), by1 = FoldBy(kBits), by2 = FoldBy(2 * kBits),
+                       by3 = FoldBy(3 * kBits);
     const typename V::Type kGroupFold = V::Pair(byGroup);
     for (; n >= kGroup; p += kGroup, n -= kGroup) {
         a0 = V::Fold(a0, kGroupFold, V::Load(p));
@@ -165,8 +164,9 @@ inline std::uint32_t Reduce(__m128i x) noexcept
     constexpr std::uint64_t by64 = XPowModP(64), mu = BarrettMu();
     const __m128i mask32 = _mm_setr_epi32(-1, 0, 0, 0);
     x = _mm_xor_si128(_mm_srli_si128(x, 8), _mm_clmulepi64_si128(x, Pair128(by128), 0x10));
-    x = _mm_xor_si128(_mm_srli_si128(x, 4),
-                      _mm_clmulepi64_si128(_mm_and_si128(x, mask32), _mm_cvtsi64_si128(static_cast<long long>(by64)), 0x00));
+    x = _mm_xor_si128(
+        _mm_srli_si128(x, 4),
+        _mm_clmulepi64_si128(_mm_and_si128(x, mask32), _mm_cvtsi64_si128(static_cast<long long>(by64)), 0x00));
     const __m128i barrett = _mm_set_epi64x(static_cast<long long>(mu), static_cast<long long>(kReflectedPoly));
     __m128i t = _mm_and_si128(_mm_clmulepi64_si128(_mm_and_si128(x, mask32), barrett, 0x10), mask32);
     t = _mm_clmulepi64_si128(t, barrett, 0x00);

@@ -22,13 +22,13 @@ std::uint32_t LoadBe32(const std::uint8_t* p) noexcept
 template <int I>
 LUMBRIX_SHA1_INLINE void PortableStep(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) noexcept
 {
-    if constexpr (I >= 16)
-        w[I % 16] = Rotl32(w[(I - 3) % 16] ^ w[(I - 8) % 16] ^ w[(I - 14) % 16] ^ w[I % 16], 1);
+    if constexpr (I >= 16) w[I % 16] = Rotl32(w[(I - 3) % 16] ^ w[(I - 8) % 16] ^ w[(I - 14) % 16] ^ w[I % 16], 1);
     Sha1Round<I>(v, w[I % 16] + kSha1K[I / 20]);
 }
 
 template <int... I>
-LUMBRIX_SHA1_INLINE void PortableRounds(std::uint32_t (&v)[5], std::uint32_t (&w)[16], std::integer_sequence<int, I...>) noexcept
+LUMBRIX_SHA1_INLINE void PortableRounds(std::uint32_t (&v)[5], std::uint32_t (&w)[16],
+                                        std::integer_sequence<int, I...>) noexcept
 {
     (PortableStep<I>(v, w), ...);
 }
@@ -178,7 +178,8 @@ Sha1Status Sha1::Digest(std::uint8_t out[20]) const noexcept
         tail[blockIndex_] = 0x80;
         const std::size_t total = blockIndex_ < 56 ? 64 : 128;
         const std::uint32_t length[2] = {lengthHigh_, lengthLow_};
-        for (int i = 0; i < 8; ++i) tail[total - 8 + i] = static_cast<std::uint8_t>(length[i / 4] >> (24 - 8 * (i % 4)));
+        for (int i = 0; i < 8; ++i)
+            tail[total - 8 + i] = static_cast<std::uint8_t>(length[i / 4] >> (24 - 8 * (i % 4)));
         ActiveKernel()(state, tail, total / 64);
     }
     for (int i = 0; i < 20; ++i) out[i] = static_cast<std::uint8_t>(state[i / 4] >> (24 - 8 * (i % 4)));

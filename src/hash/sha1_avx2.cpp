@@ -14,11 +14,11 @@ struct Avx2TwoBlocks {
     static constexpr std::size_t kBlocks = 2;
     static Type LoadBigEndian(const std::uint8_t* p0, const std::uint8_t* p1) noexcept
     {
-        const __m256i swap = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3, 2, 1, 0, 7, 6, 5, 4,
-                                              11, 10, 9, 8, 15, 14, 13, 12);
-        const __m256i both = _mm256_inserti128_si256(
-            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p0))),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1)), 1);
+        const __m256i swap = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3, 2, 1, 0, 7, 6, 5,
+                                              4, 11, 10, 9, 8, 15, 14, 13, 12);
+        const __m256i both =
+            _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p0))),
+                                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1)), 1);
         return _mm256_shuffle_epi8(both, swap);
     }
     static void Store(std::uint32_t* p, Type x) noexcept { _mm256_store_si256(reinterpret_cast<__m256i*>(p), x); }

@@ -27,7 +27,8 @@ struct Schedule {
 // Group G (words 4G .. 4G+3) of the blocks at b0 (and b1), stored with the
 // round constant added at wk + G * 4 * V::kBlocks.
 template <class V, int G>
-LUMBRIX_SHA1_INLINE void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1, std::uint32_t* wk) noexcept
+LUMBRIX_SHA1_INLINE void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1,
+                                       std::uint32_t* wk) noexcept
 {
     using T = typename V::Type;
     T x;
@@ -54,14 +55,15 @@ LUMBRIX_SHA1_INLINE void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, c
 
 template <class V, int... G>
 LUMBRIX_SHA1_INLINE void ScheduleAll(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1, std::uint32_t* wk,
-                        std::integer_sequence<int, G...>) noexcept
+                                     std::integer_sequence<int, G...>) noexcept
 {
     (ScheduleGroup<V, G>(s, b0, b1, wk), ...);
 }
 
 // Rounds First .. First+Count-1 of block Lane, reading its words from wk.
 template <class V, int Lane, int First, int... K>
-LUMBRIX_SHA1_INLINE void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk, std::integer_sequence<int, K...>) noexcept
+LUMBRIX_SHA1_INLINE void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk,
+                                std::integer_sequence<int, K...>) noexcept
 {
     (Sha1Round<First + K>(v, wk[(First + K) / 4 * 4 * V::kBlocks + Lane * 4 + (First + K) % 4]), ...);
 }
@@ -71,16 +73,18 @@ LUMBRIX_SHA1_INLINE void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk, 
 // every block and all 20 groups of the next ones.
 template <class V, bool Next, int Lane, int S>
 LUMBRIX_SHA1_INLINE void Step(std::uint32_t (&v)[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
-                 const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
+                              const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
 {
     constexpr int kRounds = 4 * V::kBlocks;
+    constexpr int kGroup = Lane * (80 / kRounds) + S;
     Rounds<V, Lane, S * kRounds>(v, wk, std::make_integer_sequence<int, kRounds>{});
-    if constexpr (Next) ScheduleGroup<V, Lane * (80 / kRounds) + S>(s, n0, n1, nextWk);
+    if constexpr (Next) ScheduleGroup<V, kGroup>(s, n0, n1, nextWk);
 }
 
 template <class V, bool Next, int Lane, int... S>
-LUMBRIX_SHA1_INLINE void LaneSteps(std::uint32_t state[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
-                      const std::uint8_t* n1, std::uint32_t* nextWk, std::integer_sequence<int, S...>) noexcept
+LUMBRIX_SHA1_INLINE void LaneSteps(std::uint32_t state[5], const std::uint32_t* wk, Schedule<V>& s,
+                                   const std::uint8_t* n0, const std::uint8_t* n1, std::uint32_t* nextWk,
+                                   std::integer_sequence<int, S...>) noexcept
 {
     std::uint32_t v[5] = {state[0], state[1], state[2], state[3], state[4]};
     (Step<V, Next, Lane, S>(v, wk, s, n0, n1, nextWk), ...);
@@ -89,7 +93,7 @@ LUMBRIX_SHA1_INLINE void LaneSteps(std::uint32_t state[5], const std::uint32_t* 
 
 template <class V, bool Next>
 LUMBRIX_SHA1_INLINE void Blocks(std::uint32_t state[5], std::size_t lanes, const std::uint32_t* wk, Schedule<V>& s,
-                   const std::uint8_t* n0, const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
+                                const std::uint8_t* n0, const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
 {
     constexpr int kSteps = 80 / (4 * V::kBlocks);
     LaneSteps<V, Next, 0>(state, wk, s, n0, n1, nextWk, std::make_integer_sequence<int, kSteps>{});

@@ -45,11 +45,16 @@ std::vector<KnownAnswer> KnownAnswers()
         {"123456789", L"CBF43926", L"25F9E794323B453885F5181F1B624D0B", L"F7C3BC1D808E04732ADF679965CCC34CA7AE3441"},
         {"abc", L"352441C2", L"900150983CD24FB0D6963F7D28E17F72", L"A9993E364706816ABA3E25717850C26C9CD0D89D"},
         // The two final-block cases: 55 bytes still take the length, 56 do not.
-        {std::string(55, 'a'), L"AADFE34E", L"EF1772B6DFF9A122358552954AD0DF65", L"C1C8BBDC22796E28C0E15163D20899B65621D65A"},
-        {std::string(56, 'a'), L"79790D37", L"3B0C8AC703F828B04C6C197006D17218", L"C2DB330F6083854C99D4B5BFB6E8F29F201BE699"},
-        {std::string(63, 'a'), L"6824C5DE", L"B06521F39153D618550606BE297466D5", L"03F09F5B158A7A8CDAD920BDDC29B81C18A551F5"},
-        {std::string(64, 'a'), L"89B46555", L"014842D480B571495A4A0363793F7367", L"0098BA824B5C16427BD7A1122A5A442A25EC644D"},
-        {std::string(65, 'a'), L"F33FAF5D", L"C743A45E0D2E6A95CB859ADAE0248435", L"11655326C708D70319BE2610E8A57D9A5B959D3B"},
+        {std::string(55, 'a'), L"AADFE34E", L"EF1772B6DFF9A122358552954AD0DF65",
+         L"C1C8BBDC22796E28C0E15163D20899B65621D65A"},
+        {std::string(56, 'a'), L"79790D37", L"3B0C8AC703F828B04C6C197006D17218",
+         L"C2DB330F6083854C99D4B5BFB6E8F29F201BE699"},
+        {std::string(63, 'a'), L"6824C5DE", L"B06521F39153D618550606BE297466D5",
+         L"03F09F5B158A7A8CDAD920BDDC29B81C18A551F5"},
+        {std::string(64, 'a'), L"89B46555", L"014842D480B571495A4A0363793F7367",
+         L"0098BA824B5C16427BD7A1122A5A442A25EC644D"},
+        {std::string(65, 'a'), L"F33FAF5D", L"C743A45E0D2E6A95CB859ADAE0248435",
+         L"11655326C708D70319BE2610E8A57D9A5B959D3B"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", L"171A3F5F", L"8215EF0796A20BCAAAE116D3876C664A",
          L"84983E441C3BD26EBAAE4AA1F95129E5E54670F1"},
         {std::string(1000000, 'a'), L"DC25BFBC", L"7707D6AE4E027C70EEA2A935C2296F21",
@@ -134,17 +139,20 @@ protected:
 
 TEST_P(Crc32PathTest, GivesTheKnownAnswers)
 {
-    for (const KnownAnswer& answer : KnownAnswers()) EXPECT_EQ(Crc32Of(answer.message), answer.crc32) << answer.message.size();
+    for (const KnownAnswer& answer : KnownAnswers())
+        EXPECT_EQ(Crc32Of(answer.message), answer.crc32) << answer.message.size();
 }
 
 TEST_P(Sha1PathTest, GivesTheKnownAnswers)
 {
-    for (const KnownAnswer& answer : KnownAnswers()) EXPECT_EQ(Sha1Of(answer.message), answer.sha1) << answer.message.size();
+    for (const KnownAnswer& answer : KnownAnswers())
+        EXPECT_EQ(Sha1Of(answer.message), answer.sha1) << answer.message.size();
 }
 
 TEST(Md5, GivesTheKnownAnswers)
 {
-    for (const KnownAnswer& answer : KnownAnswers()) EXPECT_EQ(Md5Of(answer.message), answer.md5) << answer.message.size();
+    for (const KnownAnswer& answer : KnownAnswers())
+        EXPECT_EQ(Md5Of(answer.message), answer.md5) << answer.message.size();
 }
 
 // Every length around the vector widths and block sizes, at odd addresses,
@@ -173,7 +181,8 @@ TEST_P(Crc32PathTest, GivesTheSameDigestWhateverTheSplit)
     const std::wstring whole = DigestOf<Crc32>(data.data(), data.size());
     EXPECT_EQ(whole, PortableCrc32(data.data(), data.size()));
     std::mt19937 random(2);
-    for (std::size_t maxPiece : {1u, 17u, 300u, 5000u, 70000u}) EXPECT_EQ(DigestInPieces<Crc32>(data, random, maxPiece), whole);
+    for (std::size_t maxPiece : {1u, 17u, 300u, 5000u, 70000u})
+        EXPECT_EQ(DigestInPieces<Crc32>(data, random, maxPiece), whole);
 }
 
 TEST_P(Sha1PathTest, GivesTheSameDigestWhateverTheSplit)
@@ -182,7 +191,8 @@ TEST_P(Sha1PathTest, GivesTheSameDigestWhateverTheSplit)
     const std::wstring whole = DigestOf<Sha1>(data.data(), data.size());
     EXPECT_EQ(whole, PortableSha1(data.data(), data.size()));
     std::mt19937 random(4);
-    for (std::size_t maxPiece : {1u, 17u, 300u, 5000u, 70000u}) EXPECT_EQ(DigestInPieces<Sha1>(data, random, maxPiece), whole);
+    for (std::size_t maxPiece : {1u, 17u, 300u, 5000u, 70000u})
+        EXPECT_EQ(DigestInPieces<Sha1>(data, random, maxPiece), whole);
 }
 
 TEST(Md5, GivesTheSameDigestWhateverTheSplit)
@@ -190,7 +200,8 @@ TEST(Md5, GivesTheSameDigestWhateverTheSplit)
     const std::vector<std::uint8_t> data = RandomBytes(300000, 5);
     const std::wstring whole = DigestOf<Md5>(data.data(), data.size());
     std::mt19937 random(6);
-    for (std::size_t maxPiece : {1u, 17u, 300u, 5000u, 70000u}) EXPECT_EQ(DigestInPieces<Md5>(data, random, maxPiece), whole);
+    for (std::size_t maxPiece : {1u, 17u, 300u, 5000u, 70000u})
+        EXPECT_EQ(DigestInPieces<Md5>(data, random, maxPiece), whole);
 }
 
 std::string TestName(Crc32Path path)
@@ -220,7 +231,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, Crc32PathTest,
                                            Crc32Path::VpclmulAvx512),
                          [](const auto& info) { return TestName(info.param); });
 INSTANTIATE_TEST_SUITE_P(Paths, Sha1PathTest,
-                         ::testing::Values(Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions),
+                         ::testing::Values(Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2,
+                                           Sha1Path::ShaExtensions),
                          [](const auto& info) { return TestName(info.param); });
 
 // HexDigest finishes a copy: asking twice gives the same text, and input

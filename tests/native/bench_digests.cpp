@@ -92,16 +92,16 @@ int main(int argc, char** argv)
 
     std::vector<Contender> contenders;
     if (!sha1Only) {
-        contenders.push_back({"CRC-32", "zlib", true, [&](const std::uint8_t* p, std::size_t n) {
-                                  zlibCrc = crc32_z(zlibCrc, p, n);
-                              }});
+        contenders.push_back(
+            {"CRC-32", "zlib", true, [&](const std::uint8_t* p, std::size_t n) { zlibCrc = crc32_z(zlibCrc, p, n); }});
         for (Crc32Path path : {Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512})
             if (CanRun(path))
                 contenders.push_back({"CRC-32", PathName(path), false, [&, path](const std::uint8_t* p, std::size_t n) {
                                           UseCrc32Path(path);
                                           crc32.Update(p, static_cast<std::uint32_t>(n));
                                       }});
-        contenders.push_back({"MD5", "OpenSSL", true, [&](const std::uint8_t* p, std::size_t n) { opensslMd5.Update(p, n); }});
+        contenders.push_back(
+            {"MD5", "OpenSSL", true, [&](const std::uint8_t* p, std::size_t n) { opensslMd5.Update(p, n); }});
         contenders.push_back({"MD5", "portable", false, [&](const std::uint8_t* p, std::size_t n) {
                                   md5.Update(p, static_cast<std::uint32_t>(n));
                               }});
