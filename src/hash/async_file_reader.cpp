@@ -79,9 +79,11 @@ void AsyncFileReader::ReadChunks() noexcept
     const HANDLE wake[] = {requestEvent_.get(), endEvent_.get()};
     for (;;) {
         const DWORD woken = ::WaitForMultipleObjects(2, wake, FALSE, INFINITE);
+        // The request is taken before the flag is read: a Close that comes
+        // in between then leaves its wake-up set instead of losing it.
+        ::ResetEvent(requestEvent_.get());
         if (!running_.load()) return; // Close closes the file
         if (woken != WAIT_OBJECT_0) break;
-        ::ResetEvent(requestEvent_.get());
         DWORD got = 0;
         if (!::ReadFile(file_.get(), buffer_.get(), chunkSize_, &got, nullptr) || got == 0) break;
         dataSize_ = got;

@@ -5,7 +5,6 @@
 
 #include "hash/async_file_reader.h"
 #include "hash/crc32.h"
-#include "hash/digest_helper.h"
 #include "hash/md5.h"
 #include "hash/persistent_file_reader.h"
 #include "hash/sha1.h"
@@ -22,12 +21,13 @@ namespace lumbrix {
 namespace {
 
 constexpr std::uint32_t kChunkSize = 65536;
-// Below this, SHA-1 of a chunk costs less than handing it to the helper.
-constexpr std::uint32_t kHelperMinimum = 32768;
 constexpr std::uint64_t kProgressScale = 65535;
 constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
 
-// The engines of the file at hand and the options that select them.
+// The engines of the file at hand and the options that select them. MD5 is
+// the slowest engine and cannot be split, so it runs on the pass's thread;
+// SHA-1 and CRC-32 run on the reader's thread when the reader takes an
+// observer, and so overlap with it.
 class FileDigests {
 public:
     explicit FileDigests(const OutputOptions& options) noexcept
@@ -42,19 +42,20 @@ public:
         sha1_.Init();
     }
 
-    void Feed(const std::uint8_t* data, std::uint32_t size, DigestHelper& helper) noexcept
+    void FeedMd5(const std::uint8_t* data, std::uint32_t size) noexcept
     {
-        // MD5 is the slowest and cannot be split, so it stays here while
-        // SHA-1 and CRC-32 of the same bytes run on the helper.
-        if (useMd5_ && useSha1_ && size >= kHelperMinimum && helper.Start()) {
-            helper.Begin(&sha1_, useCrc32_ ? &crc32_ : nullptr, data, size);
-            md5_.Update(data, size);
-            helper.Finish();
-            return;
-        }
         if (useMd5_) md5_.Update(data, size);
+    }
+
+    void FeedOthers(const std::uint8_t* data, std::uint32_t size) noexcept
+    {
         if (useSha1_) sha1_.Update(data, size);
         if (useCrc32_) crc32_.Update(data, size);
+    }
+
+    static void ObserveChunk(void* digests, const std::uint8_t* data, std::uint32_t size) noexcept
+    {
+        static_cast<FileDigests*>(digests)->FeedOthers(data, size);
     }
 
     void AppendColumns(std::wstring& text) const
@@ -73,6 +74,20 @@ private:
     bool useMd5_;
     bool useSha1_;
 };
+
+// Opens the reader on the entry's file; true when the reader's thread feeds
+// the digests other than MD5 itself.
+bool OpenReader(AsyncFileReader& reader, const std::wstring& path, FileDigests&) noexcept
+{
+    reader.Open(path, kChunkSize);
+    return false;
+}
+
+bool OpenReader(PersistentFileReader& reader, const std::wstring& path, FileDigests& digests) noexcept
+{
+    reader.Open(path, kChunkSize, &FileDigests::ObserveChunk, &digests);
+    return true;
+}
 
 // The progress fields: the position on the fixed 0..65535 scale over all
 // files, and the entry's text with the share of its file read so far.
@@ -141,25 +156,26 @@ bool RunPass(CopyJob& job, const HashingPassSettings& settings)
     job.progressPos.store(0);
     PostProgressMessage(job, WM_PROGRESS_SETRANGE, kProgressScale);
 
-    // Destroyed on every way out, cancellation and exceptions included:
-    // the reader and the helper end their threads before the pass returns.
-    Reader reader;
-    DigestHelper helper;
+    // Destroyed on every way out, cancellation and exceptions included, the
+    // reader (declared after the engines that its thread may still feed)
+    // first: its thread is idle or gone before the pass returns.
     FileDigests digests(job.options);
+    Reader reader;
     PassProgress progress(job);
     const auto chunk = std::make_unique<std::uint8_t[]>(kChunkSize);
 
     for (ResultEntry& entry : job.resultLines) {
         if (!job.IsRunning()) return false;
         job.detailText.Set(entry.text);
-        reader.Open(entry.sourcePath, kChunkSize);
+        digests.Init();
+        const bool othersFedByReader = OpenReader(reader, entry.sourcePath, digests);
         if (reader.IsOpen()) {
-            digests.Init();
             progress.StartFile(entry.text, reader.FileSize());
             for (std::uint32_t size = reader.Read(chunk.get()); size != 0; size = reader.Read(chunk.get())) {
                 if (!job.IsRunning()) return false;
                 progress.Advance(size);
-                digests.Feed(chunk.get(), size, helper);
+                digests.FeedMd5(chunk.get(), size);
+                if (!othersFedByReader) digests.FeedOthers(chunk.get(), size);
                 if (settings.afterChunk) settings.afterChunk(job, settings.context);
             }
             digests.AppendColumns(entry.text);

@@ -11,15 +11,17 @@ PersistentFileReader::~PersistentFileReader()
 {
     Close();
     if (thread_) {
-        Post(Command::Quit);
+        quit_.store(true);
+        WakeReader();
         ::WaitForSingleObject(thread_.get(), INFINITE);
     }
 }
 
-void PersistentFileReader::Open(const std::wstring& path, std::uint32_t chunkSize) noexcept
+void PersistentFileReader::Open(const std::wstring& path, std::uint32_t chunkSize, ChunkObserver observer,
+                                void* context) noexcept
 {
     Close();
-    if (!ReserveBuffer(chunkSize) || !StartThread()) return;
+    if (!ReserveRing(chunkSize) || !StartThread()) return;
 
     std::wstring systemPath;
     try {
@@ -43,23 +45,30 @@ void PersistentFileReader::Open(const std::wstring& path, std::uint32_t chunkSiz
         TraceSystemError(::GetLastError(), L"GetFileSize");
     }
     chunkSize_ = chunkSize;
+    observer_ = observer;
+    observerContext_ = context;
+    filled_.store(0);
+    taken_.store(0);
+    stop_.store(false);
     open_ = true;
-    Post(Command::ReadChunk); // the first chunk is read before the caller asks
+    ended_ = false;
+    active_.store(true); // from here the thread owns the file
+    WakeReader();
 }
 
-bool PersistentFileReader::ReserveBuffer(std::uint32_t chunkSize) noexcept
+bool PersistentFileReader::ReserveRing(std::uint32_t chunkSize) noexcept
 {
-    if (buffer_ && bufferSize_ >= chunkSize) return true;
-    buffer_.reset(::HeapAlloc(::GetProcessHeap(), 0, chunkSize ? chunkSize : 1));
-    bufferSize_ = buffer_ ? chunkSize : 0;
-    if (!buffer_) TraceSystemError(ERROR_NOT_ENOUGH_MEMORY, L"HeapAlloc");
-    return buffer_.valid();
+    if (ring_ && ringChunkSize_ >= chunkSize) return true;
+    ring_.reset(::HeapAlloc(::GetProcessHeap(), 0, std::size_t(chunkSize ? chunkSize : 1) * kSlots));
+    ringChunkSize_ = ring_ ? chunkSize : 0;
+    if (!ring_) TraceSystemError(ERROR_NOT_ENOUGH_MEMORY, L"HeapAlloc");
+    return ring_.valid();
 }
 
 bool PersistentFileReader::StartThread() noexcept
 {
     if (thread_) return true;
-    for (UniqueHandle* event : {&commandEvent_, &answerEvent_}) {
+    for (UniqueHandle* event : {&readerWake_, &callerWake_, &idleEvent_}) {
         event->reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
         if (!*event) {
             TraceSystemError(::GetLastError(), L"CreateEvent");
@@ -71,17 +80,9 @@ bool PersistentFileReader::StartThread() noexcept
     return thread_.valid();
 }
 
-void PersistentFileReader::Post(Command command) noexcept
+bool PersistentFileReader::Sleep(HANDLE event) noexcept
 {
-    command_ = command;
-    awaiting_ = true;
-    ::SetEvent(commandEvent_.get());
-}
-
-bool PersistentFileReader::AwaitAnswer() noexcept
-{
-    awaiting_ = false;
-    const HANDLE wake[] = {answerEvent_.get(), thread_.get()};
+    const HANDLE wake[] = {event, thread_.get()};
     return ::WaitForMultipleObjects(2, wake, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
@@ -93,39 +94,79 @@ DWORD WINAPI PersistentFileReader::ThreadProc(void* reader)
 
 void PersistentFileReader::Serve() noexcept
 {
-    while (::WaitForSingleObject(commandEvent_.get(), INFINITE) == WAIT_OBJECT_0) {
-        if (command_ == Command::Quit) return;
+    while (::WaitForSingleObject(readerWake_.get(), INFINITE) == WAIT_OBJECT_0 && !quit_.load()) {
+        if (!active_.load()) continue; // a late wake-up meant for a file already left
+        Produce();
+        active_.store(false);
+        if (closerWaiting_.exchange(false)) ::SetEvent(idleEvent_.get());
+    }
+}
+
+void PersistentFileReader::Produce() noexcept
+{
+    for (std::uint32_t filled = filled_.load();;) {
+        if (stop_.load()) return; // Close takes the file
+        if (filled - taken_.load() >= kSlots) {
+            readerSleeping_.store(true);
+            if (filled - taken_.load() >= kSlots && !stop_.load()) {
+                if (::WaitForSingleObject(readerWake_.get(), INFINITE) != WAIT_OBJECT_0) return;
+            }
+            continue;
+        }
+        std::uint8_t* slot = Slot(filled);
         DWORD got = 0;
-        if (!::ReadFile(file_.get(), buffer_.get(), chunkSize_, &got, nullptr)) got = 0;
-        dataSize_ = got;
-        if (got == 0) file_.reset(); // the data has ended (or a read failed)
-        ::SetEvent(answerEvent_.get());
+        if (!::ReadFile(file_.get(), slot, chunkSize_, &got, nullptr)) got = 0;
+        if (got != 0 && observer_) observer_(observerContext_, slot, got);
+        sizes_[filled % kSlots] = got; // 0: the data has ended (or a read failed)
+        filled_.store(++filled);
+        if (callerSleeping_.exchange(false)) ::SetEvent(callerWake_.get());
+        if (got == 0) {
+            file_.reset();
+            return;
+        }
     }
 }
 
 std::uint32_t PersistentFileReader::Read(void* buffer) noexcept
 {
     if (!open_ || ended_) return 0;
-    if (!AwaitAnswer() || dataSize_ == 0) {
+    const std::uint32_t taken = taken_.load();
+    while (filled_.load() == taken) {
+        callerSleeping_.store(true);
+        if (filled_.load() != taken) break;
+        if (!Sleep(callerWake_.get())) {
+            ended_ = true;
+            return 0;
+        }
+    }
+    const std::uint32_t size = sizes_[taken % kSlots];
+    if (size == 0) {
         ended_ = true;
         return 0;
     }
-    const std::uint32_t size = dataSize_;
-    std::memcpy(buffer, buffer_.get(), size);
-    Post(Command::ReadChunk);
+    std::memcpy(buffer, Slot(taken), size);
+    taken_.store(taken + 1);
+    // Half the ring free: time for the thread to fill it again.
+    if (filled_.load() - (taken + 1) <= kSlots / 2 && readerSleeping_.exchange(false)) WakeReader();
     return size;
 }
 
 void PersistentFileReader::Close() noexcept
 {
-    // The thread may be reading: it must be done before the file goes.
-    if (awaiting_) AwaitAnswer();
+    if (open_) {
+        stop_.store(true);
+        while (active_.load()) {
+            closerWaiting_.store(true);
+            if (!active_.load()) break;
+            WakeReader();
+            if (!Sleep(idleEvent_.get())) break;
+        }
+    }
     file_.reset();
     open_ = false;
     ended_ = false;
-    dataSize_ = 0;
-    chunkSize_ = 0;
     fileSize_ = 0;
+    observer_ = nullptr;
 }
 
 } // namespace lumbrix

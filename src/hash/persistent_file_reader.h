@@ -1,17 +1,25 @@
 #pragma once
 // The contract of AsyncFileReader (Open, IsOpen, FileSize, Read, Close, the
-// same diagnostics), but one reader thread serves file after file until the
-// object is destroyed. A pass over thousands of small files then pays for one
-// thread instead of a thread and three events per file.
+// same diagnostics), built for a pass over many files:
+// - one reader thread serves file after file until the object is destroyed,
+//   so a file costs no thread and no events of its own;
+// - the thread reads ahead into a ring of kSlots chunks and goes back to
+//   sleep only when the ring is full, and the caller wakes it only when half
+//   of the ring is free again. Under Wine every wake-up is a server round
+//   trip, so this saves most of them;
+// - an observer, when given, sees every chunk on the reader thread before the
+//   caller takes it: work that would otherwise wait for the caller (the
+//   digests other than MD5) overlaps with the caller's own.
 //
-// The two threads strictly alternate: the caller posts one command, the
-// thread answers it, and only then may the caller post the next or touch the
-// file, so neither ever waits for a signal that the other has already used.
+// Counters, flags and sleeping marks are atomics; a side that finds the
+// other asleep wakes it through its auto-reset event. Every wait is in a loop
+// that checks the state again, so a wake-up that comes late does no harm.
 
 #include "common/unique_any.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -19,42 +27,65 @@ namespace lumbrix {
 
 class PersistentFileReader {
 public:
+    // Called on the reader thread with each chunk, in file order.
+    using ChunkObserver = void (*)(void* context, const std::uint8_t* data, std::uint32_t size);
+    static constexpr std::uint32_t kSlots = 8;
+
     PersistentFileReader() noexcept = default;
     ~PersistentFileReader();
     PersistentFileReader(const PersistentFileReader&) = delete;
     PersistentFileReader& operator=(const PersistentFileReader&) = delete;
 
-    void Open(const std::wstring& path, std::uint32_t chunkSize) noexcept;
+    // The observer runs until the data ends or Close returns.
+    void Open(const std::wstring& path, std::uint32_t chunkSize, ChunkObserver observer = nullptr,
+              void* context = nullptr) noexcept;
     bool IsOpen() const noexcept { return open_; }
     std::uint64_t FileSize() const noexcept { return fileSize_; }
     std::uint32_t Read(void* buffer) noexcept;
-    // Closes the file; the thread stays and waits for the next one.
+    // Stops the reading of the file and closes it; the thread stays.
     void Close() noexcept;
 
 private:
-    enum class Command { ReadChunk, Quit };
-
-    bool ReserveBuffer(std::uint32_t chunkSize) noexcept;
+    bool ReserveRing(std::uint32_t chunkSize) noexcept;
     bool StartThread() noexcept;
-    void Post(Command command) noexcept;
-    // Waits for the answer to the posted command; false when the thread is gone.
-    bool AwaitAnswer() noexcept;
+    void WakeReader() noexcept { ::SetEvent(readerWake_.get()); }
+    // Waits on event unless the reader thread has ended; false when it has.
+    bool Sleep(HANDLE event) noexcept;
     static DWORD WINAPI ThreadProc(void* reader);
     void Serve() noexcept;
+    void Produce() noexcept;
+    std::uint8_t* Slot(std::uint32_t chunk) const noexcept
+    {
+        return static_cast<std::uint8_t*>(ring_.get()) + std::size_t(chunk % kSlots) * chunkSize_;
+    }
 
     UniqueHandle thread_;
-    UniqueHandle commandEvent_; // auto-reset: the caller posted command_
-    UniqueHandle answerEvent_;  // auto-reset: the thread answered it
+    UniqueHandle readerWake_; // auto-reset: a file, free slots, a stop or the end of the object
+    UniqueHandle callerWake_; // auto-reset: a chunk for a caller that sleeps in Read
+    UniqueHandle idleEvent_;  // auto-reset: the thread left a file, for a caller in Close
+    UniqueHeapBlock ring_;
+    std::uint32_t ringChunkSize_ = 0;
+
+    // Set up by Open before active_ goes true; the thread's own while active_.
     UniqueFile file_;
-    UniqueHeapBlock buffer_;
-    std::uint32_t bufferSize_ = 0;
     std::uint32_t chunkSize_ = 0;
-    std::uint32_t dataSize_ = 0;
-    Command command_ = Command::ReadChunk;
+    ChunkObserver observer_ = nullptr;
+    void* observerContext_ = nullptr;
+    std::uint32_t sizes_[kSlots] = {}; // bytes in each slot; 0 marks the end
+
+    std::atomic<std::uint32_t> filled_{0}; // chunks the thread has published
+    std::atomic<std::uint32_t> taken_{0};  // chunks the caller has taken
+    std::atomic<bool> active_{false};      // the thread owns the file
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> quit_{false};
+    std::atomic<bool> readerSleeping_{false};
+    std::atomic<bool> callerSleeping_{false};
+    std::atomic<bool> closerWaiting_{false};
+
+    // The caller's side.
     std::uint64_t fileSize_ = 0;
     bool open_ = false;
     bool ended_ = false;
-    bool awaiting_ = false; // a command is out and its answer not yet taken
 };
 
 } // namespace lumbrix

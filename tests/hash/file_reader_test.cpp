@@ -148,6 +148,19 @@ TYPED_TEST(FileReader, CloseWhileTheThreadWaitsForARequestEndsIt)
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
 }
 
+TYPED_TEST(FileReader, CloseRightAfterAReadNeverLosesItsWakeUp)
+{
+    // Close races with the thread taking the request that Read just made;
+    // a lost wake-up would leave Close waiting forever (the test times out).
+    const std::wstring path = this->folder_.AddFileOfSize(L"big.bin", 4 * kChunk);
+    char buffer[kChunk];
+    for (int i = 0; i < 200; ++i) {
+        this->reader_.Open(path, kChunk);
+        EXPECT_EQ(this->reader_.Read(buffer), kChunk);
+        this->reader_.Close();
+    }
+}
+
 TYPED_TEST(FileReader, CloseTwiceAndCloseAfterAFailedOpenAreHarmless)
 {
     this->reader_.Close();
@@ -222,6 +235,67 @@ TEST(PersistentFileReader, ServesFileAfterFileWithOneThread)
         reader.Close();
         EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore + 1);
     }
+}
+
+TYPED_TEST(FileReader, SlowCallerStillGetsEveryByteInOrder)
+{
+    // Far more chunks than the persistent reader reads ahead, taken slowly
+    // now and then, so that its thread fills the ring and sleeps.
+    const std::wstring path = this->folder_.AddFileOfSize(L"long.bin", 40 * kChunk + 17);
+    this->reader_.Open(path, kChunk);
+    std::string bytes;
+    std::vector<char> buffer(kChunk);
+    int chunks = 0;
+    for (std::uint32_t size; (size = this->reader_.Read(buffer.data())) != 0; ++chunks) {
+        bytes.append(buffer.data(), size);
+        if (chunks % 9 == 0) ::Sleep(5);
+    }
+    EXPECT_EQ(chunks, 41);
+    EXPECT_TRUE(bytes == FileBytes(path));
+}
+
+struct ObservedChunks {
+    std::string bytes;
+    DWORD thread = 0;
+    int calls = 0;
+};
+
+void ObserveChunk(void* context, const std::uint8_t* data, std::uint32_t size)
+{
+    auto& seen = *static_cast<ObservedChunks*>(context);
+    seen.bytes.append(reinterpret_cast<const char*>(data), size);
+    seen.thread = ::GetCurrentThreadId();
+    ++seen.calls;
+}
+
+TEST(PersistentFileReader, ObserverSeesEveryChunkOnTheReaderThread)
+{
+    ScratchFolder folder;
+    const std::wstring path = folder.AddFileOfSize(L"f.bin", 20 * kChunk + 5);
+    lumbrix::PersistentFileReader reader;
+    ObservedChunks seen;
+    reader.Open(path, kChunk, ObserveChunk, &seen);
+    std::string bytes;
+    EXPECT_EQ(ReadAll(reader, &bytes).size(), 21u);
+    EXPECT_EQ(seen.calls, 21);
+    EXPECT_TRUE(seen.bytes == bytes);
+    EXPECT_NE(seen.thread, ::GetCurrentThreadId());
+}
+
+TEST(PersistentFileReader, ObserverIsDoneWhenCloseReturns)
+{
+    ScratchFolder folder;
+    const std::wstring path = folder.AddFileOfSize(L"f.bin", 64 * kChunk);
+    lumbrix::PersistentFileReader reader;
+    ObservedChunks seen;
+    reader.Open(path, kChunk, ObserveChunk, &seen);
+    char buffer[kChunk];
+    EXPECT_EQ(reader.Read(buffer), kChunk);
+    reader.Close();
+    const int calls = seen.calls;
+    EXPECT_LE(calls, int(1 + lumbrix::PersistentFileReader::kSlots));
+    ::Sleep(20);
+    EXPECT_EQ(seen.calls, calls);
 }
 
 } // namespace

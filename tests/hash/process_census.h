@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <vector>
+
 namespace lumbrix::test {
 
 inline int ThreadCount()
@@ -20,10 +22,37 @@ inline int ThreadCount()
     return count;
 }
 
+// GetProcessHandleCount reports 0 under Wine, so the handles are counted in
+// the system's handle table, where both Wine and Windows list them.
 inline DWORD HandleCount()
 {
+    struct HandleEntry {
+        ULONG ownerProcessId;
+        BYTE objectType;
+        BYTE flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    struct HandleTable {
+        ULONG count;
+        HandleEntry entries[1];
+    };
+    using QueryFn = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<QueryFn>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation"));
+    constexpr int kSystemHandleInformation = 16;
+    constexpr LONG kLengthMismatch = LONG(0xC0000004);
+    std::vector<unsigned char> buffer(1 << 16);
+    LONG status;
+    while ((status = query(kSystemHandleInformation, buffer.data(), ULONG(buffer.size()), nullptr)) ==
+           kLengthMismatch)
+        buffer.resize(buffer.size() * 2);
+    if (status < 0) return 0;
+    const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
     DWORD count = 0;
-    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+    for (ULONG i = 0; i < table->count; ++i)
+        if (table->entries[i].ownerProcessId == ::GetCurrentProcessId()) ++count;
     return count;
 }
 
