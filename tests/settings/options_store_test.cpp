@@ -1,0 +1,129 @@
+// Loading and saving the nine options under HKCU\Software\Orvane\Lumbrix64,
+// including the boxes shown when the key cannot be opened or created.
+
+#include "options_key_guard.h"
+#include "settings/system_error_text.h"
+#include "shellext/system_error_box.h"
+#include "support/dialog_watcher.h"
+
+#include <gtest/gtest.h>
+
+namespace lumbrix::test {
+namespace {
+
+class OptionsStore : public ::testing::Test {
+protected:
+    OptionsKeyGuard guard_;
+};
+
+OutputOptions AllOn()
+{
+    OutputOptions options;
+    for (bool& flag : options.flags) flag = true;
+    return options;
+}
+
+TEST_F(OptionsStore, UserWithoutKeyGetsDefaultsAndNoMessage)
+{
+    DialogWatcher watcher;
+    OutputOptions options = AllOn();
+    LoadOutputOptions(options);
+    EXPECT_TRUE(options[OutputDirectory]);
+    for (int i = 1; i < OptionFlagCount; ++i) EXPECT_FALSE(options.flags[i]) << i;
+    EXPECT_EQ(watcher.Count(), 0u);
+}
+
+TEST_F(OptionsStore, AnyNonZeroNumberIsTrueAndOtherTypesKeepTheDefault)
+{
+    StoreOption(OutputMD5, 7);
+    StoreOption(OutputDirectory, 0);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKeyPath, L"OutputSize", REG_SZ, L"1", 4);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKeyPath, L"OutputSHA1", REG_DWORD_BIG_ENDIAN, "\0\0\0\1", 4);
+    OutputOptions options;
+    LoadOutputOptions(options);
+    EXPECT_TRUE(options[OutputMD5]);
+    EXPECT_FALSE(options[OutputDirectory]);
+    EXPECT_FALSE(options[OutputSize]) << "a string is not a number";
+    EXPECT_TRUE(options[OutputSHA1]);
+
+    SaveOutputOptions(options);
+    EXPECT_EQ(StoredOption(OutputMD5), 1u) << "written back as 1";
+    EXPECT_EQ(StoredOption(OutputSize), 0u) << "rewritten as a number";
+}
+
+TEST_F(OptionsStore, SaveWritesAllNineValuesAndLoadReadsThemBack)
+{
+    OutputOptions options;
+    options[OutputURL] = true;
+    SaveOutputOptions(options);
+    for (int i = 0; i < OptionFlagCount; ++i)
+        EXPECT_EQ(StoredOption(static_cast<OptionFlag>(i)), (i == OutputDirectory || i == OutputURL) ? 1u : 0u) << i;
+    OutputOptions loaded = AllOn();
+    LoadOutputOptions(loaded);
+    for (int i = 0; i < OptionFlagCount; ++i) EXPECT_EQ(loaded.flags[i], options.flags[i]) << i;
+}
+
+// HKEY_CURRENT_USER redirected, for this process only, to a key that refuses.
+class RedirectedUserKey : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        if (key_) ::RegCloseKey(key_);
+        if (parent_) ::RegCloseKey(parent_);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
+    }
+    // deleted: the target is removed while this process still holds it open.
+    void Redirect(DWORD options, bool deleted = false)
+    {
+        // The parent made here would otherwise be volatile as well.
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\LumbrixTest", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                    nullptr, &parent_, nullptr),
+                  0);
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kPath, 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &key_,
+                                    nullptr),
+                  0);
+        if (deleted) {
+            ASSERT_EQ(::RegDeleteTreeW(HKEY_CURRENT_USER, kPath), 0);
+        }
+        ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, key_), 0);
+    }
+    // The single box that the call showed.
+    static std::wstring OnlyBoxText(const DialogWatcher& watcher)
+    {
+        EXPECT_TRUE(watcher.WaitForCount(1));
+        ::Sleep(100);
+        const auto seen = watcher.Seen();
+        EXPECT_EQ(seen.size(), 1u);
+        if (seen.empty()) return {};
+        EXPECT_EQ(seen[0].caption, L"Lumbrix64");
+        return seen[0].text;
+    }
+
+    static constexpr wchar_t kPath[] = L"Software\\LumbrixTest\\User";
+    HKEY parent_ = nullptr;
+    HKEY key_ = nullptr;
+};
+
+TEST_F(RedirectedUserKey, SaveReportsAKeyThatCannotBeCreated)
+{
+    // A non-volatile key cannot be created below a volatile one.
+    Redirect(REG_OPTION_VOLATILE);
+    DialogWatcher watcher;
+    SaveOutputOptions(AllOn());
+    EXPECT_EQ(OnlyBoxText(watcher), SystemErrorBoxText(ERROR_CHILD_MUST_BE_VOLATILE));
+}
+
+TEST_F(RedirectedUserKey, LoadReportsAKeyThatCannotBeOpenedAndKeepsTheDefaults)
+{
+    Redirect(REG_OPTION_NON_VOLATILE, /*deleted=*/true);
+    DialogWatcher watcher;
+    OutputOptions options = AllOn();
+    LoadOutputOptions(options);
+    EXPECT_EQ(OnlyBoxText(watcher), SystemErrorBoxText(ERROR_KEY_DELETED));
+    EXPECT_TRUE(options[OutputDirectory]);
+    EXPECT_FALSE(options[OutputSHA1]);
+}
+
+} // namespace
+} // namespace lumbrix::test
