@@ -10,6 +10,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <memory>
 #include <optional>
@@ -18,6 +19,24 @@ namespace lumbrix::test {
 namespace {
 
 constexpr UINT kPopupId = 40000; // command n at 40000 + n
+
+std::size_t ThreadsOfThisProcess()
+{
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::size_t count = 0;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// A started copy runs on; the next test must not meet its windows or boxes.
+void WaitForThreadCount(std::size_t count)
+{
+    for (int i = 0; i < 1000 && ThreadsOfThisProcess() > count; ++i) ::Sleep(10);
+}
 
 struct JobDeleter {
     void operator()(CopyJob* job) const { FreeCopyJob(job); }
@@ -42,7 +61,7 @@ protected:
     }
 
     OptionsKeyGuard optionsKey_;
-    DialogWatcher boxes_; // a copy that fails must not hang the test
+    DialogWatcher boxes_{IDNO}; // a copy that fails must not hang the test, nor ask to save
     HWND owner_ = ForegroundOwnerWindow();
     POINT cursor_{};
 };
@@ -59,7 +78,9 @@ TEST_F(OptionsPopup, ToggleFromTheContextMenuOpensThePopupAtTheCursorAndCopyRuns
     ComPtr<LumbrixMenu> handler = NewHandler();
     handler->selection.Insert(L"C:\\windows");
     CMINVOKECOMMANDINFO info = Invocation(13);
+    const std::size_t threads = ThreadsOfThisProcess();
     ASSERT_EQ(handler->InvokeCommand(&info), S_OK);
+    WaitForThreadCount(threads);
 
     ASSERT_EQ(driver.Appearances(), 1u);
     EXPECT_TRUE(md5Checked);
