@@ -1,34 +1,40 @@
 #include "job/result_list.h"
 
-#include <windows.h>
+#include "job/collation_key.h"
+
+#include <iterator>
+#include <utility>
 
 namespace lumbrix {
 
-bool ResultList::IndexLess::operator()(std::uint32_t a, std::uint32_t b) const noexcept
+// Keys order texts exactly as lstrcmpiW does (the collation tests prove it on
+// the platform), so a text without a key can still meet keyed ones through
+// lstrcmpiW itself.
+bool ResultList::NodeLess::operator()(const Node& a, const Node& b) const noexcept
 {
-    return ::lstrcmpiW((*entries)[a].text.c_str(), (*entries)[b].text.c_str()) < 0;
+    if (!a.key.empty() && !b.key.empty()) return CompareCollationKeys(a.key, b.key) < 0;
+    return ::lstrcmpiW(a.entry.text.c_str(), b.entry.text.c_str()) < 0;
 }
 
 bool ResultList::Insert(ResultEntry entry)
 {
-    entries_.push_back(std::move(entry));
-    const auto index = static_cast<std::uint32_t>(entries_.size() - 1);
-    bool inserted = false;
-    try {
-        inserted = order_.insert(index).second;
-    } catch (...) {
-        entries_.pop_back();
-        throw;
+    if (locale_ == 0) {
+        locale_ = CollationLocale();
+        useKeys_ = KeysFollowLstrcmpi(locale_);
     }
-    if (!inserted) entries_.pop_back();
-    return inserted;
-}
+    Node node;
+    if (useKeys_) MakeCollationKey(entry.text, locale_, node.key);
+    node.entry = std::move(entry);
 
-void ResultList::clear() noexcept
-{
-    order_.clear();
-    entries_.clear();
-    entries_.shrink_to_fit();
+    // A walk delivers many lines in ascending order: try the end first.
+    const NodeLess less;
+    auto at = nodes_.end();
+    if (!nodes_.empty() && !less(*std::prev(at), node)) {
+        at = nodes_.lower_bound(node);
+        if (at != nodes_.end() && !less(node, *at)) return false;
+    }
+    nodes_.emplace_hint(at, std::move(node));
+    return true;
 }
 
 } // namespace lumbrix

@@ -1,0 +1,50 @@
+#include "job/collation_key.h"
+
+#include <climits>
+#include <cstring>
+
+namespace lumbrix {
+
+LCID CollationLocale() noexcept { return ::GetThreadLocale(); }
+
+bool KeysFollowLstrcmpi(LCID locale) noexcept { return SORTIDFROMLCID(locale) == SORT_DEFAULT; }
+
+bool MakeCollationKey(std::wstring_view text, LCID locale, std::string& key)
+{
+    key.clear();
+    if (text.empty() || text.size() > INT_MAX / 8) return false;
+    constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int length = static_cast<int>(text.size());
+
+    // Most keys fit here, which saves the size query.
+    unsigned char small[2048];
+    int bytes = ::LCMapStringW(locale, kFlags, text.data(), length, reinterpret_cast<LPWSTR>(small),
+                               sizeof(small));
+    if (bytes > 0) {
+        key.assign(reinterpret_cast<const char*>(small), static_cast<std::size_t>(bytes));
+        return true;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+    bytes = ::LCMapStringW(locale, kFlags, text.data(), length, nullptr, 0);
+    if (bytes <= 0) return false;
+    key.resize(static_cast<std::size_t>(bytes));
+    bytes = ::LCMapStringW(locale, kFlags, text.data(), length, reinterpret_cast<LPWSTR>(key.data()), bytes);
+    if (bytes <= 0) {
+        key.clear();
+        return false;
+    }
+    key.resize(static_cast<std::size_t>(bytes));
+    return true;
+}
+
+int CompareCollationKeys(std::string_view a, std::string_view b) noexcept
+{
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    if (common != 0) {
+        const int order = std::memcmp(a.data(), b.data(), common);
+        if (order != 0) return order;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+} // namespace lumbrix

@@ -1,0 +1,109 @@
+#include "job/path_forms.h"
+
+#include "job/copy_job.h"
+#include "job/long_path.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <utility>
+
+namespace lumbrix {
+namespace {
+
+constexpr DWORD kPathCapacity = 32768; // units, terminator included
+
+// The path without the extended-length prefix that ToExtendedLengthPath adds.
+std::wstring WithoutExtendedPrefix(std::wstring path)
+{
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\" + path.substr(7);
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+    return path;
+}
+
+using PathConversion = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+
+// Runs GetShortPathNameW or GetLongPathNameW on path; false when it fails.
+// From MAX_PATH on only the extended form is used: the plain form may be
+// refused there (and some implementations overrun a MAX_PATH buffer on it).
+// The ordinary form comes back either way.
+bool ConvertPath(PathConversion convert, std::wstring& path, wchar_t* buffer)
+{
+    const std::wstring extended = path.size() < MAX_PATH ? std::wstring() : ToExtendedLengthPath(path);
+    if (path.size() >= MAX_PATH && extended == path) return false;
+    const DWORD length = convert(extended.empty() ? path.c_str() : extended.c_str(), buffer, kPathCapacity);
+    if (length == 0 || length >= kPathCapacity) return false;
+    path = WithoutExtendedPrefix(std::wstring(buffer, length));
+    return true;
+}
+
+} // namespace
+
+std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
+{
+    const std::unique_ptr<wchar_t[]> buffer(new wchar_t[kPathCapacity]);
+    const DWORD length = ::GetFullPathNameW(path.c_str(), kPathCapacity, buffer.get(), nullptr);
+    if (length == 0 || length >= kPathCapacity) return path;
+    std::wstring resolved(buffer.get(), length);
+    if (useShortNames && ConvertPath(::GetShortPathNameW, resolved, buffer.get())) return resolved;
+    ConvertPath(::GetLongPathNameW, resolved, buffer.get());
+    return resolved;
+}
+
+void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size)
+{
+    std::wstring line;
+    std::wstring source;
+    switch (job.mode) {
+    case FullPath:
+        line = base;
+        source = base;
+        break;
+    case FullPathWithSubfolders:
+        line = JoinPath(base, rel);
+        source = line;
+        break;
+    case RelativeWithSubfolders:
+        line = rel;
+        source = JoinPath(base, rel);
+        break;
+    case RelativeOneLevelDown:
+        line = IsDriveRoot(base) ? rel : StripFirstComponent(rel);
+        source = JoinPath(base, rel);
+        break;
+    case NameOnly:
+        line = IsDriveRoot(base) ? base : NamePart(base);
+        source = base;
+        break;
+    default:
+        ::MessageBoxW(nullptr, L"予期しないエラーです。", L"Lumbrix64", MB_ICONINFORMATION);
+        return;
+    }
+    // An empty column leaves the item out (a selected folder one level up, a drive root).
+    if (line.empty()) return;
+
+    if (job.options[EscapePathSeparator])
+        line = DoubleBackslashes(line);
+    else if (job.options[OutputURL])
+        line = ToFileUrl(line);
+    job.detailText.Set(line);
+
+    if (job.options[OutputSize]) {
+        const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(source).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            line += L'\t';
+            line += FormatGrouped(size);
+            line += L" bytes";
+        }
+    }
+
+    // Duplicates count too: the totals only size the later phases' work.
+    job.totalChars += line.size() + 2;
+    if (job.options.AnyDigest())
+        job.totalBytes += size;
+    else
+        source.clear();
+    job.resultLines.Insert(ResultEntry{std::move(line), std::move(source)});
+}
+
+} // namespace lumbrix

@@ -1,0 +1,62 @@
+#pragma once
+// A real CopyJob for one expansion, and the lines it produced.
+
+#include "job/copy_job.h"
+#include "job/selection_expansion.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lumbrix::test {
+
+struct JobDeleter {
+    void operator()(CopyJob* job) const noexcept { FreeCopyJob(job); }
+};
+using JobPointer = std::unique_ptr<CopyJob, JobDeleter>;
+
+// A job in mode with the given selection and options (OutputDirectory as given
+// by listFolders, every flag in set switched on).
+inline JobPointer MakeJob(std::int32_t mode, const std::vector<std::wstring>& selection,
+                          std::initializer_list<OptionFlag> set = {}, bool listFolders = true)
+{
+    JobPointer job(CreateCopyJob());
+    if (!job) return job;
+    job->mode = mode;
+    for (const std::wstring& path : selection) job->selection.Insert(path);
+    job->options[OutputDirectory] = listFolders;
+    for (OptionFlag flag : set) job->options[flag] = true;
+    return job;
+}
+
+// The texts of the result lines, in the list's order.
+inline std::vector<std::wstring> Lines(const CopyJob& job)
+{
+    std::vector<std::wstring> lines;
+    for (const ResultEntry& entry : job.resultLines) lines.push_back(entry.text);
+    return lines;
+}
+
+// lines as the result list orders them (lstrcmpiW), for names whose order
+// is not obvious.
+inline std::vector<std::wstring> InListOrder(std::vector<std::wstring> lines)
+{
+    std::stable_sort(lines.begin(), lines.end(), [](const std::wstring& a, const std::wstring& b) {
+        return ::lstrcmpiW(a.c_str(), b.c_str()) < 0;
+    });
+    return lines;
+}
+
+// Expands a fresh job and returns its lines.
+inline std::vector<std::wstring> Expand(std::int32_t mode, const std::vector<std::wstring>& selection,
+                                        std::initializer_list<OptionFlag> set = {}, bool listFolders = true)
+{
+    JobPointer job = MakeJob(mode, selection, set, listFolders);
+    if (!job) return {};
+    ExpandSelection(*job);
+    return Lines(*job);
+}
+
+} // namespace lumbrix::test

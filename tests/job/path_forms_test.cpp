@@ -1,0 +1,264 @@
+// The lines that each copy mode and option makes of real files, through
+// ExpandSelection into resultLines: the sample Proj tree, drive roots,
+// separators, the size column, totals and the unexpected-mode box.
+
+#include "job/path_forms.h"
+
+#include "job_fixture.h"
+#include "proj_tree.h"
+#include "support/dialog_watcher.h"
+#include "support/scratch_folder.h"
+#include "unix_links.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace lumbrix::test {
+namespace {
+
+using Strings = std::vector<std::wstring>;
+
+std::wstring Slashed(std::wstring path)
+{
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    return path;
+}
+
+class ProjTable : public ::testing::Test {
+protected:
+    ScratchFolder scratch_;
+    ProjTree tree_ = MakeProjTree(scratch_);
+};
+
+TEST_F(ProjTable, EveryModeGivesTheLinesOfTheTable)
+{
+    const std::wstring& d = tree_.data;
+    EXPECT_EQ(Expand(FullPath, {tree_.proj}), Strings({d + L"\\Proj"}));
+    EXPECT_EQ(Expand(FullPathWithSubfolders, {tree_.proj}),
+              Strings({d + L"\\Proj", d + L"\\Proj\\a b.txt", d + L"\\Proj\\empty.dat", d + L"\\Proj\\src",
+                       d + L"\\Proj\\src\\main.c"}));
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {tree_.proj}),
+              Strings({L"Proj", L"Proj\\a b.txt", L"Proj\\empty.dat", L"Proj\\src", L"Proj\\src\\main.c"}));
+    EXPECT_EQ(Expand(RelativeOneLevelDown, {tree_.proj}),
+              Strings({L"a b.txt", L"empty.dat", L"src", L"src\\main.c"}));
+    EXPECT_EQ(Expand(NameOnly, {tree_.proj}), Strings({L"Proj"}));
+}
+
+TEST_F(ProjTable, SeparatorAndSizeOptionsChangeTheColumns)
+{
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {tree_.proj}, {EscapePathSeparator}),
+              Strings({L"Proj", L"Proj\\\\a b.txt", L"Proj\\\\empty.dat", L"Proj\\\\src", L"Proj\\\\src\\\\main.c"}));
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {tree_.proj}, {OutputURL}),
+              Strings({L"Proj", L"Proj/a%20b.txt", L"Proj/empty.dat", L"Proj/src", L"Proj/src/main.c"}));
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {tree_.proj}, {OutputSize}),
+              Strings({L"Proj", L"Proj\\a b.txt\t1,234 bytes", L"Proj\\empty.dat\t0 bytes", L"Proj\\src",
+                       L"Proj\\src\\main.c\t56,789 bytes"}));
+    // Doubling wins over the URL form.
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {tree_.proj}, {EscapePathSeparator, OutputURL})[1],
+              L"Proj\\\\a b.txt");
+    // Only the path column is encoded; the size column follows as it is.
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {tree_.proj}, {OutputURL, OutputSize})[1],
+              L"Proj/a%20b.txt\t1,234 bytes");
+}
+
+TEST_F(ProjTable, FullPathUrlHasTheDrivePrefix)
+{
+    const Strings lines = Expand(FullPathWithSubfolders, {tree_.proj}, {OutputURL});
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], L"file://" + Slashed(tree_.data) + L"/Proj/a%20b.txt");
+    EXPECT_EQ(lines[1].substr(0, 10), L"file://C:/");
+}
+
+TEST_F(ProjTable, SelectedItemsGetSizesFromTheirFiles)
+{
+    EXPECT_EQ(Expand(FullPath, {tree_.proj + L"\\a b.txt", tree_.proj + L"\\src"}, {OutputSize}),
+              Strings({tree_.proj + L"\\a b.txt\t1,234 bytes", tree_.proj + L"\\src"}));
+    EXPECT_EQ(Expand(NameOnly, {tree_.proj + L"\\src\\main.c"}, {OutputSize}), Strings({L"main.c\t56,789 bytes"}));
+    // An item that cannot be asked counts as a file of the size found: none.
+    EXPECT_EQ(Expand(FullPath, {tree_.proj + L"\\gone.txt"}, {OutputSize}),
+              Strings({tree_.proj + L"\\gone.txt\t0 bytes"}));
+}
+
+TEST_F(ProjTable, FileBesideTheFolderDependsOnTheMode)
+{
+    const std::wstring file = scratch_.AddFile(L"x.txt", "xyz");
+    EXPECT_EQ(Expand(RelativeOneLevelDown, {file}), Strings());
+    EXPECT_EQ(Expand(RelativeOneLevelDown, {tree_.proj, file}),
+              Strings({L"a b.txt", L"empty.dat", L"src", L"src\\main.c"}));
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {file}), Strings({L"x.txt"}));
+    EXPECT_EQ(Expand(NameOnly, {file, tree_.proj}), Strings({L"Proj", L"x.txt"}));
+}
+
+TEST_F(ProjTable, TotalsCountEveryLineAddedDuplicatesIncluded)
+{
+    // The file is selected and also found in the walk: one line, counted twice.
+    JobPointer job = MakeJob(FullPathWithSubfolders, {tree_.proj, tree_.proj + L"\\a b.txt"}, {OutputCRC32});
+    ASSERT_TRUE(job);
+    ExpandSelection(*job);
+    const Strings lines = Lines(*job);
+    ASSERT_EQ(lines.size(), 5u);
+    std::uint64_t chars = 0;
+    for (const std::wstring& line : lines) chars += line.size() + 2;
+    chars += lines[1].size() + 2;
+    EXPECT_EQ(job->totalChars, chars);
+    EXPECT_EQ(job->totalBytes, 1234 + 1234 + 56789);
+    // With a digest wanted every line keeps the path to read.
+    for (const ResultEntry& entry : job->resultLines) EXPECT_EQ(entry.sourcePath, entry.text);
+}
+
+TEST_F(ProjTable, WithoutDigestsNoSourcePathAndNoBytes)
+{
+    JobPointer job = MakeJob(RelativeWithSubfolders, {tree_.proj}, {OutputSize});
+    ASSERT_TRUE(job);
+    ExpandSelection(*job);
+    EXPECT_EQ(job->totalBytes, 0);
+    for (const ResultEntry& entry : job->resultLines) EXPECT_TRUE(entry.sourcePath.empty());
+    std::uint64_t chars = 0;
+    for (const ResultEntry& entry : job->resultLines) chars += entry.text.size() + 2;
+    EXPECT_EQ(job->totalChars, chars);
+}
+
+TEST_F(ProjTable, RelativeDigestSourceIsTheFullPath)
+{
+    JobPointer job = MakeJob(RelativeOneLevelDown, {tree_.proj}, {OutputSHA1});
+    ASSERT_TRUE(job);
+    ExpandSelection(*job);
+    auto entry = job->resultLines.begin();
+    ASSERT_NE(entry, job->resultLines.end());
+    EXPECT_EQ(entry->text, L"a b.txt");
+    EXPECT_EQ(entry->sourcePath, tree_.proj + L"\\a b.txt");
+}
+
+TEST(PathForms, NamesThatDifferInCaseYieldTheFirstLineAdded)
+{
+    ScratchFolder scratch;
+    const std::wstring first = scratch.AddFileOfSize(L"one\\Readme.txt", 10);
+    const std::wstring second = scratch.AddFileOfSize(L"two\\README.TXT", 20);
+    JobPointer job = MakeJob(NameOnly, {first, second}, {OutputMD5});
+    ASSERT_TRUE(job);
+    ExpandSelection(*job);
+    EXPECT_EQ(Lines(*job), Strings({L"Readme.txt"}));
+    EXPECT_EQ(job->resultLines.begin()->sourcePath, first);
+    EXPECT_EQ(job->totalChars, 2u * (10 + 2));
+    EXPECT_EQ(job->totalBytes, 30);
+}
+
+TEST(PathForms, DriveRootIsItsOwnLineOrNone)
+{
+    ScratchFolder scratch;
+    scratch.AddFileOfSize(L"src\\main.c", 56789);
+    MappedDrive drive(scratch.path());
+    ASSERT_TRUE(drive.ok()) << "no drive letter could be mapped";
+    const std::wstring& root = drive.root();
+    EXPECT_EQ(Expand(FullPath, {root}), Strings({root}));
+    EXPECT_EQ(Expand(NameOnly, {root}), Strings({root}));
+    EXPECT_EQ(Expand(FullPath, {root}, {OutputURL}), Strings({L"file://" + root.substr(0, 2) + L"/"}));
+    EXPECT_EQ(Expand(FullPath, {root}, {OutputSize}), Strings({root}));
+    EXPECT_EQ(Expand(FullPathWithSubfolders, {root}), Strings({root, root + L"src", root + L"src\\main.c"}));
+    const Strings relative = Expand(RelativeWithSubfolders, {root});
+    EXPECT_EQ(relative, Strings({L"src", L"src\\main.c"}));
+    EXPECT_EQ(Expand(RelativeOneLevelDown, {root}), relative);
+}
+
+TEST(PathForms, LinesLongerThanAStatusLineAreStoredWhole)
+{
+    ScratchFolder scratch;
+    std::wstring deep;
+    for (wchar_t letter = L'a'; letter < L'a' + 5; ++letter) deep += std::wstring(240, letter) + L"\\";
+    const std::wstring file = scratch.AddFileOfSize(deep + L"end.txt", 3);
+    ASSERT_GT(file.size(), 1200u);
+
+    const Strings lines = Expand(FullPathWithSubfolders, {scratch.path() + L"\\" + deep.substr(0, 240)});
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines.back(), file);
+
+    // The selected path in the status is cut where wsprintfW stops: 1024 units.
+    JobPointer job = MakeJob(FullPathWithSubfolders, {file});
+    ASSERT_TRUE(job);
+    ExpandSelection(*job);
+    EXPECT_EQ(Lines(*job), Strings({file}));
+    const std::wstring status = job->statusText.c_str();
+    EXPECT_EQ(status.size(), 1023u);
+    EXPECT_EQ(status, (L"検索しています(1/1) " + file).substr(0, 1023));
+    EXPECT_EQ(std::wstring(job->detailText.c_str()), file);
+}
+
+TEST(PathForms, DetailTextShowsTheColumnAsFarAsItFits)
+{
+    JobPointer job = MakeJob(RelativeWithSubfolders, {}, {OutputURL});
+    ASSERT_TRUE(job);
+    // Every space becomes three units: 36000 in all, more than the buffer.
+    const std::wstring rel = L"x" + std::wstring(12000, L' ');
+    AddEntry(*job, L"C:\\Data", rel, 0);
+    ASSERT_EQ(job->resultLines.size(), 1u);
+    const std::wstring& line = job->resultLines.begin()->text;
+    EXPECT_EQ(line.size(), 1u + 3u * 12000u);
+    const std::wstring detail = job->detailText.c_str();
+    EXPECT_EQ(detail.size(), ProgressText::kCapacity - 1);
+    EXPECT_EQ(detail, line.substr(0, detail.size()));
+}
+
+TEST(PathForms, NonAsciiNamesPassUnchanged)
+{
+    ScratchFolder scratch;
+    const std::wstring folder = scratch.AddFolder(L"資料");
+    scratch.AddFile(L"資料\\\U0001F600 メモ.txt", "1");
+    scratch.AddFile(L"資料\\\U00020000.txt", "22");
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {folder}, {OutputSize}),
+              InListOrder({L"資料", L"資料\\\U00020000.txt\t2 bytes", L"資料\\\U0001F600 メモ.txt\t1 bytes"}));
+    EXPECT_EQ(Expand(RelativeOneLevelDown, {folder}, {OutputURL}),
+              InListOrder({L"\U00020000.txt", L"\U0001F600%20メモ.txt"}));
+}
+
+TEST(PathForms, UnexpectedModeShowsABoxPerItemAndAddsNothing)
+{
+    ScratchFolder scratch;
+    const std::wstring a = scratch.AddFile(L"a.txt");
+    const std::wstring b = scratch.AddFile(L"b.txt");
+    DialogWatcher watcher;
+    for (std::int32_t mode : {0, 7}) {
+        JobPointer job = MakeJob(mode, {a, b});
+        ASSERT_TRUE(job);
+        ExpandSelection(*job);
+        EXPECT_TRUE(job->resultLines.empty());
+        EXPECT_EQ(job->totalChars, 0u);
+    }
+    ASSERT_TRUE(watcher.WaitForCount(4));
+    for (const SeenDialog& box : watcher.Seen()) {
+        EXPECT_EQ(box.caption, L"Lumbrix64");
+        EXPECT_EQ(box.text, L"予期しないエラーです。");
+    }
+}
+
+TEST(PathForms, ResolvePathGivesLongOrShortForms)
+{
+    ScratchFolder scratch;
+    const std::wstring file = scratch.AddFile(L"LongFolderName\\LongFileName.txt");
+    wchar_t shortForm[MAX_PATH];
+    ASSERT_NE(::GetShortPathNameW(file.c_str(), shortForm, MAX_PATH), 0u);
+    ASSERT_NE(std::wstring(shortForm), file);
+    EXPECT_EQ(ResolvePath(shortForm, false), file);
+    EXPECT_EQ(ResolvePath(file, true), shortForm);
+    // Relative parts are resolved; an item that is gone keeps its full form.
+    EXPECT_EQ(ResolvePath(scratch.path() + L"\\LongFolderName\\..\\LongFolderName\\LongFileName.txt", false), file);
+    EXPECT_EQ(ResolvePath(scratch.path() + L"\\gone\\.\\x.txt", true), scratch.path() + L"\\gone\\x.txt");
+}
+
+TEST(QueryFileSize, GivesTheSizeOfFilesOnly)
+{
+    ScratchFolder scratch;
+    const std::wstring file = scratch.AddFileOfSize(L"f.bin", 70000);
+    EXPECT_EQ(QueryFileSize(file), 70000u);
+    EXPECT_EQ(QueryFileSize(scratch.path()), 0u);
+    EXPECT_EQ(QueryFileSize(scratch.path() + L"\\missing.bin"), 0u);
+    // A writer that shares nothing does not hide the size.
+    HANDLE writer = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(QueryFileSize(file), 70000u);
+    EXPECT_EQ(Expand(NameOnly, {file}, {OutputSize}), Strings({L"f.bin\t70,000 bytes"}));
+    ::CloseHandle(writer);
+}
+
+} // namespace
+} // namespace lumbrix::test
