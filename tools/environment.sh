@@ -20,7 +20,7 @@ lumbrix_ensure_packages() {
     command -v Xvfb >/dev/null || wanted+=(xvfb xauth)
     command -v import >/dev/null || wanted+=(imagemagick)
     command -v xwininfo >/dev/null || wanted+=(x11-utils)
-    fc-list 2>/dev/null | grep -qi 'Noto Sans CJK' || wanted+=(fonts-noto-cjk fontconfig)
+    fc-list 2>/dev/null | grep -i 'Noto Sans CJK' >/dev/null || wanted+=(fonts-noto-cjk fontconfig)
     [ -f /usr/src/googletest/CMakeLists.txt ] || wanted+=(googletest)
     if [ "${1:-}" = native ]; then
         command -v clang++ >/dev/null || wanted+=(clang)
@@ -68,7 +68,8 @@ lumbrix_start_wine() {
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
     fi
-    wineserver -p
+    # Already running for this prefix (an earlier run, a second shell) is fine.
+    wineserver -p 2>/dev/null || true
     wine cmd /c exit >/dev/null 2>&1
     trap lumbrix_stop_wine EXIT
 }
