@@ -24,14 +24,17 @@ constexpr std::uint32_t kChunkSize = 65536;
 constexpr std::uint64_t kProgressScale = 65535;
 constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
 
-// The engines of the file at hand and the options that select them. MD5 is
-// the slowest engine and cannot be split, so it runs on the pass's thread;
-// SHA-1 and CRC-32 run on the reader's thread when the reader takes an
-// observer, and so overlap with it.
+// The engines of the file at hand and the options that select them. The
+// reader's thread takes CRC-32 and, when MD5 is wanted, SHA-1, so that they
+// overlap with the work of the pass's thread: MD5 is the slowest engine and
+// cannot be split; without it SHA-1 is the slowest, and it runs here while
+// the reader's thread reads. With a reader that takes no observer everything
+// runs here.
 class FileDigests {
 public:
     explicit FileDigests(const OutputOptions& options) noexcept
-        : useCrc32_(options[OutputCRC32]), useMd5_(options[OutputMD5]), useSha1_(options[OutputSHA1])
+        : useCrc32_(options[OutputCRC32]), useMd5_(options[OutputMD5]), useSha1_(options[OutputSHA1]),
+          sha1OnReader_(useMd5_)
     {
     }
 
@@ -42,20 +45,23 @@ public:
         sha1_.Init();
     }
 
-    void FeedMd5(const std::uint8_t* data, std::uint32_t size) noexcept
+    // The share of the pass's thread.
+    void FeedHere(const std::uint8_t* data, std::uint32_t size) noexcept
     {
         if (useMd5_) md5_.Update(data, size);
+        if (useSha1_ && !sha1OnReader_) sha1_.Update(data, size);
     }
 
-    void FeedOthers(const std::uint8_t* data, std::uint32_t size) noexcept
+    // The share of the reader's thread.
+    void FeedOnReader(const std::uint8_t* data, std::uint32_t size) noexcept
     {
-        if (useSha1_) sha1_.Update(data, size);
+        if (useSha1_ && sha1OnReader_) sha1_.Update(data, size);
         if (useCrc32_) crc32_.Update(data, size);
     }
 
     static void ObserveChunk(void* digests, const std::uint8_t* data, std::uint32_t size) noexcept
     {
-        static_cast<FileDigests*>(digests)->FeedOthers(data, size);
+        static_cast<FileDigests*>(digests)->FeedOnReader(data, size);
     }
 
     void AppendColumns(std::wstring& text) const
@@ -73,10 +79,11 @@ private:
     bool useCrc32_;
     bool useMd5_;
     bool useSha1_;
+    bool sha1OnReader_;
 };
 
-// Opens the reader on the entry's file; true when the reader's thread feeds
-// the digests other than MD5 itself.
+// Opens the reader on the entry's file; true when the reader's thread takes
+// its share of the digests.
 bool OpenReader(AsyncFileReader& reader, const std::wstring& path, FileDigests&) noexcept
 {
     reader.Open(path, kChunkSize);
@@ -168,14 +175,14 @@ bool RunPass(CopyJob& job, const HashingPassSettings& settings)
         if (!job.IsRunning()) return false;
         job.detailText.Set(entry.text);
         digests.Init();
-        const bool othersFedByReader = OpenReader(reader, entry.sourcePath, digests);
+        const bool readerFeeds = OpenReader(reader, entry.sourcePath, digests);
         if (reader.IsOpen()) {
             progress.StartFile(entry.text, reader.FileSize());
             for (std::uint32_t size = reader.Read(chunk.get()); size != 0; size = reader.Read(chunk.get())) {
                 if (!job.IsRunning()) return false;
                 progress.Advance(size);
-                digests.FeedMd5(chunk.get(), size);
-                if (!othersFedByReader) digests.FeedOthers(chunk.get(), size);
+                digests.FeedHere(chunk.get(), size);
+                if (!readerFeeds) digests.FeedOnReader(chunk.get(), size);
                 if (settings.afterChunk) settings.afterChunk(job, settings.context);
             }
             digests.AppendColumns(entry.text);

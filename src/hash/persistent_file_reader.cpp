@@ -80,7 +80,7 @@ bool PersistentFileReader::StartThread() noexcept
     return thread_.valid();
 }
 
-bool PersistentFileReader::Sleep(HANDLE event) noexcept
+bool PersistentFileReader::AwaitSignal(HANDLE event) noexcept
 {
     const HANDLE wake[] = {event, thread_.get()};
     return ::WaitForMultipleObjects(2, wake, FALSE, INFINITE) == WAIT_OBJECT_0;
@@ -134,7 +134,7 @@ std::uint32_t PersistentFileReader::Read(void* buffer) noexcept
     while (filled_.load() == taken) {
         callerSleeping_.store(true);
         if (filled_.load() != taken) break;
-        if (!Sleep(callerWake_.get())) {
+        if (!AwaitSignal(callerWake_.get())) {
             ended_ = true;
             return 0;
         }
@@ -159,7 +159,7 @@ void PersistentFileReader::Close() noexcept
             closerWaiting_.store(true);
             if (!active_.load()) break;
             WakeReader();
-            if (!Sleep(idleEvent_.get())) break;
+            if (!AwaitSignal(idleEvent_.get())) break;
         }
     }
     file_.reset();

@@ -50,7 +50,7 @@ private:
     bool StartThread() noexcept;
     void WakeReader() noexcept { ::SetEvent(readerWake_.get()); }
     // Waits on event unless the reader thread has ended; false when it has.
-    bool Sleep(HANDLE event) noexcept;
+    bool AwaitSignal(HANDLE event) noexcept;
     static DWORD WINAPI ThreadProc(void* reader);
     void Serve() noexcept;
     void Produce() noexcept;
