@@ -4,7 +4,7 @@
 #include "job/long_path.h"
 
 #include <cstring>
-#include <new>
+#include <initializer_list>
 
 namespace lumbrix {
 

@@ -4,6 +4,7 @@
 #include "job/long_path.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace lumbrix {
 

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -286,6 +287,16 @@ TEST_P(HashingPass, CancelDuringALargeFileStopsAfterTheChunkInHand)
     EXPECT_EQ(log.details.size(), 4u);
     EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a" + std::wstring(kDigitsColumns), L"b", L"c"}));
     EXPECT_EQ(job->totalChars, 1u + 98 + 2);
+    EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
+}
+
+TEST_P(HashingPass, ExceptionOutOfThePassLeavesNoThreadBehind)
+{
+    // Running out of memory while a line grows ends the pass by an exception.
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"big", folder_.AddFileOfSize(L"big", 2 << 20), 2 << 20);
+    const int threadsBefore = lumbrix::test::ThreadCount();
+    EXPECT_THROW(Run(*job, [](CopyJob&, void*) { throw std::bad_alloc(); }), std::bad_alloc);
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
 }
 
