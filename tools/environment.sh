@@ -63,14 +63,13 @@ lumbrix_start_wine() {
         lumbrix_log "creating the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         wine wineboot -i >/dev/null 2>&1
-        # Xvfb runs without a window manager: unmanaged windows close at once
-        # instead of Wine waiting for a manager that never answers.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
     fi
     # Already running for this prefix (an earlier run, a second shell) is fine.
     wineserver -p 2>/dev/null || true
-    wine cmd /c exit >/dev/null 2>&1
+    # Xvfb runs without a window manager: unmanaged windows (which Wine frames
+    # itself) close at once instead of Wine waiting for a manager that never answers.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     trap lumbrix_stop_wine EXIT
 }
 

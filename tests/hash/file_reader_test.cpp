@@ -2,7 +2,7 @@
 // PersistentFileReader that keeps its thread, against real files under Wine.
 
 #include "debug_output_capture.h"
-#include "process_census.h"
+#include "support/process_census.h"
 
 #include "hash/async_file_reader.h"
 #include "hash/persistent_file_reader.h"
@@ -209,7 +209,7 @@ TYPED_TEST(FileReader, ManyFilesLeaveNoThreadOrHandleBehind)
     for (int i = 0; i < 20; ++i) paths.push_back(this->folder_.AddFileOfSize(L"m" + std::to_wstring(i), 1000 * i));
     paths.push_back(this->folder_ / L"missing");
     const int threadsBefore = lumbrix::test::ThreadCount();
-    const DWORD handlesBefore = lumbrix::test::HandleCount();
+    const std::size_t handlesBefore = lumbrix::test::KernelHandleCount();
     ASSERT_GT(threadsBefore, 0);
     ASSERT_GT(handlesBefore, 0u);
     for (int round = 0; round < 5; ++round) {
@@ -221,7 +221,7 @@ TYPED_TEST(FileReader, ManyFilesLeaveNoThreadOrHandleBehind)
         }
     }
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
-    EXPECT_EQ(lumbrix::test::HandleCount(), handlesBefore);
+    EXPECT_EQ(lumbrix::test::KernelHandleCount(), handlesBefore);
 }
 
 TEST(PersistentFileReader, ServesFileAfterFileWithOneThread)

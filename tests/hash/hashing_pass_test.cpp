@@ -2,7 +2,7 @@
 // folders, the progress fields, cancellation, and that no thread or handle
 // outlives a pass. Real files under Wine; both reader kinds.
 
-#include "process_census.h"
+#include "support/process_census.h"
 
 #include "hash/crc32.h"
 #include "hash/hashing_pass.h"
@@ -354,10 +354,10 @@ TEST_P(HashingPass, NoThreadOrHandleOutlivesManyPasses)
     };
     pass(0); // first use of everything the system sets up once
     const int threadsBefore = lumbrix::test::ThreadCount();
-    const DWORD handlesBefore = lumbrix::test::HandleCount();
+    const std::size_t handlesBefore = lumbrix::test::KernelHandleCount();
     for (int round = 0; round < 10; ++round) pass(round % 2 ? 0 : 5 + round);
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
-    EXPECT_EQ(lumbrix::test::HandleCount(), handlesBefore);
+    EXPECT_EQ(lumbrix::test::KernelHandleCount(), handlesBefore);
 }
 
 } // namespace

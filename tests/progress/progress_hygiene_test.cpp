@@ -2,7 +2,7 @@
 // the painting's device contexts and bitmaps.
 
 #include "progress_fixture.h"
-#include "resource_counts.h"
+#include "support/process_census.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,6 @@
-#include "resource_counts.h"
+#include "support/process_census.h"
+
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -22,6 +24,19 @@ using QuerySystemInformation = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
 using QueryProcessInformation = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
 
 } // namespace
+
+int ThreadCount()
+{
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+    ::CloseHandle(snapshot);
+    return count;
+}
 
 std::size_t KernelHandleCount()
 {
