@@ -94,9 +94,8 @@ private:
             const bool folder = (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             const bool link = (entry_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
             if (listFolders_ || !folder) {
-                const std::int64_t size =
-                    folder ? 0 : static_cast<std::int64_t>((std::uint64_t{entry_.nFileSizeHigh} << 32) | entry_.nFileSizeLow);
-                AddEntry(job_, base_, rel, size);
+                const std::uint64_t size = (std::uint64_t{entry_.nFileSizeHigh} << 32) | entry_.nFileSizeLow;
+                AddEntry(job_, base_, rel, folder ? 0 : static_cast<std::int64_t>(size));
             }
             if (folder && !(skipLinks_ && link) && Enter(std::move(rel), link || chain_.back().linked)) return true;
         }
@@ -109,6 +108,7 @@ private:
     bool Enter(std::wstring rel, bool linked)
     {
         std::wstring pattern = ToExtendedLengthPath(JoinPath(base_, rel));
+        if (pattern.empty()) return false;
         FolderIdentity identity;
         IdentityState state = IdentityState::NotAsked;
         if (linked) {
@@ -119,6 +119,8 @@ private:
         // The basic form leaves out the short names when they are not wanted.
         UniqueFind find(::FindFirstFileExW(pattern.c_str(), shortNames_ ? FindExInfoStandard : FindExInfoBasic,
                                            &entry_, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER) // before Windows 7: no basic form, no large fetch
+            find.reset(::FindFirstFileW(pattern.c_str(), &entry_));
         if (!find) return false;
         chain_.push_back(OpenListing{std::move(find), std::move(rel), linked, state, identity});
         return true;

@@ -24,6 +24,11 @@ bool ResultList::Insert(ResultEntry entry)
     }
     Node node;
     if (useKeys_) MakeCollationKey(entry.text, locale_, node.key);
+    // Texts built by appending may hold twice their size; a million lines
+    // are kept for the whole copy.
+    constexpr std::size_t kSlack = 16;
+    if (entry.text.capacity() > entry.text.size() + kSlack) entry.text.shrink_to_fit();
+    if (entry.sourcePath.capacity() > entry.sourcePath.size() + kSlack) entry.sourcePath.shrink_to_fit();
     node.entry = std::move(entry);
 
     // A walk delivers many lines in ascending order: try the end first.

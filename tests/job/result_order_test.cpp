@@ -178,7 +178,8 @@ TEST(ResultOrder, MatchesAnLstrcmpiSetForPathsInWalkOrder)
     for (int folder = 0; folder < 30; ++folder) {
         const std::wstring name = L"C:\\Data\\Folder " + std::to_wstring(folder);
         texts.push_back(name);
-        for (int file = 40; file > 0; --file) texts.push_back(name + L"\\file-" + std::to_wstring(file * 7 % 23) + L".TXT");
+        for (int file = 40; file > 0; --file)
+            texts.push_back(name + L"\\file-" + std::to_wstring(file * 7 % 23) + L".TXT");
         texts.push_back(name + L"\\FILE-3.txt");
     }
     ExpectListMatchesLstrcmpiSet(texts);
@@ -190,7 +191,8 @@ TEST(ResultOrder, AlternateSortOrderIsLeftToLstrcmpi)
     EXPECT_FALSE(KeysFollowLstrcmpi(kGermanPhoneBook));
     ThreadLocale phoneBook(kGermanPhoneBook);
     std::vector<std::wstring> texts = kPieces;
-    for (const wchar_t* text : {L"M\u00fcller", L"Mueller", L"Muller", L"M\u00fcller.txt", L"mueller", L"\u00e4b", L"aeb", L"ab"})
+    for (const wchar_t* text :
+         {L"M\u00fcller", L"Mueller", L"Muller", L"M\u00fcller.txt", L"mueller", L"\u00e4b", L"aeb", L"ab"})
         texts.push_back(text);
     ExpectListMatchesLstrcmpiSet(texts);
 }
