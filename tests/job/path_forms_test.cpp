@@ -245,6 +245,23 @@ TEST(PathForms, ResolvePathGivesLongOrShortForms)
     EXPECT_EQ(ResolvePath(scratch.path() + L"\\gone\\.\\x.txt", true), scratch.path() + L"\\gone\\x.txt");
 }
 
+TEST(PathForms, ResolvePathBeyondMaxPath)
+{
+    ScratchFolder scratch;
+    std::wstring rel;
+    for (int level = 0; level < 4; ++level)
+        rel += L"Long Folder Name " + std::to_wstring(level) + std::wstring(60, L'x') + L"\\";
+    const std::wstring file = scratch.AddFile(rel + L"Long File Name.txt");
+    ASSERT_GT(file.size(), std::size_t{MAX_PATH});
+    std::vector<wchar_t> buffer(32768);
+    ASSERT_NE(::GetShortPathNameW((L"\\\\?\\" + file).c_str(), buffer.data(), 32768), 0u);
+    const std::wstring shortForm = std::wstring(buffer.data()).substr(4);
+    ASSERT_NE(shortForm, file);
+    EXPECT_EQ(ResolvePath(file, true), shortForm);
+    EXPECT_EQ(ResolvePath(file, false), file);
+    EXPECT_EQ(Expand(NameOnly, {file}, {OutputShortFileName}), Strings({shortForm.substr(shortForm.rfind(L'\\') + 1)}));
+}
+
 TEST(QueryFileSize, GivesTheSizeOfFilesOnly)
 {
     ScratchFolder scratch;
