@@ -17,11 +17,11 @@ bool MakeCollationKey(std::wstring_view text, LCID locale, std::string& key)
     const int length = static_cast<int>(text.size());
 
     // Most keys fit here, which saves the size query.
-    unsigned char small[2048];
-    int bytes = ::LCMapStringW(locale, kFlags, text.data(), length, reinterpret_cast<LPWSTR>(small),
-                               sizeof(small));
+    unsigned char inlineKey[2048];
+    int bytes = ::LCMapStringW(locale, kFlags, text.data(), length, reinterpret_cast<LPWSTR>(inlineKey),
+                               sizeof(inlineKey));
     if (bytes > 0) {
-        key.assign(reinterpret_cast<const char*>(small), static_cast<std::size_t>(bytes));
+        key.assign(reinterpret_cast<const char*>(inlineKey), static_cast<std::size_t>(bytes));
         return true;
     }
     if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
