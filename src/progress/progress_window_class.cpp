@@ -174,7 +174,10 @@ RECT ProvisionalRect() noexcept
 
 } // namespace
 
-bool RegisterProgressWindowClass() noexcept
+namespace {
+
+// 0 when the class exists afterwards, else the registration's error.
+DWORD RegisterClassError() noexcept
 {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
@@ -194,9 +197,21 @@ bool RegisterProgressWindowClass() noexcept
         ::SetLastError(ERROR_SUCCESS);
         atom = ::RegisterClassExW(&windowClass);
     }
-    if (atom) return true;
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_CLASS_ALREADY_EXISTS) return true;
+    const DWORD error = atom ? ERROR_SUCCESS : ::GetLastError();
+    return error == ERROR_CLASS_ALREADY_EXISTS ? ERROR_SUCCESS : error;
+}
+
+} // namespace
+
+bool RegisterProgressWindowClass() noexcept
+{
+    // Copies start side by side. A thread that is told "already exists" while
+    // another is still registering the class would not find it a moment later
+    // (seen under Wine), so the first registration runs once, and the threads
+    // that arrive meanwhile wait for it. A failed one is tried again by later jobs.
+    static const DWORD firstError = RegisterClassError();
+    const DWORD error = firstError == ERROR_SUCCESS ? ERROR_SUCCESS : RegisterClassError();
+    if (error == ERROR_SUCCESS) return true;
     ReportSystemError(error);
     return false;
 }

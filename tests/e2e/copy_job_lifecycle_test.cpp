@@ -1,0 +1,198 @@
+// Whole jobs in this process, from the worker's start to its end: exit codes,
+// cancellation in every phase, many copies at once, and nothing left behind.
+
+#include "job/copy_job.h"
+#include "job/copy_worker.h"
+#include "support/clipboard_reader.h"
+#include "support/dialog_watcher.h"
+#include "support/process_census.h"
+#include "support/scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace lumbrix::test {
+namespace {
+
+CopyJob* NewJob(std::int32_t mode, const std::wstring& path, std::initializer_list<OptionFlag> options)
+{
+    CopyJob* job = CreateCopyJob();
+    if (!job) return nullptr;
+    job->mode = mode;
+    job->selection.Insert(path);
+    job->folderCount = 1;
+    for (OptionFlag flag : options) job->options[flag] = true;
+    return job;
+}
+
+// A file of size bytes, all zero, that costs no disk (sparse on the Linux side).
+void AddSparseFile(const ScratchFolder& folder, const std::wstring& relative, std::int64_t size)
+{
+    const std::wstring path = folder.AddFile(relative);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(file);
+    ::CloseHandle(file);
+}
+
+// Runs the worker on a thread of its own, as the menu handler does, but keeps
+// the exit code.
+class RunningJob {
+public:
+    explicit RunningJob(CopyJob* job) : job_(job), thread_([this] { exitCode_ = RunCopyJob(job_); }) {}
+    ~RunningJob()
+    {
+        if (thread_.joinable()) thread_.join();
+    }
+    DWORD Wait()
+    {
+        thread_.join();
+        return exitCode_;
+    }
+    // Clears running, as the Cancel button does, once the worker shows a status
+    // that starts with phase. False when the job ended first.
+    bool CancelDuring(const std::wstring& phase)
+    {
+        const DWORD start = ::GetTickCount();
+        while (::GetTickCount() - start < 10000) {
+            if (done()) return false;
+            if (std::wstring(job_->statusText.c_str()).rfind(phase, 0) == 0) {
+                job_->running = false;
+                return true;
+            }
+            ::Sleep(0);
+        }
+        return false;
+    }
+    bool done() const { return exitCode_ != kNotDone; }
+
+private:
+    static constexpr DWORD kNotDone = 0xFFFFFFFF;
+    CopyJob* job_; // freed by the worker
+    std::atomic<DWORD> exitCode_{kNotDone};
+    std::thread thread_;
+};
+
+class CopyJobLifecycle : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder_ = new ScratchFolder;
+        // Enough entries that a walk is still going when the cancel arrives.
+        for (int f = 0; f < 40; ++f)
+            for (int i = 0; i < 50; ++i)
+                folder_->AddFile(L"tree\\f" + std::to_wstring(f) + L"\\file" + std::to_wstring(i) + L".txt", "x");
+        // A file that takes seconds to hash.
+        AddSparseFile(*folder_, L"big\\big.bin", 2LL << 30);
+    }
+    static void TearDownTestSuite()
+    {
+        delete folder_;
+        folder_ = nullptr;
+    }
+
+    static ScratchFolder* folder_;
+};
+ScratchFolder* CopyJobLifecycle::folder_ = nullptr;
+
+TEST_F(CopyJobLifecycle, StartedWithoutAJobEndsWithCodeOne) { EXPECT_EQ(RunCopyJob(nullptr), 1u); }
+
+TEST_F(CopyJobLifecycle, CancelInEveryPhaseLeavesTheClipboardAndShowsNothing)
+{
+    DialogWatcher watcher;
+    struct Case {
+        const wchar_t* phase;
+        std::wstring path;
+        std::initializer_list<OptionFlag> options;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {L"検索しています", *folder_ / L"tree", {}, 3},
+        {L"ハッシュを生成しています", *folder_ / L"big", {OutputMD5, OutputCRC32}, 2},
+        {L"テキストを生成しています", *folder_ / L"tree", {OutputSize}, 3},
+    };
+    for (const Case& c : cases) {
+        WriteClipboard(L"untouched");
+        const DWORD sequence = ClipboardSequence();
+        RunningJob job(NewJob(FullPathWithSubfolders, c.path, c.options));
+        const bool cancelled = job.CancelDuring(c.phase);
+        const DWORD exitCode = job.Wait();
+        if (!cancelled) {
+            // The text assembly of a small tree may finish before the cancel can land.
+            EXPECT_EQ(std::wstring(c.phase), L"テキストを生成しています");
+            continue;
+        }
+        EXPECT_EQ(exitCode, c.exitCode) << "phase " << std::distance(cases, &c);
+        EXPECT_EQ(ClipboardSequence(), sequence);
+    }
+    EXPECT_EQ(watcher.Count(), 0u) << "a cancelled copy shows no message";
+}
+
+TEST_F(CopyJobLifecycle, AHundredCancelledJobsLeaveNoHandleThreadOrGdiObject)
+{
+    DialogWatcher watcher;
+    // The first jobs load what stays loaded (window class, common controls, fonts).
+    RunningJob(NewJob(FullPath, *folder_ / L"tree", {})).Wait();
+    RunningJob warmUp(NewJob(FullPathWithSubfolders, *folder_ / L"big", {OutputSHA1}));
+    warmUp.CancelDuring(L"ハッシュを生成しています");
+    warmUp.Wait();
+    const int threads = ThreadCount();
+    const std::size_t handles = KernelHandleCount();
+    const std::size_t gdiObjects = GdiObjectCount();
+    for (int i = 0; i < 100; ++i) {
+        const bool hashing = i % 2 == 1;
+        RunningJob job(NewJob(FullPathWithSubfolders, *folder_ / (hashing ? L"big" : L"tree"),
+                              {OutputSize, OutputSHA1}));
+        const bool cancelled = job.CancelDuring(hashing ? L"ハッシュを生成しています" : L"検索しています");
+        EXPECT_TRUE(cancelled);
+        // With a digest column every cancel ends at the hashing pass: code 2.
+        EXPECT_EQ(job.Wait(), 2u);
+    }
+    EXPECT_EQ(ThreadCount(), threads);
+    EXPECT_EQ(KernelHandleCount(), handles);
+    EXPECT_EQ(GdiObjectCount(), gdiObjects);
+    EXPECT_EQ(watcher.Count(), 0u);
+}
+
+TEST_F(CopyJobLifecycle, TenCopiesAtOnceAllCompleteAndTheLastOwnsTheClipboard)
+{
+    ScratchFolder folders;
+    std::vector<std::wstring> paths;
+    for (int k = 0; k < 10; ++k) {
+        // Copy k hashes 128 MiB more than copy k-1, so the copies end in order,
+        // far enough apart that a wait for the clipboard cannot swap two of them.
+        paths.push_back(folders.AddFolder(L"copy" + std::to_wstring(k)));
+        AddSparseFile(folders, L"copy" + std::to_wstring(k) + L"\\data.bin", std::int64_t(k) * 128 << 20);
+    }
+    const int threads = ThreadCount();
+    std::vector<std::unique_ptr<RunningJob>> jobs;
+    for (const std::wstring& path : paths)
+        jobs.push_back(std::make_unique<RunningJob>(NewJob(FullPathWithSubfolders, path, {OutputCRC32, OutputMD5})));
+    // Each copy has a progress window (and a thread for it) of its own.
+    std::set<HWND> windows;
+    for (int attempt = 0; attempt < 2000 && windows.size() < 10; ++attempt) {
+        for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"Lumbrix64_Progress", nullptr)) != nullptr;)
+            windows.insert(w);
+        ::Sleep(2);
+    }
+    EXPECT_EQ(windows.size(), 10u);
+    for (auto& job : jobs) EXPECT_EQ(job->Wait(), 0u);
+    EXPECT_EQ(ThreadCount(), threads);
+    ::Sleep(3000);
+    EXPECT_EQ(ThreadCount(), threads);
+    const auto clipboard = ReadClipboard();
+    ASSERT_TRUE(clipboard.has_value());
+    const std::wstring text = clipboard->Text();
+    EXPECT_EQ(text.rfind(paths.back() + L"\r\n", 0), 0u)
+        << "the last copy to end owns the clipboard: " << std::string(text.begin(), text.end());
+}
+
+} // namespace
+} // namespace lumbrix::test
