@@ -4,6 +4,7 @@
 
 #include "shell_session.h"
 #include "support/clipboard_reader.h"
+#include "support/proj_tree.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -13,19 +14,6 @@
 
 namespace lumbrix::test {
 namespace {
-
-// The folder "Proj" with "a b.txt" (1234 bytes), "empty.dat" and "src\main.c" (56789 bytes).
-struct ProjTree {
-    ScratchFolder root;
-    std::wstring proj;
-    ProjTree()
-    {
-        proj = root.AddFolder(L"Proj");
-        root.AddFileOfSize(L"Proj\\a b.txt", 1234);
-        root.AddFile(L"Proj\\empty.dat");
-        root.AddFileOfSize(L"Proj\\src\\main.c", 56789);
-    }
-};
 
 std::wstring JoinLines(const std::vector<std::wstring>& lines)
 {
@@ -64,7 +52,8 @@ protected:
         EXPECT_EQ(clipboard.blockBytes, text.size() * 2 + 6) << "totalChars * 2 + 2 bytes";
     }
 
-    ProjTree tree;
+    ScratchFolder scratch;
+    ProjTree tree = MakeProjTree(scratch);
 };
 
 TEST_F(EndToEnd, EveryCopyModeOfOneFolder)
@@ -129,6 +118,90 @@ TEST_F(EndToEnd, AHostUnloadingUnusedDllsDuringACopyDoesNotCrash)
                  tree.proj + L"\\src\\main.c"});
     EXPECT_NE(run.output.find(L"the DLL was unloaded"), std::wstring::npos)
         << "the module should unload once the last copy has ended";
+}
+
+// A folder "D" with the nine bytes "123456789", an empty file and a subfolder.
+class EndToEndDigests : public EndToEnd {
+protected:
+    void SetUp() override
+    {
+        folder = scratch.AddFolder(L"D");
+        scratch.AddFile(L"D\\data.bin", "123456789");
+        scratch.AddFile(L"D\\empty.txt");
+        scratch.AddFolder(L"D\\sub");
+    }
+    std::wstring folder;
+};
+
+TEST_F(EndToEndDigests, EachDigestAloneAndAllThreeAfterTheSize)
+{
+    const std::vector<std::pair<std::wstring, std::pair<std::wstring, std::wstring>>> columns = {
+        {L"OutputCRC32", {L"\tCRC32:CBF43926", L"\tCRC32:00000000"}},
+        {L"OutputMD5", {L"\tMD5:25F9E794323B453885F5181F1B624D0B", L"\tMD5:D41D8CD98F00B204E9800998ECF8427E"}},
+        {L"OutputSHA1",
+         {L"\tSHA1:F7C3BC1D808E04732ADF679965CCC34CA7AE3441", L"\tSHA1:DA39A3EE5E6B4B0D3255BFEF95601890AFD80709"}},
+    };
+    std::wstring allData, allEmpty;
+    for (const auto& [option, digests] : columns) {
+        ExpectLines(Copy(3, L"OutputDirectory,OutputSize," + option, {folder}),
+                    {L"D", L"D\\data.bin\t9 bytes" + digests.first, L"D\\empty.txt\t0 bytes" + digests.second,
+                     L"D\\sub"});
+        allData += digests.first;
+        allEmpty += digests.second;
+    }
+    ExpectLines(Copy(3, L"OutputDirectory,OutputSize,OutputSHA1,OutputMD5,OutputCRC32", {folder}),
+                {L"D", L"D\\data.bin\t9 bytes" + allData, L"D\\empty.txt\t0 bytes" + allEmpty, L"D\\sub"});
+}
+
+TEST_F(EndToEndDigests, AFileLockedByAnotherProgramGetsOneFailureMark)
+{
+    const std::wstring locked = scratch.AddFile(L"D\\locked.bin", "12345");
+    HANDLE holder = ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const ClipboardText clipboard = Copy(4, L"OutputSize,OutputCRC32,OutputMD5,OutputSHA1", {folder});
+    ::CloseHandle(holder);
+    const std::wstring text = clipboard.Text();
+    // The last line (folders are not listed here).
+    EXPECT_TRUE(text.ends_with(L"\r\nlocked.bin\t5 bytes\t(ハッシュ取得失敗)"))
+        << std::string(text.begin(), text.end());
+    EXPECT_EQ(text.find(L"(ハッシュ取得失敗)"), text.rfind(L"(ハッシュ取得失敗)")) << "one mark in all";
+}
+
+TEST_F(EndToEndDigests, CancelDuringALargeFileLeavesTheClipboardAlone)
+{
+    // Big enough that hashing takes seconds (sparse: no disk is used).
+    const std::wstring big = scratch.AddFile(L"D\\big.bin");
+    HANDLE file = ::CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 8LL << 30;
+    ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(file);
+    ::CloseHandle(file);
+
+    WriteClipboard(L"(before)");
+    const DWORD sequence = ClipboardSequence();
+    HANDLE shell = StartShell({L"--options", L"OutputMD5", L"--command", L"2"}, {folder});
+    // The progress window lives in lumbrix-shell's process; press its Cancel
+    // button once the window is up (it appears after 1.6 seconds).
+    HWND window = nullptr;
+    for (int i = 0; i < 1000 && !window; ++i) {
+        window = ::FindWindowW(L"Lumbrix64_Progress", nullptr);
+        if (!window || !::IsWindowVisible(window)) window = nullptr;
+        ::Sleep(10);
+    }
+    ASSERT_NE(window, nullptr) << "no progress window";
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(113, BN_CLICKED), 0);
+    std::wstring title;
+    for (int i = 0; i < 100 && title.find(L"キャンセル") == std::wstring::npos; ++i) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(window, text, 256);
+        title = text;
+        ::Sleep(10);
+    }
+    EXPECT_EQ(title, L"Lumbrix64: キャンセルされました。");
+    EXPECT_EQ(::WaitForSingleObject(shell, 60000), WAIT_OBJECT_0);
+    ::CloseHandle(shell);
+    EXPECT_EQ(ClipboardSequence(), sequence) << "a cancelled copy leaves the clipboard as it was";
 }
 
 } // namespace

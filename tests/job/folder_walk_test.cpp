@@ -5,7 +5,7 @@
 #include "allocation_failure.h"
 #include "job_fixture.h"
 #include "progress/progress_window.h"
-#include "proj_tree.h"
+#include "support/proj_tree.h"
 #include "support/dialog_watcher.h"
 #include "support/scratch_folder.h"
 #include "unix_links.h"
