@@ -1,7 +1,7 @@
 #include "hash/async_file_reader.h"
 
+#include "hash/hashed_file.h"
 #include "hash/trace_system_error.h"
-#include "job/long_path.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -26,31 +26,10 @@ void AsyncFileReader::Open(const std::wstring& path, std::uint32_t chunkSize) no
         if (!*event) return Fail(L"CreateEvent");
     }
 
-    std::wstring systemPath;
-    try {
-        systemPath = ToExtendedLengthPath(path);
-    } catch (...) {
-        TraceSystemError(ERROR_NOT_ENOUGH_MEMORY, L"HeapAlloc");
-        Close();
-        return;
-    }
-    file_.reset(::CreateFileW(systemPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    file_ = OpenHashedFile(path, fileSize_);
     if (!file_) {
-        TraceSystemError(::GetLastError(), L"CreateFile");
-        ::OutputDebugStringW(path.c_str());
-        ::OutputDebugStringW(L"\r\n");
         Close();
         return;
-    }
-
-    // Once the thread runs it may close the file at any moment (an empty
-    // file ends at the first read), so the size is taken now.
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file_.get(), &size)) {
-        fileSize_ = static_cast<std::uint64_t>(size.QuadPart);
-    } else {
-        TraceSystemError(::GetLastError(), L"GetFileSize");
     }
 
     running_.store(true);

@@ -1,7 +1,7 @@
 #include "hash/persistent_file_reader.h"
 
+#include "hash/hashed_file.h"
 #include "hash/trace_system_error.h"
-#include "job/long_path.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -24,27 +24,8 @@ void PersistentFileReader::Open(const std::wstring& path, std::uint32_t chunkSiz
     Close();
     if (!ReserveRing(chunkSize) || !StartThread()) return;
 
-    std::wstring systemPath;
-    try {
-        systemPath = ToExtendedLengthPath(path);
-    } catch (...) {
-        TraceSystemError(ERROR_NOT_ENOUGH_MEMORY, L"HeapAlloc");
-        return;
-    }
-    file_.reset(::CreateFileW(systemPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file_) {
-        TraceSystemError(::GetLastError(), L"CreateFile");
-        ::OutputDebugStringW(path.c_str());
-        ::OutputDebugStringW(L"\r\n");
-        return;
-    }
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file_.get(), &size)) {
-        fileSize_ = static_cast<std::uint64_t>(size.QuadPart);
-    } else {
-        TraceSystemError(::GetLastError(), L"GetFileSize");
-    }
+    file_ = OpenHashedFile(path, fileSize_);
+    if (!file_) return;
     chunkSize_ = chunkSize;
     observer_ = observer;
     observerContext_ = context;
