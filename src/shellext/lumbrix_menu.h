@@ -14,7 +14,9 @@ namespace lumbrix {
 
 class LumbrixMenu : public ComBaseObject, public IShellExtInit, public IContextMenu {
 public:
-    LumbrixMenu() noexcept = default;
+    // Not noexcept: a standard set may allocate when it is constructed, and the
+    // class factory turns that failure into E_OUTOFMEMORY.
+    LumbrixMenu() = default;
 
     // IUnknown, reached through every table
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
