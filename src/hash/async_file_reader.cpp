@@ -64,11 +64,16 @@ void AsyncFileReader::ReadChunks() noexcept
         if (!running_.load()) return; // Close closes the file
         if (woken != WAIT_OBJECT_0) break;
         DWORD got = 0;
-        if (!::ReadFile(file_.get(), buffer_.get(), chunkSize_, &got, nullptr) || got == 0) break;
+        if (!::ReadFile(file_.get(), buffer_.get(), chunkSize_, &got, nullptr)) {
+            readFailed_ = true;
+            break;
+        }
+        if (got == 0) break;
         dataSize_ = got;
         ::SetEvent(readyEvent_.get());
     }
-    // A read error ends the data just as the end of the file does.
+    // A read error ends the data just as the end of the file does; the caller
+    // learns of it through ReadFailed.
     dataSize_ = 0;
     file_.reset();
     ::SetEvent(endEvent_.get());
@@ -104,6 +109,7 @@ void AsyncFileReader::Close() noexcept
     dataSize_ = 0;
     chunkSize_ = 0;
     fileSize_ = 0;
+    readFailed_ = false;
     running_.store(false);
 }
 

@@ -31,6 +31,9 @@ public:
     // Waits for the next chunk, copies it to buffer (at least chunkSize bytes)
     // and asks for the one after. 0: no more data, now and on every later call.
     std::uint32_t Read(void* buffer) noexcept;
+    // After Read has given 0: whether the data ended by a failed read rather
+    // than at the end of the file, so that what was read is not the whole file.
+    bool ReadFailed() const noexcept { return readFailed_; }
     // Stops the thread and releases everything; harmless when not open.
     void Close() noexcept;
 
@@ -47,6 +50,7 @@ private:
     UniqueHeapBlock buffer_;
     std::uint32_t dataSize_ = 0;
     std::uint32_t chunkSize_ = 0;
+    bool readFailed_ = false; // written by the thread before it sets endEvent_
     std::atomic<bool> running_{false};
     std::uint64_t fileSize_ = 0;
 };

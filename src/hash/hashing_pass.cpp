@@ -185,7 +185,11 @@ bool RunPass(CopyJob& job, const HashingPassSettings& settings)
                 if (!readerFeeds) digests.FeedOnReader(chunk.get(), size);
                 if (settings.afterChunk) settings.afterChunk(job, settings.context);
             }
-            digests.AppendColumns(entry.text);
+            // Digests of the bytes before a failed read are not the file's.
+            if (reader.ReadFailed())
+                entry.text += kHashFailedColumn;
+            else
+                digests.AppendColumns(entry.text);
         } else if (!IsFolder(entry.sourcePath)) {
             entry.text += kHashFailedColumn;
         }

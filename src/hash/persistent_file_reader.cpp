@@ -32,6 +32,7 @@ void PersistentFileReader::Open(const std::wstring& path, std::uint32_t chunkSiz
     filled_.store(0);
     taken_.store(0);
     stop_.store(false);
+    readFailed_.store(false);
     open_ = true;
     ended_ = false;
     active_.store(true); // from here the thread owns the file
@@ -97,7 +98,10 @@ void PersistentFileReader::Produce() noexcept
         }
         std::uint8_t* slot = Slot(filled);
         DWORD got = 0;
-        if (!::ReadFile(file_.get(), slot, chunkSize_, &got, nullptr)) got = 0;
+        if (!::ReadFile(file_.get(), slot, chunkSize_, &got, nullptr)) {
+            readFailed_.store(true);
+            got = 0;
+        }
         if (got != 0 && observer_) observer_(observerContext_, slot, got);
         sizes_[filled % kSlots] = got; // 0: the data has ended (or a read failed)
         filled_.store(++filled);
@@ -147,6 +151,7 @@ void PersistentFileReader::Close() noexcept
     file_.reset();
     open_ = false;
     ended_ = false;
+    readFailed_.store(false);
     fileSize_ = 0;
     observer_ = nullptr;
 }

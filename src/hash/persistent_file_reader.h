@@ -1,6 +1,6 @@
 #pragma once
-// The contract of AsyncFileReader (Open, IsOpen, FileSize, Read, Close, the
-// same diagnostics), built for a pass over many files:
+// The contract of AsyncFileReader (Open, IsOpen, FileSize, Read, ReadFailed,
+// Close, the same diagnostics), built for a pass over many files:
 // - one reader thread serves file after file until the object is destroyed,
 //   so a file costs no thread and no events of its own;
 // - the thread reads ahead into a ring of kSlots chunks and goes back to
@@ -42,6 +42,8 @@ public:
     bool IsOpen() const noexcept { return open_; }
     std::uint64_t FileSize() const noexcept { return fileSize_; }
     std::uint32_t Read(void* buffer) noexcept;
+    // After Read has given 0: the data ended by a failed read, not at the end of the file.
+    bool ReadFailed() const noexcept { return readFailed_.load(); }
     // Stops the reading of the file and closes it; the thread stays.
     void Close() noexcept;
 
@@ -76,6 +78,7 @@ private:
     std::atomic<std::uint32_t> filled_{0}; // chunks the thread has published
     std::atomic<std::uint32_t> taken_{0};  // chunks the caller has taken
     std::atomic<bool> active_{false};      // the thread owns the file
+    std::atomic<bool> readFailed_{false};  // set before the end is published
     std::atomic<bool> stop_{false};
     std::atomic<bool> quit_{false};
     std::atomic<bool> readerSleeping_{false};

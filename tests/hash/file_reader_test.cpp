@@ -22,6 +22,10 @@ using lumbrix::test::SystemText;
 
 constexpr std::uint32_t kChunk = 65536;
 
+// A file that opens but whose first read fails: Linux's /proc/self/mem through
+// Wine's Z: drive (nothing is mapped at address 0).
+constexpr wchar_t kUnreadableFile[] = L"Z:\\proc\\self\\mem";
+
 std::string FileBytes(const std::wstring& path)
 {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -126,6 +130,18 @@ TYPED_TEST(FileReader, MissingFileDoesNotOpen)
     EXPECT_FALSE(this->reader_.IsOpen());
     EXPECT_EQ(this->reader_.FileSize(), 0u);
     EXPECT_EQ(capture.Text().rfind(L"CreateFile(): " + SystemText(ERROR_FILE_NOT_FOUND), 0), 0u);
+}
+
+TYPED_TEST(FileReader, FailedReadEndsTheDataAndIsToldApartFromTheEnd)
+{
+    this->reader_.Open(kUnreadableFile, kChunk);
+    ASSERT_TRUE(this->reader_.IsOpen()) << "the test needs Wine's Z: drive";
+    EXPECT_TRUE(ReadAll(this->reader_).empty());
+    EXPECT_TRUE(this->reader_.ReadFailed());
+    // The same object on a readable file: its end is no failure.
+    this->reader_.Open(this->folder_.AddFile(L"a.txt", "abc"), kChunk);
+    EXPECT_EQ(ReadAll(this->reader_), std::vector<std::uint32_t>{3});
+    EXPECT_FALSE(this->reader_.ReadFailed());
 }
 
 TYPED_TEST(FileReader, CloseWhileTheThreadWaitsForARequestEndsIt)

@@ -28,6 +28,8 @@ using lumbrix::ReaderThreads;
 using lumbrix::test::ScratchFolder;
 
 constexpr wchar_t kFailed[] = L"\t(ハッシュ取得失敗)";
+// Opens, but its first read fails: Linux's /proc/self/mem through Wine's Z: drive.
+constexpr wchar_t kUnreadableFile[] = L"Z:\\proc\\self\\mem";
 constexpr wchar_t kEmptyColumns[] = L"\tCRC32:00000000\tMD5:D41D8CD98F00B204E9800998ECF8427E"
                                     L"\tSHA1:DA39A3EE5E6B4B0D3255BFEF95601890AFD80709";
 constexpr wchar_t kDigitsColumns[] = L"\tCRC32:CBF43926\tMD5:25F9E794323B453885F5181F1B624D0B"
@@ -157,6 +159,18 @@ TEST_P(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
     EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a folder", L"b locked" + std::wstring(kFailed),
                                                       L"c missing" + std::wstring(kFailed),
                                                       L"d digits" + std::wstring(kDigitsColumns)}));
+}
+
+TEST_P(HashingPass, FileWhoseReadFailsGetsTheFailureColumnNotDigests)
+{
+    // The digests of the bytes before the failure (here: of no bytes) would
+    // pass for the file's own.
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"a unreadable", kUnreadableFile);
+    AddEntry(*job, L"b digits", folder_.AddFile(L"digits.txt", "123456789"), 9);
+    ASSERT_TRUE(Run(*job));
+    EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a unreadable" + std::wstring(kFailed),
+                                                      L"b digits" + std::wstring(kDigitsColumns)}));
 }
 
 TEST_P(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
