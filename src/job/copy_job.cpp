@@ -13,9 +13,12 @@ CopyJob* CreateCopyJob() noexcept
         job = nullptr;
     }
     if (!job) return nullptr;
-    // Without a taskbar object the copy simply shows no taskbar progress.
-    ::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_ALL, IID_ITaskbarList3,
-                       job->taskbar.put_void());
+    // Without a taskbar object the copy simply shows no taskbar progress. The
+    // object must be initialised before its other methods are called.
+    if (SUCCEEDED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_ALL, IID_ITaskbarList3,
+                                     job->taskbar.put_void())) &&
+        FAILED(job->taskbar->HrInit()))
+        job->taskbar.reset();
     return job;
 }
 
