@@ -4,6 +4,7 @@
 #include "common/unique_any.h"
 #include "job/copy_job.h"
 #include "job/copy_worker.h"
+#include "job/long_path.h"
 #include "job/path_strings.h"
 #include "shellext/command_menu.h"
 #include "shellext/command_table.h"
@@ -113,7 +114,8 @@ try {
         name.resize(copied <= length ? copied : length);
         // "\0\0", the empty list, reads as one empty name; it names nothing.
         if (name.empty()) continue;
-        const DWORD attributes = ::GetFileAttributesW(name.c_str());
+        // The extended-length form, so that a folder deeper than MAX_PATH still counts as a folder.
+        const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(name).c_str());
         try {
             selection.Insert(std::move(name));
         } catch (const std::bad_alloc&) {
