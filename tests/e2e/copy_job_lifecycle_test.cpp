@@ -30,18 +30,6 @@ CopyJob* NewJob(std::int32_t mode, const std::wstring& path, std::initializer_li
     return job;
 }
 
-// A file of size bytes, all zero, that costs no disk (sparse on the Linux side).
-void AddSparseFile(const ScratchFolder& folder, const std::wstring& relative, std::int64_t size)
-{
-    const std::wstring path = folder.AddFile(relative);
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file);
-    ::CloseHandle(file);
-}
-
 // Runs the worker on a thread of its own, as the menu handler does, but keeps
 // the exit code.
 class RunningJob {
@@ -90,7 +78,7 @@ protected:
             for (int i = 0; i < 50; ++i)
                 folder_->AddFile(L"tree\\f" + std::to_wstring(f) + L"\\file" + std::to_wstring(i) + L".txt", "x");
         // A file that takes seconds to hash.
-        AddSparseFile(*folder_, L"big\\big.bin", 2LL << 30);
+        folder_->AddSparseFile(L"big\\big.bin", 2ULL << 30);
     }
     static void TearDownTestSuite()
     {
@@ -172,7 +160,7 @@ TEST_F(CopyJobLifecycle, TenCopiesAtOnceAllCompleteAndTheLastOwnsTheClipboard)
         // Copy k hashes 128 MiB more than copy k-1, so the copies end in order,
         // far enough apart that a wait for the clipboard cannot swap two of them.
         paths.push_back(folders.AddFolder(L"copy" + std::to_wstring(k)));
-        AddSparseFile(folders, L"copy" + std::to_wstring(k) + L"\\data.bin", std::int64_t(k) * 128 << 20);
+        folders.AddSparseFile(L"copy" + std::to_wstring(k) + L"\\data.bin", std::uint64_t(k) * 128 << 20);
     }
     const int threads = ThreadCount();
     std::vector<std::unique_ptr<RunningJob>> jobs;

@@ -170,13 +170,7 @@ TEST_F(EndToEndDigests, AFileLockedByAnotherProgramGetsOneFailureMark)
 TEST_F(EndToEndDigests, CancelDuringALargeFileLeavesTheClipboardAlone)
 {
     // Big enough that hashing takes seconds (sparse: no disk is used).
-    const std::wstring big = scratch.AddFile(L"D\\big.bin");
-    HANDLE file = ::CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    LARGE_INTEGER size;
-    size.QuadPart = 8LL << 30;
-    ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file);
-    ::CloseHandle(file);
+    scratch.AddSparseFile(L"D\\big.bin", 8ULL << 30);
 
     WriteClipboard(L"(before)");
     const DWORD sequence = ClipboardSequence();

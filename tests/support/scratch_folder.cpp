@@ -111,4 +111,17 @@ std::wstring ScratchFolder::AddFileOfSize(std::wstring_view relative, std::uint6
     return file;
 }
 
+std::wstring ScratchFolder::AddSparseFile(std::wstring_view relative, std::uint64_t size) const
+{
+    const std::wstring file = AddFile(relative);
+    HANDLE handle = ::CreateFileW(LongForm(file).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    ::SetFilePointerEx(handle, end, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(handle);
+    ::CloseHandle(handle);
+    return file;
+}
+
 } // namespace lumbrix::test

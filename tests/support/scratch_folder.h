@@ -24,6 +24,8 @@ public:
     std::wstring AddFile(std::wstring_view relative, std::string_view bytes = {}) const;
     // Creates a file of size bytes of a repeating pattern.
     std::wstring AddFileOfSize(std::wstring_view relative, std::uint64_t size) const;
+    // Creates a file of size bytes, all zero, that costs no disk (sparse on the Linux side).
+    std::wstring AddSparseFile(std::wstring_view relative, std::uint64_t size) const;
 
 private:
     std::wstring path_;
