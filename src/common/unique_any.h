@@ -74,7 +74,6 @@ using UniqueFile = UniqueAny<HANDLE, detail::CloseKernelHandle, &InvalidHandleVa
 using UniqueFind = UniqueAny<HANDLE, detail::CloseFind, &InvalidHandleValue>;
 using UniqueHKey = UniqueAny<HKEY, detail::CloseRegistryKey>;
 using UniqueHGlobal = UniqueAny<HGLOBAL, detail::FreeGlobal>;
-using UniqueHLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
 using UniqueMenu = UniqueAny<HMENU, detail::DestroyMenuHandle>;
 using UniqueWindow = UniqueAny<HWND, detail::DestroyWindowHandle>;
 using UniqueFont = UniqueAny<HFONT, detail::DeleteGdiObject>;
