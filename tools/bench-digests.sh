@@ -21,9 +21,9 @@ build=${LUMBRIX_BENCH_BUILD:-$LUMBRIX_ROOT/$default_dir}
 lumbrix_ensure_packages native
 lumbrix_log "building the benchmark with $cxx in $build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=$cc -DCMAKE_CXX_COMPILER=$cxx \
-    -DLUMBRIX_SANITIZE=OFF -DLUMBRIX_BENCHMARK=ON >/dev/null
+    -DLUMBRIX_SANITIZE=OFF >/dev/null
 cmake --build "$build" --target bench_digests -j 2 >/dev/null
-bench=$build/tests/native/bench_digests
+bench=$build/bench/bench_digests
 
 lumbrix_log "every engine; OpenSSL on its fastest code"
 "$bench" all "$rounds"

@@ -1,18 +1,15 @@
 #pragma once
-// The record that carries one copy from the menu to its worker thread.
+// One copy, from the menu to its worker thread: what was asked for, what the
+// phases produced, and the progress record that the window reads.
 
-#include "common/com_ptr.h"
 #include "common/unique_any.h"
-#include "job/progress_text.h"
 #include "job/result_list.h"
+#include "job/selection_list.h"
+#include "progress/job_progress.h"
 #include "settings/output_options.h"
-#include "shellext/selection_list.h"
 
-#include <windows.h>
-#include <shobjidl.h>
-
-#include <atomic>
 #include <cstdint>
+#include <memory>
 
 namespace lumbrix {
 
@@ -25,40 +22,34 @@ enum CopyMode : std::int32_t {
     NameOnly = 5,
 };
 
-struct CopyJob {
-    std::int32_t mode = 0; // 1..5 a CopyMode; 6..14 while the option popup runs; 0 nothing to do
+// Fixed before the worker starts.
+struct CopyRequest {
+    std::int32_t mode = 0; // a CopyMode
     std::uint64_t fileCount = 0;
     std::uint64_t folderCount = 0;
     OutputOptions options;
     SelectionList selection;
-    ResultList resultLines;
-    std::int64_t totalBytes = 0;
-    std::uint64_t totalChars = 0;
-    UniqueHGlobal clipboardText;
-    ComPtr<ITaskbarList3> taskbar;
-    UniqueHandle progressThread;
-    std::atomic<HWND> progressWindow{nullptr};
-    std::atomic<bool> running{true};
-    std::atomic<std::uint64_t> progressPos{0};
-    std::uint64_t progressTotal = ~std::uint64_t{0};
-    HWND ownerWindow = nullptr;
-    DWORD startTick = 0;
-    UniqueFont progressFont;
-    ProgressText statusText;
-    ProgressText detailText;
-
-    std::uint64_t lineCount() const noexcept { return resultLines.size(); }
-    bool IsRunning() const noexcept { return running.load(std::memory_order_acquire); }
 };
 
-// Allocates and constructs a job (with its taskbar object) without throwing;
-// null when memory runs out. Call on the thread that runs the menu command.
-CopyJob* CreateCopyJob() noexcept;
+struct CopyResults {
+    ResultList lines;
+    std::int64_t totalBytes = 0;  // of the files to hash
+    std::uint64_t totalChars = 0; // of the text, CR LF included
+    UniqueHGlobal text;           // the assembled block until the clipboard takes it
+};
 
-// Releases what the job holds: taskbar, font, text block, result lines, selection.
-void DestroyCopyJob(CopyJob& job) noexcept;
+struct CopyJob {
+    CopyRequest request;
+    CopyResults results;
+    JobProgress progress;
 
-// DestroyCopyJob, then frees the record.
-void FreeCopyJob(CopyJob* job) noexcept;
+    bool IsRunning() const noexcept { return progress.IsRunning(); }
+};
+
+using CopyJobPointer = std::unique_ptr<CopyJob>;
+
+// A new job with its taskbar object, without throwing; null when memory runs
+// out. Call on the thread that runs the menu command.
+CopyJobPointer CreateCopyJob() noexcept;
 
 } // namespace lumbrix

@@ -4,7 +4,7 @@
 
 #include "common/unique_any.h"
 #include "job/copy_job.h"
-#include "job/long_path.h"
+#include "common/long_path.h"
 #include "job/path_forms.h"
 #include "job/selection_expansion.h"
 
@@ -61,9 +61,9 @@ public:
     FolderWalk(CopyJob& job, const std::wstring& base) noexcept
         : job_(job),
           base_(base),
-          listFolders_(job.options[OutputDirectory]),
-          shortNames_(job.options[OutputShortFileName]),
-          skipLinks_(job.options[OutputJunction])
+          listFolders_(job.request.options[OutputDirectory]),
+          shortNames_(job.request.options[OutputShortFileName]),
+          skipLinks_(job.request.options[OutputJunction])
     {
     }
 

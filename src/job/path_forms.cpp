@@ -1,7 +1,8 @@
 #include "job/path_forms.h"
 
 #include "job/copy_job.h"
-#include "job/long_path.h"
+#include "common/long_path.h"
+#include "common/message_box.h"
 
 #include <windows.h>
 
@@ -54,7 +55,7 @@ void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, s
 {
     std::wstring line;
     std::wstring source;
-    switch (job.mode) {
+    switch (job.request.mode) {
     case FullPath:
         line = base;
         source = base;
@@ -76,19 +77,19 @@ void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, s
         source = base;
         break;
     default:
-        ::MessageBoxW(nullptr, L"予期しないエラーです。", L"Lumbrix64", MB_ICONINFORMATION);
+        ShowMessage(nullptr, L"予期しないエラーです。", MB_ICONINFORMATION);
         return;
     }
     // An empty column leaves the item out (a selected folder one level up, a drive root).
     if (line.empty()) return;
 
-    if (job.options[EscapePathSeparator])
+    if (job.request.options[EscapePathSeparator])
         line = DoubleBackslashes(line);
-    else if (job.options[OutputURL])
+    else if (job.request.options[OutputURL])
         line = ToFileUrl(line);
-    job.detailText.Set(line);
+    job.progress.detailText.Set(line);
 
-    if (job.options[OutputSize]) {
+    if (job.request.options[OutputSize]) {
         const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(source).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             line += L'\t';
@@ -98,12 +99,12 @@ void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, s
     }
 
     // Duplicates count too: the totals only size the later phases' work.
-    job.totalChars += line.size() + 2;
-    if (job.options.AnyDigest())
-        job.totalBytes += size;
+    job.results.totalChars += line.size() + 2;
+    if (job.request.options.AnyDigest())
+        job.results.totalBytes += size;
     else
         source.clear();
-    job.resultLines.Insert(ResultEntry{std::move(line), std::move(source)});
+    job.results.lines.Insert(ResultEntry{std::move(line), std::move(source)});
 }
 
 } // namespace lumbrix

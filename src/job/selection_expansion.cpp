@@ -2,7 +2,7 @@
 
 #include "common/unique_any.h"
 #include "job/copy_job.h"
-#include "job/long_path.h"
+#include "common/long_path.h"
 #include "job/path_forms.h"
 #include "progress/progress_window.h"
 
@@ -25,14 +25,14 @@ bool IsFolder(const std::wstring& path)
 
 void ExpandWalking(CopyJob& job)
 {
-    const auto count = static_cast<unsigned>(job.selection.Size());
-    const bool listFolders = job.options[OutputDirectory];
-    const bool shortNames = job.options[OutputShortFileName];
+    const auto count = static_cast<unsigned>(job.request.selection.Size());
+    const bool listFolders = job.request.options[OutputDirectory];
+    const bool shortNames = job.request.options[OutputShortFileName];
     unsigned number = 0;
-    for (const std::wstring& path : job.selection) {
+    for (const std::wstring& path : job.request.selection) {
         ++number;
-        job.statusText.Format(L"検索しています(%u/%u) %s", number, count, path.c_str());
-        job.progressPos = number;
+        job.progress.statusText.Format(L"検索しています(%u/%u) %s", number, count, path.c_str());
+        job.progress.position = number;
         const std::wstring resolved = ResolvePath(path, shortNames);
         const std::wstring base = ParentPart(resolved);
         const std::wstring name = NamePart(resolved);
@@ -47,15 +47,15 @@ void ExpandWalking(CopyJob& job)
 
 void ExpandSelected(CopyJob& job)
 {
-    const bool listFolders = job.options[OutputDirectory];
-    const bool shortNames = job.options[OutputShortFileName];
-    job.statusText.Set(L"検索しています");
+    const bool listFolders = job.request.options[OutputDirectory];
+    const bool shortNames = job.request.options[OutputShortFileName];
+    job.progress.statusText.Set(L"検索しています");
     std::uint64_t number = 0;
-    for (const std::wstring& path : job.selection) {
+    for (const std::wstring& path : job.request.selection) {
         ++number;
         const std::wstring resolved = ResolvePath(path, shortNames);
-        job.detailText.Set(resolved);
-        job.progressPos = number;
+        job.progress.detailText.Set(resolved);
+        job.progress.position = number;
         const bool folder = IsFolder(resolved);
         if (!listFolders && folder) continue;
         AddEntry(job, resolved, std::wstring(), folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)));
@@ -67,11 +67,11 @@ void ExpandSelected(CopyJob& job)
 void ExpandSelection(CopyJob& job)
 {
     // One step per selected item: no counting pass has to precede the walk.
-    PostProgressMessage(job, WM_PROGRESS_SETRANGE, job.selection.Size());
-    job.progressPos = 0;
+    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, job.request.selection.Size());
+    job.progress.position = 0;
     // The loops over the selection do not look at running: after a cancel the
     // remaining items still get their own lines, and every walk ends at once.
-    if (IsWalkingMode(job.mode))
+    if (IsWalkingMode(job.request.mode))
         ExpandWalking(job);
     else
         ExpandSelected(job);

@@ -4,7 +4,7 @@ namespace lumbrix {
 
 struct CopyJob;
 
-// Hands job.clipboardText to the clipboard as CF_UNICODETEXT.
+// Hands job.results.text to the clipboard as CF_UNICODETEXT.
 bool CopyToClipboard(CopyJob& job) noexcept;
 
 } // namespace lumbrix

@@ -1,7 +1,7 @@
 #include "output/output_messages.h"
 
 #include "job/copy_job.h"
-#include "shellext/module_state.h"
+#include "common/message_box.h"
 
 #include <cwchar>
 
@@ -9,7 +9,7 @@ namespace lumbrix {
 
 void ShowOutputError(CopyJob& job, const wchar_t* text) noexcept
 {
-    ::MessageBoxW(job.progressWindow.load(), text, kProductCaption, MB_ICONERROR);
+    ShowMessage(job.progress.window.load(), text, MB_ICONERROR);
 }
 
 void ShowDataSizeError(CopyJob& job, const wchar_t* firstLine, std::uint64_t bytes) noexcept

@@ -1,7 +1,7 @@
 #include "output/save_dialog.h"
 
 #include "common/unique_any.h"
-#include "progress/activation_context.h"
+#include "common/activation_context.h"
 #include "settings/registry_key.h"
 
 #include <commdlg.h>

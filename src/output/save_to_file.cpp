@@ -8,8 +8,7 @@
 #include "output/output_messages.h"
 #include "output/save_dialog.h"
 #include "progress/progress_window.h"
-#include "shellext/module_state.h"
-#include "shellext/system_error_box.h"
+#include "common/message_box.h"
 
 #include <cstring>
 #include <memory>
@@ -18,18 +17,28 @@
 namespace lumbrix {
 namespace {
 
-// Collects the small per-line writes into large ones.
+// Collects the small per-line writes into large ones, in a buffer on the heap
+// (the worker's stack is no place for 64 KiB).
 class FileWriter {
 public:
-    explicit FileWriter(HANDLE file) noexcept : file_(file) {}
+    static constexpr std::size_t kBufferBytes = 64 * 1024;
+
+    explicit FileWriter(HANDLE file) noexcept : file_(file), buffer_(new (std::nothrow) unsigned char[kBufferBytes]) {}
+
+    // False when the buffer could not be had; the thread's last error says so.
+    bool Ready() const noexcept
+    {
+        if (!buffer_) ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return buffer_ != nullptr;
+    }
 
     bool Write(const void* data, std::size_t bytes) noexcept
     {
         const auto* from = static_cast<const unsigned char*>(data);
         while (bytes > 0) {
-            if (used_ == sizeof(buffer_) && !Flush()) return false;
-            const std::size_t part = bytes < sizeof(buffer_) - used_ ? bytes : sizeof(buffer_) - used_;
-            std::memcpy(buffer_ + used_, from, part);
+            if (used_ == kBufferBytes && !Flush()) return false;
+            const std::size_t part = bytes < kBufferBytes - used_ ? bytes : kBufferBytes - used_;
+            std::memcpy(buffer_.get() + used_, from, part);
             used_ += part;
             from += part;
             bytes -= part;
@@ -40,7 +49,7 @@ public:
     bool Flush() noexcept
     {
         DWORD written = 0;
-        if (used_ > 0 && !::WriteFile(file_, buffer_, static_cast<DWORD>(used_), &written, nullptr))
+        if (used_ > 0 && !::WriteFile(file_, buffer_.get(), static_cast<DWORD>(used_), &written, nullptr))
             return false;
         used_ = 0;
         return true;
@@ -48,22 +57,22 @@ public:
 
 private:
     HANDLE file_;
+    std::unique_ptr<unsigned char[]> buffer_;
     std::size_t used_ = 0;
-    unsigned char buffer_[64 * 1024];
 };
 
 bool AskToSave(CopyJob& job) noexcept
 {
-    return ::MessageBoxW(job.progressWindow.load(),
+    return ShowMessage(job.progress.window.load(),
                          L"残念ながら、クリップボードは一度に大きなデータを扱うように出来ていません。\r\n"
                          L"処理結果をファイルに保存しますか？",
-                         kProductCaption, MB_ICONQUESTION | MB_YESNO) == IDYES;
+                       MB_ICONQUESTION | MB_YESNO) == IDYES;
 }
 
 // The dialog until a file could be created there, or the user gives up.
 UniqueFile ChooseAndCreateFile(CopyJob& job, wchar_t* fileName) noexcept
 {
-    while (ShowSaveDialog(job.progressWindow.load(), fileName)) {
+    while (ShowSaveDialog(job.progress.window.load(), fileName)) {
         UniqueFile file(::CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (file) return file;
@@ -77,20 +86,21 @@ enum class WriteOutcome { Done, Cancelled, Failed };
 WriteOutcome WriteLines(CopyJob& job, HANDLE file) noexcept
 {
     FileWriter writer(file);
+    if (!writer.Ready()) return WriteOutcome::Failed;
     static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
     static constexpr wchar_t kLineBreak[] = L"\r\n";
     if (!writer.Write(kByteOrderMark, sizeof(kByteOrderMark))) return WriteOutcome::Failed;
-    const std::uint64_t lineCount = job.lineCount();
-    job.progressPos = 1;
-    for (const ResultEntry& entry : job.resultLines) {
+    const std::uint64_t lineCount = job.results.lines.size();
+    job.progress.position = 1;
+    for (const ResultEntry& entry : job.results.lines) {
         if (!job.IsRunning()) return WriteOutcome::Cancelled;
-        const std::uint64_t position = job.progressPos.load();
-        job.detailText.Format(L"(%u/%u) %s", static_cast<unsigned>(position),
+        const std::uint64_t position = job.progress.position.load();
+        job.progress.detailText.Format(L"(%u/%u) %s", static_cast<unsigned>(position),
                               static_cast<unsigned>(lineCount), entry.text.c_str());
         if (!writer.Write(entry.text.data(), entry.text.size() * sizeof(wchar_t))) return WriteOutcome::Failed;
         if (position >= lineCount) break;
         if (!writer.Write(kLineBreak, 2 * sizeof(wchar_t))) return WriteOutcome::Failed;
-        job.progressPos = position + 1;
+        job.progress.position = position + 1;
     }
     return writer.Flush() ? WriteOutcome::Done : WriteOutcome::Failed;
 }
@@ -110,12 +120,12 @@ bool SaveToFile(CopyJob& job) noexcept
     UniqueFile file = ChooseAndCreateFile(job, fileName.get());
     if (!file) return false;
 
-    job.statusText.Set(L"テキストを書き出しています");
-    job.detailText.Clear();
-    PostProgressMessage(job, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(job.lineCount()));
-    PostProgressMessage(job, WM_PROGRESS_UPDATE);
-    PostProgressMessage(job, WM_PROGRESS_RESTARTTIMER);
-    job.progressPos = 0;
+    job.progress.statusText.Set(L"テキストを書き出しています");
+    job.progress.detailText.Clear();
+    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(job.results.lines.size()));
+    PostProgressMessage(job.progress, WM_PROGRESS_UPDATE);
+    PostProgressMessage(job.progress, WM_PROGRESS_RESTARTTIMER);
+    job.progress.position = 0;
 
     const WriteOutcome outcome = WriteLines(job, file.get());
     if (outcome == WriteOutcome::Done) {
@@ -124,7 +134,7 @@ bool SaveToFile(CopyJob& job) noexcept
     }
     if (outcome == WriteOutcome::Failed) {
         const DWORD error = ::GetLastError();
-        SendProgressMessage(job, WM_PROGRESS_STOPTIMER);
+        SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
         ReportSystemError(error);
     }
     // A partial file is worth nothing to the user.

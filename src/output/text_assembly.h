@@ -6,7 +6,7 @@ namespace lumbrix {
 
 struct CopyJob;
 
-// Assembles the lines into job.clipboardText; false after a reported failure or a cancel.
+// Assembles the lines into job.results.text; false after a reported failure or a cancel.
 bool BuildText(CopyJob& job) noexcept;
 
 // Size in bytes of the block for the job's lines: the lines with CR LF after

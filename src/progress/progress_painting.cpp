@@ -1,7 +1,7 @@
 #include "progress/progress_painting.h"
 
 #include "common/unique_any.h"
-#include "job/copy_job.h"
+#include "progress/job_progress.h"
 #include "progress/progress_layout.h"
 
 namespace lumbrix {
@@ -32,7 +32,7 @@ private:
     HGDIOBJ previous_;
 };
 
-void PaintOffscreen(HDC target, int width, int height, const CopyJob& job) noexcept
+void PaintOffscreen(HDC target, int width, int height, const JobProgress& progress) noexcept
 {
     UniqueMemoryDc memory(::CreateCompatibleDC(target));
     if (!memory) return;
@@ -43,25 +43,25 @@ void PaintOffscreen(HDC target, int width, int height, const CopyJob& job) noexc
     ScopedSelection bitmapSelection(dc, bitmap.get());
     ScopedSelection penSelection(dc, ::GetStockObject(NULL_PEN));
     ScopedSelection brushSelection(dc, ::GetSysColorBrush(COLOR_BTNFACE));
-    ScopedSelection fontSelection(dc, job.progressFont.get());
+    ScopedSelection fontSelection(dc, progress.font.get());
     ::Rectangle(dc, 0, 0, width + 1, height + 1);
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-    DrawTextLine(dc, kTextLeft, kStatusTextTop, job.statusText);
-    DrawTextLine(dc, kTextLeft, kDetailTextTop, job.detailText);
+    DrawTextLine(dc, kTextLeft, kStatusTextTop, progress.statusText);
+    DrawTextLine(dc, kTextLeft, kDetailTextTop, progress.detailText);
     ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
 }
 
 } // namespace
 
-void PaintProgressWindow(HWND window, const CopyJob& job) noexcept
+void PaintProgressWindow(HWND window, const JobProgress& progress) noexcept
 {
     PAINTSTRUCT paint;
     const HDC target = ::BeginPaint(window, &paint);
     if (!target) return;
     RECT client = {};
     ::GetClientRect(window, &client);
-    PaintOffscreen(target, client.right, client.bottom, job);
+    PaintOffscreen(target, client.right, client.bottom, progress);
     ::EndPaint(window, &paint);
 }
 

@@ -5,9 +5,9 @@
 
 namespace lumbrix {
 
-struct CopyJob;
+struct JobProgress;
 
 // Paints the whole client area at once, so the 120 ms refresh does not flicker.
-void PaintProgressWindow(HWND window, const CopyJob& job) noexcept;
+void PaintProgressWindow(HWND window, const JobProgress& progress) noexcept;
 
 } // namespace lumbrix

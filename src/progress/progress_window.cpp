@@ -2,9 +2,9 @@
 
 #include "progress/progress_window.h"
 
-#include "job/copy_job.h"
+#include "progress/job_progress.h"
 #include "progress/progress_window_class.h"
-#include "shellext/system_error_box.h"
+#include "common/message_box.h"
 
 namespace lumbrix {
 namespace {
@@ -17,13 +17,13 @@ void EnableOwnerClose(HWND owner, bool enable) noexcept
         ::EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_DISABLED));
 }
 
-void RunMessageLoop(CopyJob& job, HWND window) noexcept
+void RunMessageLoop(JobProgress& progress, HWND window) noexcept
 {
     MSG message;
     for (;;) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
-        if (job.IsRunning() && job.progressWindow.load()) {
+        if (progress.IsRunning() && progress.window.load()) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         } else {
@@ -35,60 +35,60 @@ void RunMessageLoop(CopyJob& job, HWND window) noexcept
 
 DWORD WINAPI ProgressThreadProc(void* parameter)
 {
-    CopyJob& job = *static_cast<CopyJob*>(parameter);
+    JobProgress& progress = *static_cast<JobProgress*>(parameter);
     if (!RegisterProgressWindowClass()) return 1;
-    EnableOwnerClose(job.ownerWindow, false);
-    const HWND window = CreateProgressWindow(job);
+    EnableOwnerClose(progress.owner, false);
+    const HWND window = CreateProgressWindow(progress);
     if (!window) {
-        EnableOwnerClose(job.ownerWindow, true);
+        EnableOwnerClose(progress.owner, true);
         return 1;
     }
     // Placed before it is published, so the worker never sees it elsewhere.
-    PlaceOverWindow(window, job.ownerWindow);
-    job.progressWindow.store(window);
-    RunMessageLoop(job, window);
-    EnableOwnerClose(job.ownerWindow, true);
+    PlaceOverWindow(window, progress.owner);
+    progress.window.store(window);
+    RunMessageLoop(progress, window);
+    EnableOwnerClose(progress.owner, true);
     return 0;
 }
 
 } // namespace
 
-void StartProgressWindow(CopyJob& job) noexcept
+void StartProgressWindow(JobProgress& progress) noexcept
 {
-    const HANDLE thread = ::CreateThread(nullptr, 0, ProgressThreadProc, &job, 0, nullptr);
+    const HANDLE thread = ::CreateThread(nullptr, 0, ProgressThreadProc, &progress, 0, nullptr);
     if (!thread) {
         ReportSystemError(::GetLastError());
         return;
     }
-    job.progressThread.reset(thread);
+    progress.thread.reset(thread);
     // The thread may end without a window (class or window creation failed).
-    while (!job.progressWindow.load()) {
+    while (!progress.window.load()) {
         if (::WaitForSingleObject(thread, 1) != WAIT_TIMEOUT) break;
     }
 }
 
-void CloseProgressWindow(CopyJob& job) noexcept
+void CloseProgressWindow(JobProgress& progress) noexcept
 {
-    if (!job.progressThread) return;
+    if (!progress.thread) return;
     const HWND foreground = ::GetForegroundWindow();
-    job.running.store(false);
+    progress.running.store(false);
     // Only a wake-up: the loop finds running false and destroys the window. WM_CLOSE
     // rather than WM_DESTROY, so that a modal loop that dispatches it (a drag of the
     // caption) really destroys the window instead of running its teardown alone.
-    if (const HWND window = job.progressWindow.load()) ::PostMessageW(window, WM_CLOSE, 0, 0);
-    ::WaitForSingleObject(job.progressThread.get(), INFINITE);
-    job.progressThread.reset();
+    if (const HWND window = progress.window.load()) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    ::WaitForSingleObject(progress.thread.get(), INFINITE);
+    progress.thread.reset();
     if (foreground) ::SetForegroundWindow(foreground);
 }
 
-void SendProgressMessage(CopyJob& job, UINT message, WPARAM wParam) noexcept
+void SendProgressMessage(JobProgress& progress, UINT message, WPARAM wParam) noexcept
 {
-    if (const HWND window = job.progressWindow.load()) ::SendMessageW(window, message, wParam, 0);
+    if (const HWND window = progress.window.load()) ::SendMessageW(window, message, wParam, 0);
 }
 
-void PostProgressMessage(CopyJob& job, UINT message, WPARAM wParam) noexcept
+void PostProgressMessage(JobProgress& progress, UINT message, WPARAM wParam) noexcept
 {
-    if (const HWND window = job.progressWindow.load()) ::PostMessageW(window, message, wParam, 0);
+    if (const HWND window = progress.window.load()) ::PostMessageW(window, message, wParam, 0);
 }
 
 } // namespace lumbrix

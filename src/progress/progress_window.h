@@ -7,15 +7,15 @@
 
 namespace lumbrix {
 
-struct CopyJob;
+struct JobProgress;
 
 inline constexpr wchar_t kProgressWindowClass[] = L"Lumbrix64_Progress";
 
 // Starts the window thread and waits until the window exists or the thread
 // has ended without one.
-void StartProgressWindow(CopyJob& job) noexcept;
+void StartProgressWindow(JobProgress& progress) noexcept;
 // Clears running, closes the window, joins its thread, restores the foreground.
-void CloseProgressWindow(CopyJob& job) noexcept;
+void CloseProgressWindow(JobProgress& progress) noexcept;
 
 // Centres window over reference (the work area when null), one third down.
 void PlaceOverWindow(HWND window, HWND reference) noexcept;
@@ -25,7 +25,7 @@ void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept;
 HFONT CreateMessageFont() noexcept;
 
 // Sends (waits) or posts one of the private messages; nothing happens without a window.
-void SendProgressMessage(CopyJob& job, UINT message, WPARAM wParam = 0) noexcept;
-void PostProgressMessage(CopyJob& job, UINT message, WPARAM wParam = 0) noexcept;
+void SendProgressMessage(JobProgress& progress, UINT message, WPARAM wParam = 0) noexcept;
+void PostProgressMessage(JobProgress& progress, UINT message, WPARAM wParam = 0) noexcept;
 
 } // namespace lumbrix

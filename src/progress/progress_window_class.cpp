@@ -1,14 +1,14 @@
 #include "progress/progress_window_class.h"
 
-#include "job/copy_job.h"
-#include "progress/activation_context.h"
+#include "progress/job_progress.h"
+#include "common/activation_context.h"
 #include "progress/elapsed_title.h"
 #include "progress/progress_layout.h"
 #include "progress/progress_painting.h"
 #include "progress/progress_window.h"
 #include "resources/resource_ids.h"
-#include "shellext/module_state.h"
-#include "shellext/system_error_box.h"
+#include "common/module_identity.h"
+#include "common/message_box.h"
 
 #include <commctrl.h>
 
@@ -17,9 +17,9 @@
 namespace lumbrix {
 namespace {
 
-CopyJob* JobOf(HWND window) noexcept
+JobProgress* ProgressOf(HWND window) noexcept
 {
-    return reinterpret_cast<CopyJob*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    return reinterpret_cast<JobProgress*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // Common controls take int positions; a range beyond that is shown clamped.
@@ -36,21 +36,21 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, int
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), moduleInstance, nullptr);
 }
 
-void ShowTaskbarProgress(HWND window, CopyJob& job) noexcept
+void ShowTaskbarProgress(HWND window, JobProgress& progress) noexcept
 {
-    if (job.taskbar) job.taskbar->SetProgressValue(window, job.progressPos.load(), job.progressTotal);
+    if (progress.taskbar) progress.taskbar->SetProgressValue(window, progress.position.load(), progress.total);
 }
 
-void SetBarPosition(HWND window, const CopyJob& job) noexcept
+void SetBarPosition(HWND window, const JobProgress& progress) noexcept
 {
-    ::SendDlgItemMessageW(window, kProgressBarId, PBM_SETPOS, ClampToInt(job.progressPos.load()), 0);
+    ::SendDlgItemMessageW(window, kProgressBarId, PBM_SETPOS, ClampToInt(progress.position.load()), 0);
 }
 
 LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
 {
-    auto* job = static_cast<CopyJob*>(create.lpCreateParams);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(job));
-    job->startTick = ::GetTickCount();
+    auto* progress = static_cast<JobProgress*>(create.lpCreateParams);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(progress));
+    progress->startTick = ::GetTickCount();
     ::SetTimer(window, kShowTimerId, kShowDelayMs, nullptr);
     ::SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
     RECT client = {};
@@ -58,29 +58,29 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
     CreateChild(window, PROGRESS_CLASSW, L"", kProgressBarId, 6, 58, client.right - 100, 20);
     const HWND button = CreateChild(window, L"BUTTON", kCancelButtonText, kCancelButtonId,
                                     client.right - 94, 6, 88, 32);
-    job->progressFont.reset(CreateMessageFont());
-    if (button) ::PostMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(job->progressFont.get()), FALSE);
+    progress->font.reset(CreateMessageFont());
+    if (button) ::PostMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(progress->font.get()), FALSE);
     return 0;
 }
 
-void OnRefresh(HWND window, CopyJob& job) noexcept
+void OnRefresh(HWND window, JobProgress& progress) noexcept
 {
-    if (!job.IsRunning()) {
+    if (!progress.IsRunning()) {
         ::DestroyWindow(window);
         return;
     }
     wchar_t title[64];
-    FormatElapsedTitle(title, 64, ::GetTickCount(), job.startTick);
+    FormatElapsedTitle(title, 64, ::GetTickCount(), progress.startTick);
     SetWindowTextIfChanged(window, title);
     ::InvalidateRect(window, nullptr, FALSE);
-    SetBarPosition(window, job);
-    ShowTaskbarProgress(window, job);
+    SetBarPosition(window, progress);
+    ShowTaskbarProgress(window, progress);
 }
 
-void OnCancel(HWND window, CopyJob& job) noexcept
+void OnCancel(HWND window, JobProgress& progress) noexcept
 {
     // A click that arrives after the worker has stopped changes nothing.
-    if (!job.running.exchange(false)) return;
+    if (!progress.running.exchange(false)) return;
     ::SetWindowTextW(window, kCancelledTitle);
     ::EnableWindow(::GetDlgItem(window, kCancelButtonId), FALSE);
     ::EnableWindow(window, FALSE);
@@ -89,20 +89,20 @@ void OnCancel(HWND window, CopyJob& job) noexcept
     ::DestroyWindow(window);
 }
 
-LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, CopyJob& job) noexcept
+LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, JobProgress& progress) noexcept
 {
     switch (message) {
     case WM_PROGRESS_SETRANGE:
         ::SendDlgItemMessageW(window, kProgressBarId, PBM_SETRANGE32, 0, ClampToInt(wParam));
-        if (job.taskbar) {
-            job.progressTotal = wParam;
-            ShowTaskbarProgress(window, job);
+        if (progress.taskbar) {
+            progress.total = wParam;
+            ShowTaskbarProgress(window, progress);
         }
         break;
     case WM_PROGRESS_UPDATE:
         ::InvalidateRect(window, nullptr, FALSE);
-        SetBarPosition(window, job);
-        ShowTaskbarProgress(window, job);
+        SetBarPosition(window, progress);
+        ShowTaskbarProgress(window, progress);
         break;
     case WM_PROGRESS_STOPTIMER:
         ::KillTimer(window, kRefreshTimerId);
@@ -118,8 +118,8 @@ LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, CopyJob& job
 LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CREATE) return OnCreate(window, *reinterpret_cast<const CREATESTRUCTW*>(lParam));
-    CopyJob* job = JobOf(window);
-    if (!job) return ::DefWindowProcW(window, message, wParam, lParam);
+    JobProgress* progress = ProgressOf(window);
+    if (!progress) return ::DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_TIMER:
         if (wParam == kShowTimerId) {
@@ -128,18 +128,18 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
             return 0;
         }
         if (wParam == kRefreshTimerId) {
-            OnRefresh(window, *job);
+            OnRefresh(window, *progress);
             return 0;
         }
         break;
     case WM_PAINT:
-        PaintProgressWindow(window, *job);
+        PaintProgressWindow(window, *progress);
         return 0;
     case WM_ERASEBKGND:
         return 1; // the painting covers the whole client area
     case WM_COMMAND:
         if (LOWORD(wParam) == kCancelButtonId) {
-            OnCancel(window, *job);
+            OnCancel(window, *progress);
             return 0;
         }
         break;
@@ -147,10 +147,10 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_PROGRESS_UPDATE:
     case WM_PROGRESS_STOPTIMER:
     case WM_PROGRESS_RESTARTTIMER:
-        return OnProgressMessage(window, message, wParam, *job);
+        return OnProgressMessage(window, message, wParam, *progress);
     case WM_DESTROY:
-        job->running.store(false);
-        job->progressFont.reset();
+        progress->running.store(false);
+        progress->font.reset();
         ::KillTimer(window, kShowTimerId);
         ::KillTimer(window, kRefreshTimerId);
         ::PostQuitMessage(0);
@@ -216,13 +216,19 @@ bool RegisterProgressWindowClass() noexcept
     return false;
 }
 
-HWND CreateProgressWindow(CopyJob& job) noexcept
+void UnregisterProgressWindowClass() noexcept
+{
+    // Fails harmlessly when no window of the class was ever made.
+    ::UnregisterClassW(kProgressWindowClass, moduleInstance);
+}
+
+HWND CreateProgressWindow(JobProgress& progress) noexcept
 {
     const RECT rect = ProvisionalRect();
     ScopedModuleActivation activation;
     return ::CreateWindowExW(kProgressExStyle, kProgressWindowClass, kProgressTitle, kProgressStyle,
                              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                             job.ownerWindow, nullptr, moduleInstance, &job);
+                             progress.owner, nullptr, moduleInstance, &progress);
 }
 
 } // namespace lumbrix

@@ -6,13 +6,17 @@
 
 namespace lumbrix {
 
-struct CopyJob;
+struct JobProgress;
 
 // Registers the class once per process; a failure other than "already
 // registered" is shown to the user and gives false.
 bool RegisterProgressWindowClass() noexcept;
 
-// Creates the hidden window for job, owned by job.ownerWindow; null on failure.
-HWND CreateProgressWindow(CopyJob& job) noexcept;
+// Removes the class when the module is unloaded, so that a later load of the
+// module (at another address) can register it again. For the entry routine.
+void UnregisterProgressWindowClass() noexcept;
+
+// Creates the hidden window for progress, owned by progress.owner; null on failure.
+HWND CreateProgressWindow(JobProgress& progress) noexcept;
 
 } // namespace lumbrix

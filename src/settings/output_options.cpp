@@ -1,7 +1,7 @@
 #include "settings/output_options.h"
 
 #include "settings/registry_key.h"
-#include "shellext/system_error_box.h"
+#include "common/message_box.h"
 
 namespace lumbrix {
 

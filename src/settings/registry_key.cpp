@@ -44,13 +44,13 @@ bool RegistryKey::Open(HKEY parent, const wchar_t* name, bool borrow) noexcept
 {
     Close();
     if (!name || !*name) {
+        if (!borrow) owned_.reset(parent);
         handle_ = parent;
-        borrowed_ = borrow;
         lastError_ = ERROR_SUCCESS;
         return true;
     }
-    handle_ = OpenRegKey(parent, name);
-    borrowed_ = false;
+    owned_.reset(OpenRegKey(parent, name));
+    handle_ = owned_.get();
     TakeLastError();
     return handle_ != nullptr;
 }
@@ -58,17 +58,16 @@ bool RegistryKey::Open(HKEY parent, const wchar_t* name, bool borrow) noexcept
 bool RegistryKey::Create(HKEY parent, const wchar_t* name) noexcept
 {
     Close();
-    handle_ = CreateRegKey(parent, name);
-    borrowed_ = false;
+    owned_.reset(CreateRegKey(parent, name));
+    handle_ = owned_.get();
     TakeLastError();
     return handle_ != nullptr;
 }
 
 void RegistryKey::Close() noexcept
 {
-    if (handle_ && !borrowed_) ::RegCloseKey(handle_);
+    owned_.reset();
     handle_ = nullptr;
-    borrowed_ = true;
     lastError_ = ERROR_SUCCESS;
 }
 

@@ -14,7 +14,7 @@ public:
     RegistryKey() noexcept = default;
     // Create (parent, name) when create is set, else Open (parent, name, borrow).
     RegistryKey(HKEY parent, const wchar_t* name, bool create, bool borrow = false) noexcept;
-    ~RegistryKey() { Close(); }
+    ~RegistryKey() = default;
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
@@ -39,15 +39,17 @@ public:
     bool SetDword(const wchar_t* valueName, DWORD type, DWORD value) noexcept;
 
     HKEY handle() const noexcept { return handle_; }
-    bool borrowed() const noexcept { return borrowed_; }
+    bool borrowed() const noexcept { return handle_ != nullptr && !owned_; }
     DWORD lastError() const noexcept { return lastError_; }
     bool ok() const noexcept { return handle_ != nullptr && lastError_ == ERROR_SUCCESS; }
 
 private:
     DWORD TakeLastError() noexcept { return lastError_ = ::GetLastError(); }
 
+    // A key this object opened is owned; an adopted one is either owned too
+    // or only borrowed (then handle_ alone holds it).
+    UniqueHKey owned_;
     HKEY handle_ = nullptr;
-    bool borrowed_ = true;
     DWORD lastError_ = ERROR_SUCCESS;
 };
 

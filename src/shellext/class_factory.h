@@ -1,6 +1,7 @@
 #pragma once
 // The class factory: one static object per module, never destroyed by Release.
 
+#include "common/com_boundary.h"
 #include "shellext/module_state.h"
 
 #include <unknwn.h>
@@ -32,23 +33,20 @@ public:
         --objectCount;
         return 1;
     }
+    // T's constructor may throw (a set that allocates when it is constructed).
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
-    {
+    try {
         if (!ppv) return E_POINTER;
         if (outer) return CLASS_E_NOAGGREGATION;
         *ppv = nullptr;
-        T* object = nullptr;
-        try {
-            object = new (std::nothrow) T;
-        } catch (...) {
-            object = nullptr;
-        }
+        T* object = new (std::nothrow) T;
         if (!object) return E_OUTOFMEMORY;
         object->AddRef();
         const HRESULT hr = object->QueryInterface(riid, ppv);
         object->Release();
         return hr;
     }
+    LUMBRIX_COM_CATCH_RETURN()
     STDMETHODIMP LockServer(BOOL lock) override
     {
         if (lock)

@@ -1,5 +1,7 @@
 // The exported COM entry points DllGetClassObject and DllCanUnloadNow.
 
+#include "common/com_boundary.h"
+#include "common/module_identity.h"
 #include "shellext/class_factory.h"
 #include "shellext/lumbrix_menu.h"
 #include "shellext/module_state.h"
@@ -18,7 +20,7 @@ ComClassObject<LumbrixMenu>& ClassFactory() noexcept
 } // namespace
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv)
-{
+try {
     ComClassObject<LumbrixMenu>& factory = ClassFactory();
     if (!ppv) return E_INVALIDARG;
     *ppv = nullptr;
@@ -28,8 +30,10 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
     factory.Release();
     return hr;
 }
+LUMBRIX_COM_CATCH_RETURN()
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
-{
+try {
     return lumbrix::objectCount.load() == 0 ? S_OK : S_FALSE;
 }
+LUMBRIX_COM_CATCH_RETURN()

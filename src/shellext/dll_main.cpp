@@ -1,9 +1,13 @@
-// The DLL's entry routine: records the module handle, nothing else.
+// The DLL's entry routine: records the module handle at attach, removes the
+// progress window class when the module is unloaded.
 
-#include "shellext/module_state.h"
+#include "common/module_identity.h"
+#include "progress/progress_window_class.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH) lumbrix::moduleInstance = instance;
+    // reserved is null for FreeLibrary; at process exit nothing needs undoing.
+    if (reason == DLL_PROCESS_DETACH && !reserved) lumbrix::UnregisterProgressWindowClass();
     return TRUE;
 }

@@ -1,17 +1,17 @@
 #include "shellext/lumbrix_menu.h"
 
-#include "common/hresult_macros.h"
+#include "common/com_boundary.h"
 #include "common/unique_any.h"
 #include "job/copy_job.h"
-#include "job/copy_worker.h"
-#include "job/long_path.h"
+#include "shellext/copy_worker.h"
+#include "common/long_path.h"
 #include "job/path_strings.h"
 #include "shellext/command_menu.h"
 #include "shellext/command_table.h"
 #include "shellext/drop_list.h"
 #include "shellext/menu_bitmap.h"
 #include "shellext/options_popup.h"
-#include "shellext/system_error_box.h"
+#include "common/message_box.h"
 
 #include <shellapi.h>
 
@@ -22,11 +22,6 @@
 
 namespace lumbrix {
 namespace {
-
-struct CopyJobDeleter {
-    void operator()(CopyJob* job) const noexcept { FreeCopyJob(job); }
-};
-using CopyJobOwner = std::unique_ptr<CopyJob, CopyJobDeleter>;
 
 bool IsWindowsXpOrLater() noexcept
 {
@@ -73,7 +68,7 @@ int CommandOfVerb(LPCSTR verb) noexcept
 } // namespace
 
 STDMETHODIMP LumbrixMenu::QueryInterface(REFIID riid, void** ppv)
-{
+try {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit))
@@ -85,6 +80,7 @@ STDMETHODIMP LumbrixMenu::QueryInterface(REFIID riid, void** ppv)
     static_cast<IUnknown*>(*ppv)->AddRef();
     return S_OK;
 }
+LUMBRIX_COM_CATCH_RETURN()
 
 STDMETHODIMP LumbrixMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY)
 try {
@@ -104,23 +100,15 @@ try {
     const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT index = 0; index < count; ++index) {
         const UINT length = ::DragQueryFileW(drop, index, nullptr, 0);
-        std::wstring name;
-        try {
-            name.assign(static_cast<std::size_t>(length) + 1, L'\0');
-        } catch (const std::bad_alloc&) {
-            return E_FAIL; // the names added so far stay
-        }
+        // Out of memory ends the intake at the boundary; the names added so far stay.
+        std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
         const UINT copied = ::DragQueryFileW(drop, index, name.data(), length + 1);
         name.resize(copied <= length ? copied : length);
         // "\0\0", the empty list, reads as one empty name; it names nothing.
         if (name.empty()) continue;
         // The extended-length form, so that a folder deeper than MAX_PATH still counts as a folder.
         const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(name).c_str());
-        try {
-            selection.Insert(std::move(name));
-        } catch (const std::bad_alloc&) {
-            return E_FAIL;
-        }
+        selection.Insert(std::move(name));
         // A duplicate is counted all the same; unreadable paths count as files.
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             ++folderCount;
@@ -132,7 +120,7 @@ try {
 LUMBRIX_COM_CATCH_RETURN()
 
 STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT)
-{
+try {
     const bool isDriveRoot = IsDriveRoot(selection.First());
     UniqueMenu submenu(BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options).menu);
 
@@ -154,9 +142,10 @@ STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idC
     }
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
 }
+LUMBRIX_COM_CATCH_RETURN()
 
 STDMETHODIMP LumbrixMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax)
-{
+try {
     if (idCmd >= static_cast<UINT_PTR>(kCommandCount)) return E_INVALIDARG;
     const wchar_t* text = CommandAt(static_cast<int>(idCmd)).helpText;
     switch (uType) {
@@ -174,6 +163,7 @@ STDMETHODIMP LumbrixMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CH
         return E_INVALIDARG;
     }
 }
+LUMBRIX_COM_CATCH_RETURN()
 
 STDMETHODIMP LumbrixMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici)
 try {
@@ -189,25 +179,21 @@ try {
         SaveOutputOptions(options);
     }
 
-    CopyJobOwner job(CreateCopyJob());
-    if (!job) return E_FAIL;
-    job->mode = command;
-    job->fileCount = fileCount;
-    job->folderCount = folderCount;
-    job->options = options;
-    try {
-        job->selection = selection;
-    } catch (const std::bad_alloc&) {
-        return E_FAIL;
-    }
-    job->ownerWindow = ::GetForegroundWindow();
+    CopyJobPointer job = CreateCopyJob();
+    if (!job) return E_OUTOFMEMORY;
+    CopyRequest& request = job->request;
+    request.mode = command;
+    request.fileCount = fileCount;
+    request.folderCount = folderCount;
+    request.options = options;
+    request.selection = selection;
+    job->progress.owner = ::GetForegroundWindow();
 
-    if (IsOptionCommand(job->mode)) {
-        RunOptionsPopup(*job);
-        if (job->mode == 0) return S_OK; // dismissed: nothing to copy
+    if (IsOptionCommand(command)) {
+        request.mode = RunOptionsPopup(job->progress.owner, request);
+        if (request.mode == 0) return S_OK; // dismissed: nothing to copy
     }
-    if (!StartCopyJobThread(job.get())) return E_FAIL;
-    static_cast<void>(job.release()); // the worker frees it
+    if (!StartCopyJobThread(job)) return E_FAIL;
     selection.Clear();
     return S_OK;
 }

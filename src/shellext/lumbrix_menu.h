@@ -3,7 +3,7 @@
 
 #include "settings/output_options.h"
 #include "shellext/com_base_object.h"
-#include "shellext/selection_list.h"
+#include "job/selection_list.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>

@@ -2,7 +2,7 @@
 
 #include "common/unique_any.h"
 #include "resources/resource_ids.h"
-#include "shellext/module_state.h"
+#include "common/module_identity.h"
 
 namespace lumbrix {
 

@@ -2,19 +2,19 @@
 
 namespace lumbrix {
 
-HMODULE AcquireModuleReference() noexcept
+ModuleReference AcquireModuleReference() noexcept
 {
     HMODULE module = nullptr;
     if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                               reinterpret_cast<LPCWSTR>(&AcquireModuleReference), &module)) {
-        return nullptr;
+        return ModuleReference();
     }
-    return module;
+    return ModuleReference(module);
 }
 
-void ExitThreadReleasingModule(HMODULE module, DWORD exitCode) noexcept
+void ExitThreadReleasingModule(ModuleReference module, DWORD exitCode) noexcept
 {
-    if (module) ::FreeLibraryAndExitThread(module, exitCode);
+    if (module) ::FreeLibraryAndExitThread(module.release(), exitCode);
     ::ExitThread(exitCode);
 }
 

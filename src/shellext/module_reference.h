@@ -2,15 +2,19 @@
 // Keeps the module loaded while a copy's worker thread runs: the shell may
 // release the handler and unload the DLL long before the copy ends.
 
+#include "common/unique_any.h"
+
 #include <windows.h>
 
 namespace lumbrix {
 
-// Adds a reference to the module that contains this code; null on failure.
-HMODULE AcquireModuleReference() noexcept;
+using ModuleReference = UniqueModule;
+
+// A reference to the module that contains this code; empty on failure.
+ModuleReference AcquireModuleReference() noexcept;
 
 // Ends the calling thread and drops the reference in one step, so that no
 // code of the module runs after the reference is gone.
-[[noreturn]] void ExitThreadReleasingModule(HMODULE module, DWORD exitCode) noexcept;
+[[noreturn]] void ExitThreadReleasingModule(ModuleReference module, DWORD exitCode) noexcept;
 
 } // namespace lumbrix

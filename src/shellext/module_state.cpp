@@ -2,7 +2,6 @@
 
 namespace lumbrix {
 
-HINSTANCE moduleInstance = nullptr;
 std::atomic<LONG> objectCount{0};
 
 } // namespace lumbrix

@@ -1,6 +1,5 @@
 #pragma once
-// State shared by the whole module: its instance handle, the count of COM
-// references and server locks, and the handler's class identifier.
+// The count of COM references and server locks that DllCanUnloadNow reports.
 
 #include <windows.h>
 
@@ -8,13 +7,6 @@
 
 namespace lumbrix {
 
-extern HINSTANCE moduleInstance;
 extern std::atomic<LONG> objectCount;
-
-// {134343DC-2495-456B-AAD3-100028AF9510}
-inline constexpr CLSID CLSID_LumbrixMenu = {
-    0x134343dc, 0x2495, 0x456b, {0xaa, 0xd3, 0x10, 0x00, 0x28, 0xaf, 0x95, 0x10}};
-
-inline constexpr wchar_t kProductCaption[] = L"Lumbrix64";
 
 } // namespace lumbrix

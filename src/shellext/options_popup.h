@@ -2,13 +2,16 @@
 // The command menu again as a popup at the mouse, after an option toggle, so
 // that several options can be set in a row before a copy command is picked.
 
+#include "job/copy_job.h"
+
+#include <windows.h>
+
 namespace lumbrix {
 
-struct CopyJob;
-
-// For a job whose mode is an option command (6 to 14). Shows the menu until
-// the user picks a copy command (mode 1 to 5 on return) or dismisses it
-// (mode 0). Each toggle there changes job.options and is saved at once.
-void RunOptionsPopup(CopyJob& job) noexcept;
+// Reloads request.options (the toggle that led here has just been saved) and
+// shows the menu until the user picks a copy command or dismisses it. Each
+// toggle there changes request.options and is saved at once. Returns the copy
+// mode picked (1 to 5), or 0 when the popup was dismissed.
+int RunOptionsPopup(HWND owner, CopyRequest& request) noexcept;
 
 } // namespace lumbrix

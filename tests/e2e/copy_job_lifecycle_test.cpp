@@ -2,7 +2,7 @@
 // cancellation in every phase, many copies at once, and nothing left behind.
 
 #include "job/copy_job.h"
-#include "job/copy_worker.h"
+#include "shellext/copy_worker.h"
 #include "support/clipboard_reader.h"
 #include "support/dialog_watcher.h"
 #include "support/process_census.h"
@@ -19,14 +19,14 @@
 namespace lumbrix::test {
 namespace {
 
-CopyJob* NewJob(std::int32_t mode, const std::wstring& path, std::initializer_list<OptionFlag> options)
+CopyJobPointer NewJob(std::int32_t mode, const std::wstring& path, std::initializer_list<OptionFlag> options)
 {
-    CopyJob* job = CreateCopyJob();
+    CopyJobPointer job = CreateCopyJob();
     if (!job) return nullptr;
-    job->mode = mode;
-    job->selection.Insert(path);
-    job->folderCount = 1;
-    for (OptionFlag flag : options) job->options[flag] = true;
+    job->request.mode = mode;
+    job->request.selection.Insert(path);
+    job->request.folderCount = 1;
+    for (OptionFlag flag : options) job->request.options[flag] = true;
     return job;
 }
 
@@ -34,7 +34,10 @@ CopyJob* NewJob(std::int32_t mode, const std::wstring& path, std::initializer_li
 // the exit code.
 class RunningJob {
 public:
-    explicit RunningJob(CopyJob* job) : job_(job), thread_([this] { exitCode_ = RunCopyJob(job_); }) {}
+    explicit RunningJob(CopyJobPointer job)
+        : job_(job.get()), thread_([this, owned = std::move(job)]() mutable { exitCode_ = RunCopyJob(std::move(owned)); })
+    {
+    }
     ~RunningJob()
     {
         if (thread_.joinable()) thread_.join();
@@ -51,8 +54,8 @@ public:
         const DWORD start = ::GetTickCount();
         while (::GetTickCount() - start < 10000) {
             if (done()) return false;
-            if (std::wstring(job_->statusText.c_str()).rfind(phase, 0) == 0) {
-                job_->running = false;
+            if (std::wstring(job_->progress.statusText.c_str()).rfind(phase, 0) == 0) {
+                job_->progress.running = false;
                 return true;
             }
             ::Sleep(0);
@@ -63,7 +66,7 @@ public:
 
 private:
     static constexpr DWORD kNotDone = 0xFFFFFFFF;
-    CopyJob* job_; // freed by the worker
+    CopyJob* job_; // owned and freed by the worker
     std::atomic<DWORD> exitCode_{kNotDone};
     std::thread thread_;
 };

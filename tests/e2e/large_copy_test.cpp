@@ -32,20 +32,20 @@ TEST(LargeCopy, AMillionLinesReachTheClipboardWithinASmallMultipleOfTheirSize)
 {
     constexpr int kLines = 1000000;
     const std::size_t before = PeakWorkingSet();
-    CopyJob* job = CreateCopyJob();
+    CopyJobPointer job = CreateCopyJob();
     ASSERT_NE(job, nullptr);
     std::uint64_t textUnits = 0;
     for (int i = 0; i < kLines; ++i) {
         std::wstring text = LineText(i);
-        job->totalChars += text.size() + 2;
+        job->results.totalChars += text.size() + 2;
         textUnits += text.size() + 2;
-        job->resultLines.Insert(ResultEntry{std::move(text), std::wstring()});
+        job->results.lines.Insert(ResultEntry{std::move(text), std::wstring()});
     }
-    ASSERT_EQ(job->lineCount(), std::uint64_t(kLines));
+    ASSERT_EQ(job->results.lines.size(), std::uint64_t(kLines));
     ASSERT_TRUE(BuildText(*job));
     ASSERT_TRUE(CopyToClipboard(*job));
     const std::size_t used = PeakWorkingSet() - before;
-    FreeCopyJob(job);
+    job.reset();
 
     const std::size_t textBytes = textUnits * sizeof(wchar_t);
     std::printf("%d lines, %zu MiB of text, peak working set grew by %zu MiB (%.1fx)\n", kLines, textBytes >> 20,

@@ -4,7 +4,7 @@
 #include "debug_output_capture.h"
 #include "support/process_census.h"
 
-#include "hash/async_file_reader.h"
+#include "async_file_reader.h"
 #include "hash/persistent_file_reader.h"
 #include "support/scratch_folder.h"
 

@@ -5,7 +5,7 @@
 #include "support/process_census.h"
 
 #include "hash/crc32.h"
-#include "hash/hashing_pass.h"
+#include "job/hashing_pass.h"
 #include "hash/md5.h"
 #include "hash/sha1.h"
 #include "job/copy_job.h"
@@ -24,7 +24,6 @@ namespace {
 
 using lumbrix::CopyJob;
 using lumbrix::HashingPassSettings;
-using lumbrix::ReaderThreads;
 using lumbrix::test::ScratchFolder;
 
 constexpr wchar_t kFailed[] = L"\t(ハッシュ取得失敗)";
@@ -35,31 +34,28 @@ constexpr wchar_t kEmptyColumns[] = L"\tCRC32:00000000\tMD5:D41D8CD98F00B204E980
 constexpr wchar_t kDigitsColumns[] = L"\tCRC32:CBF43926\tMD5:25F9E794323B453885F5181F1B624D0B"
                                      L"\tSHA1:F7C3BC1D808E04732ADF679965CCC34CA7AE3441";
 
-struct JobDeleter {
-    void operator()(CopyJob* job) const { lumbrix::FreeCopyJob(job); }
-};
-using JobPtr = std::unique_ptr<CopyJob, JobDeleter>;
+using JobPtr = lumbrix::CopyJobPointer;
 
 JobPtr MakeJob(bool crc32, bool md5, bool sha1)
 {
-    JobPtr job(lumbrix::CreateCopyJob());
-    job->options[lumbrix::OutputCRC32] = crc32;
-    job->options[lumbrix::OutputMD5] = md5;
-    job->options[lumbrix::OutputSHA1] = sha1;
+    JobPtr job = lumbrix::CreateCopyJob();
+    job->request.options[lumbrix::OutputCRC32] = crc32;
+    job->request.options[lumbrix::OutputMD5] = md5;
+    job->request.options[lumbrix::OutputSHA1] = sha1;
     return job;
 }
 
 // As AddEntry leaves it: the line, the path to read, the size in the total.
 void AddEntry(CopyJob& job, const std::wstring& text, const std::wstring& path, std::int64_t size = 0)
 {
-    job.resultLines.Insert(lumbrix::ResultEntry{text, path});
-    job.totalBytes += size;
+    job.results.lines.Insert(lumbrix::ResultEntry{text, path});
+    job.results.totalBytes += size;
 }
 
 std::vector<std::wstring> Lines(CopyJob& job)
 {
     std::vector<std::wstring> lines;
-    for (const lumbrix::ResultEntry& entry : job.resultLines) lines.push_back(entry.text);
+    for (const lumbrix::ResultEntry& entry : job.results.lines) lines.push_back(entry.text);
     return lines;
 }
 
@@ -86,12 +82,11 @@ std::wstring ExpectedColumns(const std::wstring& path)
     return columns + L"\tSHA1:" + sha1.HexDigest(hex);
 }
 
-class HashingPass : public ::testing::TestWithParam<ReaderThreads> {
+class HashingPass : public ::testing::Test {
 protected:
     bool Run(CopyJob& job, void (*afterChunk)(CopyJob&, void*) = nullptr, void* context = nullptr)
     {
         HashingPassSettings settings;
-        settings.readers = GetParam();
         settings.afterChunk = afterChunk;
         settings.context = context;
         return lumbrix::ComputeHashes(job, settings);
@@ -100,12 +95,7 @@ protected:
     ScratchFolder folder_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Readers, HashingPass, ::testing::Values(ReaderThreads::PerFile, ReaderThreads::PerPass),
-                         [](const auto& info) {
-                             return info.param == ReaderThreads::PerFile ? "PerFile" : "PerPass";
-                         });
-
-TEST_P(HashingPass, EachOptionAloneAppendsOnlyItsColumn)
+TEST_F(HashingPass, EachOptionAloneAppendsOnlyItsColumn)
 {
     const std::wstring path = folder_.AddFile(L"digits.txt", "123456789");
     const struct {
@@ -124,7 +114,7 @@ TEST_P(HashingPass, EachOptionAloneAppendsOnlyItsColumn)
     }
 }
 
-TEST_P(HashingPass, AllThreeFollowTheSizeColumnInFixedOrder)
+TEST_F(HashingPass, AllThreeFollowTheSizeColumnInFixedOrder)
 {
     const std::wstring path = folder_.AddFile(L"digits.txt", "123456789");
     JobPtr job = MakeJob(true, true, true);
@@ -134,16 +124,16 @@ TEST_P(HashingPass, AllThreeFollowTheSizeColumnInFixedOrder)
     EXPECT_EQ(Lines(*job), std::vector<std::wstring>{line + kDigitsColumns});
 }
 
-TEST_P(HashingPass, EmptyFileGetsTheDigestsOfEmptyInput)
+TEST_F(HashingPass, EmptyFileGetsTheDigestsOfEmptyInput)
 {
     JobPtr job = MakeJob(true, true, true);
     AddEntry(*job, L"empty", folder_.AddFile(L"empty"));
     ASSERT_TRUE(Run(*job));
     EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"empty" + std::wstring(kEmptyColumns)});
-    EXPECT_EQ(job->progressPos.load(), 65535u);
+    EXPECT_EQ(job->progress.position.load(), 65535u);
 }
 
-TEST_P(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
+TEST_F(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
 {
     const std::wstring locked = folder_.AddFile(L"locked.txt", "data");
     HANDLE lock = ::CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -161,7 +151,7 @@ TEST_P(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
                                                       L"d digits" + std::wstring(kDigitsColumns)}));
 }
 
-TEST_P(HashingPass, FileWhoseReadFailsGetsTheFailureColumnNotDigests)
+TEST_F(HashingPass, FileWhoseReadFailsGetsTheFailureColumnNotDigests)
 {
     // The digests of the bytes before the failure (here: of no bytes) would
     // pass for the file's own.
@@ -173,7 +163,7 @@ TEST_P(HashingPass, FileWhoseReadFailsGetsTheFailureColumnNotDigests)
                                                       L"b digits" + std::wstring(kDigitsColumns)}));
 }
 
-TEST_P(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
+TEST_F(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
 {
     // Sizes around the chunk and around the size from which a helper thread
     // shares the work, in several combinations of options.
@@ -185,7 +175,7 @@ TEST_P(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
         JobPtr job = MakeJob(option[0], option[1], option[2]);
         for (const std::wstring& path : paths) AddEntry(*job, path, path);
         ASSERT_TRUE(Run(*job));
-        for (const lumbrix::ResultEntry& entry : job->resultLines) {
+        for (const lumbrix::ResultEntry& entry : job->results.lines) {
             const std::wstring path = entry.text.substr(0, entry.text.find(L'\t'));
             const std::wstring all = ExpectedColumns(path);
             std::wstring expected = path;
@@ -209,12 +199,12 @@ struct ChunkLog {
 void LogChunk(CopyJob& job, void* context)
 {
     auto& log = *static_cast<ChunkLog*>(context);
-    log.details.push_back(job.detailText.c_str());
-    log.positions.push_back(job.progressPos.load());
-    if (log.details.size() == log.cancelAfter) job.running.store(false);
+    log.details.push_back(job.progress.detailText.c_str());
+    log.positions.push_back(job.progress.position.load());
+    if (log.details.size() == log.cancelAfter) job.progress.running.store(false);
 }
 
-TEST_P(HashingPass, DetailTextShowsTheShareOfTheFileAfterEachChunk)
+TEST_F(HashingPass, DetailTextShowsTheShareOfTheFileAfterEachChunk)
 {
     JobPtr job = MakeJob(false, true, false);
     AddEntry(*job, L"a.bin\t200,000 bytes", folder_.AddFileOfSize(L"a.bin", 200000), 200000);
@@ -228,10 +218,10 @@ TEST_P(HashingPass, DetailTextShowsTheShareOfTheFileAfterEachChunk)
     EXPECT_EQ(log.details[7], L"b.bin (100.0%)");
     // The position runs over both files on the fixed scale.
     EXPECT_EQ(log.positions, (std::vector<std::uint64_t>{10737, 21474, 32211, 32767, 43504, 54242, 64979, 65535}));
-    EXPECT_STREQ(job->statusText.c_str(), L"ハッシュを生成しています");
+    EXPECT_STREQ(job->progress.statusText.c_str(), L"ハッシュを生成しています");
 }
 
-TEST_P(HashingPass, LineLongerThanTheProgressTextKeepsItsShareVisible)
+TEST_F(HashingPass, LineLongerThanTheProgressTextKeepsItsShareVisible)
 {
     const std::wstring line(40000, L'x');
     JobPtr job = MakeJob(true, false, false);
@@ -242,7 +232,7 @@ TEST_P(HashingPass, LineLongerThanTheProgressTextKeepsItsShareVisible)
     EXPECT_EQ(log.details[0], std::wstring(32767 - 9, L'x') + L" (100.0%)");
 }
 
-TEST_P(HashingPass, DataBeyondTheWalkedTotalKeepsTheBarWithinItsRange)
+TEST_F(HashingPass, DataBeyondTheWalkedTotalKeepsTheBarWithinItsRange)
 {
     // The walk counted 0 bytes for the first file (held open for writing then),
     // 1 byte for the second: the position never passes the end of the scale.
@@ -258,37 +248,37 @@ TEST_P(HashingPass, DataBeyondTheWalkedTotalKeepsTheBarWithinItsRange)
     ChunkLog unsizedLog;
     ASSERT_TRUE(Run(*unsized, LogChunk, &unsizedLog));
     EXPECT_EQ(unsizedLog.positions, (std::vector<std::uint64_t>{0, 0}));
-    EXPECT_EQ(unsized->progressPos.load(), 65535u);
+    EXPECT_EQ(unsized->progress.position.load(), 65535u);
 }
 
-TEST_P(HashingPass, TotalCharsAndSourcePathsAreReadyForTheText)
+TEST_F(HashingPass, TotalCharsAndSourcePathsAreReadyForTheText)
 {
     JobPtr job = MakeJob(true, true, true);
     AddEntry(*job, L"a", folder_.AddFile(L"a", "123456789"), 9);
     AddEntry(*job, L"b", folder_ / L"missing");
     AddEntry(*job, L"c", folder_.AddFolder(L"c"));
-    job->totalChars = 12345;
+    job->results.totalChars = 12345;
     ASSERT_TRUE(Run(*job));
     std::uint64_t expected = 0;
-    for (const lumbrix::ResultEntry& entry : job->resultLines) {
+    for (const lumbrix::ResultEntry& entry : job->results.lines) {
         expected += entry.text.size() + 2;
         EXPECT_TRUE(entry.sourcePath.empty());
     }
-    EXPECT_EQ(job->totalChars, expected);
+    EXPECT_EQ(job->results.totalChars, expected);
     EXPECT_EQ(expected, (1 + 98 + 2) + (1 + 11 + 2) + (1 + 2));
 }
 
-TEST_P(HashingPass, CancelledJobIsLeftAlone)
+TEST_F(HashingPass, CancelledJobIsLeftAlone)
 {
     JobPtr job = MakeJob(true, true, true);
     AddEntry(*job, L"a", folder_.AddFile(L"a", "123456789"), 9);
-    job->running.store(false);
+    job->progress.running.store(false);
     EXPECT_FALSE(Run(*job));
     EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"a"});
-    EXPECT_STREQ(job->statusText.c_str(), L"");
+    EXPECT_STREQ(job->progress.statusText.c_str(), L"");
 }
 
-TEST_P(HashingPass, CancelDuringALargeFileStopsAfterTheChunkInHand)
+TEST_F(HashingPass, CancelDuringALargeFileStopsAfterTheChunkInHand)
 {
     const int threadsBefore = lumbrix::test::ThreadCount();
     JobPtr job = MakeJob(true, true, true);
@@ -300,11 +290,11 @@ TEST_P(HashingPass, CancelDuringALargeFileStopsAfterTheChunkInHand)
     EXPECT_FALSE(Run(*job, LogChunk, &log));
     EXPECT_EQ(log.details.size(), 4u);
     EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a" + std::wstring(kDigitsColumns), L"b", L"c"}));
-    EXPECT_EQ(job->totalChars, 1u + 98 + 2);
+    EXPECT_EQ(job->results.totalChars, 1u + 98 + 2);
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
 }
 
-TEST_P(HashingPass, ExceptionOutOfThePassLeavesNoThreadBehind)
+TEST_F(HashingPass, ExceptionOutOfThePassLeavesNoThreadBehind)
 {
     // Running out of memory while a line grows ends the pass by an exception.
     JobPtr job = MakeJob(true, true, true);
@@ -314,7 +304,7 @@ TEST_P(HashingPass, ExceptionOutOfThePassLeavesNoThreadBehind)
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
 }
 
-TEST_P(HashingPass, CancelFromAnotherThreadEndsThePass)
+TEST_F(HashingPass, CancelFromAnotherThreadEndsThePass)
 {
     JobPtr job = MakeJob(true, true, true);
     AddEntry(*job, L"big", folder_.AddFileOfSize(L"big", 64 << 20), 64 << 20);
@@ -323,8 +313,8 @@ TEST_P(HashingPass, CancelFromAnotherThreadEndsThePass)
         nullptr, 0,
         [](void* job) -> DWORD {
             auto* running = static_cast<CopyJob*>(job);
-            while (running->progressPos.load() == 0) ::Sleep(1);
-            running->running.store(false);
+            while (running->progress.position.load() == 0) ::Sleep(1);
+            running->progress.running.store(false);
             return 0;
         },
         job.get(), 0, nullptr);
@@ -332,28 +322,28 @@ TEST_P(HashingPass, CancelFromAnotherThreadEndsThePass)
     ::WaitForSingleObject(canceller, INFINITE);
     ::CloseHandle(canceller);
     EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"big"});
-    EXPECT_LT(job->progressPos.load(), 65535u);
+    EXPECT_LT(job->progress.position.load(), 65535u);
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
 }
 
-TEST_P(HashingPass, PostsTheFixedRangeToTheProgressWindow)
+TEST_F(HashingPass, PostsTheFixedRangeToTheProgressWindow)
 {
     HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     JobPtr job = MakeJob(true, false, false);
     AddEntry(*job, L"a", folder_.AddFile(L"a", "abc"), 3);
-    job->progressWindow.store(window);
+    job->progress.window.store(window);
     ASSERT_TRUE(Run(*job));
     MSG message{};
     EXPECT_TRUE(::PeekMessageW(&message, window, lumbrix::WM_PROGRESS_SETRANGE, lumbrix::WM_PROGRESS_SETRANGE,
                                PM_REMOVE));
     EXPECT_EQ(message.wParam, 65535u);
     EXPECT_FALSE(::PeekMessageW(&message, window, 0, 0, PM_REMOVE)) << "only the range is posted";
-    job->progressWindow.store(nullptr);
+    job->progress.window.store(nullptr);
     ::DestroyWindow(window);
 }
 
-TEST_P(HashingPass, NoThreadOrHandleOutlivesManyPasses)
+TEST_F(HashingPass, NoThreadOrHandleOutlivesManyPasses)
 {
     std::vector<std::wstring> paths;
     for (int i = 0; i < 30; ++i) paths.push_back(folder_.AddFileOfSize(L"f" + std::to_wstring(i), 797 * i * i));

@@ -53,8 +53,8 @@ TEST(FolderWalk, FolderLinesFollowOutputDirectory)
     JobPointer job = MakeJob(FullPath, {tree.proj, empty}, {}, false);
     ASSERT_TRUE(job);
     ExpandSelection(*job);
-    EXPECT_TRUE(job->resultLines.empty());
-    EXPECT_EQ(job->totalChars, 0u);
+    EXPECT_TRUE(job->results.lines.empty());
+    EXPECT_EQ(job->results.totalChars, 0u);
 }
 
 TEST(FolderWalk, FileSelectedWithItsFolderGivesOneLine)
@@ -199,9 +199,9 @@ TEST(FolderWalk, StackUseDoesNotGrowWithDepth)
     ASSERT_TRUE(shallowJob && deepJob);
     const std::size_t shallowUse = StackUsedToExpand(*shallowJob);
     const std::size_t deepUse = StackUsedToExpand(*deepJob);
-    EXPECT_EQ(shallowJob->resultLines.size(), 7u);
-    ASSERT_EQ(deepJob->resultLines.size(), 302u);
-    EXPECT_EQ(std::prev(deepJob->resultLines.end())->text, scratch / deep + L"\\end.txt");
+    EXPECT_EQ(shallowJob->results.lines.size(), 7u);
+    ASSERT_EQ(deepJob->results.lines.size(), 302u);
+    EXPECT_EQ(std::prev(deepJob->results.lines.end())->text, scratch / deep + L"\\end.txt");
     ASSERT_GT(shallowUse, 0u);
     // A recursive walk needs a hundred bytes or more per level: 300 levels here.
     EXPECT_LT(deepUse, shallowUse + 24 * 1024) << "shallow " << shallowUse << " deep " << deepUse;
@@ -260,10 +260,10 @@ TEST(FolderWalk, CancelledBeforehandSelectedItemsStillGetTheirLines)
     const std::wstring file = scratch.AddFile(L"zz.txt");
     JobPointer job = MakeJob(RelativeWithSubfolders, {tree.proj, other, file});
     ASSERT_TRUE(job);
-    job->running = false;
+    job->progress.running = false;
     ExpandSelection(*job);
     EXPECT_EQ(Lines(*job), Strings({L"other", L"Proj", L"zz.txt"}));
-    EXPECT_EQ(job->progressPos.load(), 3u);
+    EXPECT_EQ(job->progress.position.load(), 3u);
     // Every listing was closed.
     EXPECT_TRUE(OpenExclusively(tree.proj));
     EXPECT_TRUE(OpenExclusively(other));
@@ -280,8 +280,8 @@ TEST(FolderWalk, CancelFromAnotherThreadStopsTheWalk)
     ASSERT_TRUE(job);
     std::atomic<bool> done{false};
     std::thread canceller([&] {
-        while (!done && std::wstring(job->detailText.c_str()).rfind(L"big\\", 0) != 0) std::this_thread::yield();
-        job->running = false;
+        while (!done && std::wstring(job->progress.detailText.c_str()).rfind(L"big\\", 0) != 0) std::this_thread::yield();
+        job->progress.running = false;
     });
     ExpandSelection(*job);
     done = true;
@@ -302,15 +302,15 @@ TEST(FolderWalk, ProgressCountsSelectedItemsOnly)
     JobPointer job = MakeJob(FullPathWithSubfolders, selection);
     ASSERT_TRUE(job);
     ExpandSelection(*job);
-    EXPECT_EQ(job->progressPos.load(), 3u);
-    EXPECT_EQ(std::wstring(job->statusText.c_str()), L"検索しています(3/3) " + selection[2]);
+    EXPECT_EQ(job->progress.position.load(), 3u);
+    EXPECT_EQ(std::wstring(job->progress.statusText.c_str()), L"検索しています(3/3) " + selection[2]);
 
     job = MakeJob(NameOnly, selection);
     ASSERT_TRUE(job);
     ExpandSelection(*job);
-    EXPECT_EQ(job->progressPos.load(), 3u);
-    EXPECT_EQ(std::wstring(job->statusText.c_str()), L"検索しています");
-    EXPECT_EQ(std::wstring(job->detailText.c_str()), L"z.txt");
+    EXPECT_EQ(job->progress.position.load(), 3u);
+    EXPECT_EQ(std::wstring(job->progress.statusText.c_str()), L"検索しています");
+    EXPECT_EQ(std::wstring(job->progress.detailText.c_str()), L"z.txt");
 }
 
 TEST(FolderWalk, RangeIsPostedToTheProgressWindow)
@@ -321,7 +321,7 @@ TEST(FolderWalk, RangeIsPostedToTheProgressWindow)
     const ProjTree tree = MakeProjTree(scratch);
     JobPointer job = MakeJob(RelativeWithSubfolders, {tree.proj, scratch.AddFile(L"a.txt"), scratch.AddFile(L"b.txt")});
     ASSERT_TRUE(job);
-    job->progressWindow = window.get();
+    job->progress.window = window.get();
     ExpandSelection(*job);
     MSG message;
     ASSERT_TRUE(::PeekMessageW(&message, window.get(), WM_PROGRESS_SETRANGE, WM_PROGRESS_SETRANGE, PM_REMOVE));

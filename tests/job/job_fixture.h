@@ -12,22 +12,19 @@
 
 namespace lumbrix::test {
 
-struct JobDeleter {
-    void operator()(CopyJob* job) const noexcept { FreeCopyJob(job); }
-};
-using JobPointer = std::unique_ptr<CopyJob, JobDeleter>;
+using JobPointer = CopyJobPointer;
 
 // A job in mode with the given selection and options (OutputDirectory as given
 // by listFolders, every flag in set switched on).
 inline JobPointer MakeJob(std::int32_t mode, const std::vector<std::wstring>& selection,
                           std::initializer_list<OptionFlag> set = {}, bool listFolders = true)
 {
-    JobPointer job(CreateCopyJob());
+    JobPointer job = CreateCopyJob();
     if (!job) return job;
-    job->mode = mode;
-    for (const std::wstring& path : selection) job->selection.Insert(path);
-    job->options[OutputDirectory] = listFolders;
-    for (OptionFlag flag : set) job->options[flag] = true;
+    job->request.mode = mode;
+    for (const std::wstring& path : selection) job->request.selection.Insert(path);
+    job->request.options[OutputDirectory] = listFolders;
+    for (OptionFlag flag : set) job->request.options[flag] = true;
     return job;
 }
 
@@ -35,7 +32,7 @@ inline JobPointer MakeJob(std::int32_t mode, const std::vector<std::wstring>& se
 inline std::vector<std::wstring> Lines(const CopyJob& job)
 {
     std::vector<std::wstring> lines;
-    for (const ResultEntry& entry : job.resultLines) lines.push_back(entry.text);
+    for (const ResultEntry& entry : job.results.lines) lines.push_back(entry.text);
     return lines;
 }
 

@@ -101,10 +101,10 @@ TEST_F(ProjTable, TotalsCountEveryLineAddedDuplicatesIncluded)
     std::uint64_t chars = 0;
     for (const std::wstring& line : lines) chars += line.size() + 2;
     chars += lines[1].size() + 2;
-    EXPECT_EQ(job->totalChars, chars);
-    EXPECT_EQ(job->totalBytes, 1234 + 1234 + 56789);
+    EXPECT_EQ(job->results.totalChars, chars);
+    EXPECT_EQ(job->results.totalBytes, 1234 + 1234 + 56789);
     // With a digest wanted every line keeps the path to read.
-    for (const ResultEntry& entry : job->resultLines) EXPECT_EQ(entry.sourcePath, entry.text);
+    for (const ResultEntry& entry : job->results.lines) EXPECT_EQ(entry.sourcePath, entry.text);
 }
 
 TEST_F(ProjTable, WithoutDigestsNoSourcePathAndNoBytes)
@@ -112,11 +112,11 @@ TEST_F(ProjTable, WithoutDigestsNoSourcePathAndNoBytes)
     JobPointer job = MakeJob(RelativeWithSubfolders, {tree_.proj}, {OutputSize});
     ASSERT_TRUE(job);
     ExpandSelection(*job);
-    EXPECT_EQ(job->totalBytes, 0);
-    for (const ResultEntry& entry : job->resultLines) EXPECT_TRUE(entry.sourcePath.empty());
+    EXPECT_EQ(job->results.totalBytes, 0);
+    for (const ResultEntry& entry : job->results.lines) EXPECT_TRUE(entry.sourcePath.empty());
     std::uint64_t chars = 0;
-    for (const ResultEntry& entry : job->resultLines) chars += entry.text.size() + 2;
-    EXPECT_EQ(job->totalChars, chars);
+    for (const ResultEntry& entry : job->results.lines) chars += entry.text.size() + 2;
+    EXPECT_EQ(job->results.totalChars, chars);
 }
 
 TEST_F(ProjTable, RelativeDigestSourceIsTheFullPath)
@@ -124,8 +124,8 @@ TEST_F(ProjTable, RelativeDigestSourceIsTheFullPath)
     JobPointer job = MakeJob(RelativeOneLevelDown, {tree_.proj}, {OutputSHA1});
     ASSERT_TRUE(job);
     ExpandSelection(*job);
-    auto entry = job->resultLines.begin();
-    ASSERT_NE(entry, job->resultLines.end());
+    auto entry = job->results.lines.begin();
+    ASSERT_NE(entry, job->results.lines.end());
     EXPECT_EQ(entry->text, L"a b.txt");
     EXPECT_EQ(entry->sourcePath, tree_.proj + L"\\a b.txt");
 }
@@ -139,9 +139,9 @@ TEST(PathForms, NamesThatDifferInCaseYieldTheFirstLineAdded)
     ASSERT_TRUE(job);
     ExpandSelection(*job);
     EXPECT_EQ(Lines(*job), Strings({L"Readme.txt"}));
-    EXPECT_EQ(job->resultLines.begin()->sourcePath, first);
-    EXPECT_EQ(job->totalChars, 2u * (10 + 2));
-    EXPECT_EQ(job->totalBytes, 30);
+    EXPECT_EQ(job->results.lines.begin()->sourcePath, first);
+    EXPECT_EQ(job->results.totalChars, 2u * (10 + 2));
+    EXPECT_EQ(job->results.totalBytes, 30);
 }
 
 TEST(PathForms, DriveRootIsItsOwnLineOrNone)
@@ -178,10 +178,10 @@ TEST(PathForms, LinesLongerThanAStatusLineAreStoredWhole)
     ASSERT_TRUE(job);
     ExpandSelection(*job);
     EXPECT_EQ(Lines(*job), Strings({file}));
-    const std::wstring status = job->statusText.c_str();
+    const std::wstring status = job->progress.statusText.c_str();
     EXPECT_EQ(status.size(), 1023u);
     EXPECT_EQ(status, (L"検索しています(1/1) " + file).substr(0, 1023));
-    EXPECT_EQ(std::wstring(job->detailText.c_str()), file);
+    EXPECT_EQ(std::wstring(job->progress.detailText.c_str()), file);
 }
 
 TEST(PathForms, DetailTextShowsTheColumnAsFarAsItFits)
@@ -191,10 +191,10 @@ TEST(PathForms, DetailTextShowsTheColumnAsFarAsItFits)
     // Every space becomes three units: 36000 in all, more than the buffer.
     const std::wstring rel = L"x" + std::wstring(12000, L' ');
     AddEntry(*job, L"C:\\Data", rel, 0);
-    ASSERT_EQ(job->resultLines.size(), 1u);
-    const std::wstring& line = job->resultLines.begin()->text;
+    ASSERT_EQ(job->results.lines.size(), 1u);
+    const std::wstring& line = job->results.lines.begin()->text;
     EXPECT_EQ(line.size(), 1u + 3u * 12000u);
-    const std::wstring detail = job->detailText.c_str();
+    const std::wstring detail = job->progress.detailText.c_str();
     EXPECT_EQ(detail.size(), ProgressText::kCapacity - 1);
     EXPECT_EQ(detail, line.substr(0, detail.size()));
 }
@@ -221,8 +221,8 @@ TEST(PathForms, UnexpectedModeShowsABoxPerItemAndAddsNothing)
         JobPointer job = MakeJob(mode, {a, b});
         ASSERT_TRUE(job);
         ExpandSelection(*job);
-        EXPECT_TRUE(job->resultLines.empty());
-        EXPECT_EQ(job->totalChars, 0u);
+        EXPECT_TRUE(job->results.lines.empty());
+        EXPECT_EQ(job->results.totalChars, 0u);
     }
     ASSERT_TRUE(watcher.WaitForCount(4));
     for (const SeenDialog& box : watcher.Seen()) {

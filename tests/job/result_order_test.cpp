@@ -5,7 +5,7 @@
 #include "allocation_failure.h"
 #include "job/collation_key.h"
 #include "job/result_list.h"
-#include "shellext/collation.h"
+#include "job/collation.h"
 
 #include <gtest/gtest.h>
 

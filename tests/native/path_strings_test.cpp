@@ -1,7 +1,7 @@
 // The pure path strings on Linux, where the sanitizers watch every index and
 // every allocation. wchar_t is 32 bits here; the cases keep to the BMP.
 
-#include "job/long_path.h"
+#include "common/long_path.h"
 #include "job/path_strings.h"
 
 #include <gtest/gtest.h>

@@ -40,7 +40,7 @@ TEST_F(ClipboardFailures, RefusedBlockNamesItsSizeThenOffersToSave)
     auto job = MakeJob({L"a", L"b", L"c"});
     textBlockAllocatorForTesting = RefuseBlock;
     EXPECT_FALSE(BuildText(*job));
-    EXPECT_FALSE(job->clipboardText);
+    EXPECT_FALSE(job->results.text);
     EXPECT_FALSE(CopyToClipboard(*job)) << "nothing to hand over";
     EXPECT_FALSE(SaveToFile(*job)) << "the question was declined";
     ASSERT_TRUE(watcher_.WaitForCount(2));
@@ -55,7 +55,7 @@ TEST_F(ClipboardFailures, RefusedBlockNamesItsSizeThenOffersToSave)
 TEST_F(ClipboardFailures, SizesBeyondFourGigabytesAreStatedExactly)
 {
     auto job = MakeJob({L"a"});
-    job->totalChars = 3000000000ull;
+    job->results.totalChars = 3000000000ull;
     textBlockAllocatorForTesting = RefuseBlock;
     EXPECT_FALSE(BuildText(*job));
     ASSERT_TRUE(watcher_.WaitForCount(1));
@@ -68,7 +68,7 @@ TEST_F(ClipboardFailures, UnlockableBlockIsReportedAndFreed)
     auto job = MakeJob({L"a", L"b", L"c"});
     textBlockAllocatorForTesting = DiscardedBlock;
     EXPECT_FALSE(BuildText(*job));
-    EXPECT_FALSE(job->clipboardText);
+    EXPECT_FALSE(job->results.text);
     ASSERT_TRUE(watcher_.WaitForCount(1));
     EXPECT_EQ(watcher_.Seen()[0].text, L"メモリの固定に失敗しました。\r\nデータサイズが大き過ぎるかも知れません。\r\n"
                                        L"データサイズは 20 バイトです。");
@@ -120,7 +120,7 @@ TEST_F(ClipboardFailures, ClipboardHeldByAnotherProgramIsReportedThenSaveIsOffer
     const DWORD start = ::GetTickCount();
     EXPECT_FALSE(CopyToClipboard(*job));
     const DWORD waited = ::GetTickCount() - start;
-    EXPECT_FALSE(job->clipboardText) << "the block is freed";
+    EXPECT_FALSE(job->results.text) << "the block is freed";
     EXPECT_FALSE(SaveToFile(*job));
     ASSERT_TRUE(watcher_.WaitForCount(2));
     const auto seen = watcher_.Seen();

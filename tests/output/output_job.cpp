@@ -8,10 +8,10 @@ namespace lumbrix::test {
 
 JobPointer MakeJob(const std::vector<std::wstring>& lines)
 {
-    JobPointer job(CreateCopyJob());
+    JobPointer job = CreateCopyJob();
     if (!job) return job;
     for (const std::wstring& line : lines) {
-        if (job->resultLines.Insert(ResultEntry{line, L""})) job->totalChars += line.size() + 2;
+        if (job->results.lines.Insert(ResultEntry{line, L""})) job->results.totalChars += line.size() + 2;
     }
     return job;
 }

@@ -9,10 +9,7 @@
 
 namespace lumbrix::test {
 
-struct JobDeleter {
-    void operator()(CopyJob* job) const noexcept { FreeCopyJob(job); }
-};
-using JobPointer = std::unique_ptr<CopyJob, JobDeleter>;
+using JobPointer = CopyJobPointer;
 
 // A running job whose result list holds lines, with totalChars to match.
 JobPointer MakeJob(const std::vector<std::wstring>& lines);

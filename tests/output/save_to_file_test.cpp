@@ -63,7 +63,7 @@ TEST(SaveToFile, LongLinesAndManyLinesAreWrittenWhole)
     SaveDialogDriver driver({scratch / L"long.txt"});
     ASSERT_TRUE(SaveToFile(*job));
     std::wstring expected;
-    for (const ResultEntry& entry : job->resultLines) {
+    for (const ResultEntry& entry : job->results.lines) {
         if (!expected.empty()) expected += L"\r\n";
         expected += entry.text;
     }
@@ -109,15 +109,15 @@ TEST(SaveToFile, CancelWhileWritingLeavesNoFile)
     SaveDialogDriver driver({scratch / L"big.txt"});
     std::atomic<bool> stop{false};
     std::thread canceller([&] {
-        while (!stop && job->progressPos.load() < 1000) {
+        while (!stop && job->progress.position.load() < 1000) {
         }
-        job->running = false;
+        job->progress.running = false;
     });
     const bool saved = SaveToFile(*job);
     stop = true;
     canceller.join();
     EXPECT_FALSE(saved);
-    EXPECT_LT(job->progressPos.load(), job->lineCount()) << "the write ended before the cancel";
+    EXPECT_LT(job->progress.position.load(), job->results.lines.size()) << "the write ended before the cancel";
     EXPECT_FALSE(FileExists(scratch / L"big.txt"));
     EXPECT_EQ(driver.Boxes().size(), 1u) << "a cancel shows nothing";
 }

@@ -25,7 +25,7 @@ protected:
     {
         EXPECT_TRUE(BuildText(job));
         EXPECT_TRUE(CopyToClipboard(job));
-        EXPECT_FALSE(job.clipboardText) << "the clipboard owns the block now";
+        EXPECT_FALSE(job.results.text) << "the clipboard owns the block now";
         const auto clipboard = ReadClipboard();
         EXPECT_TRUE(clipboard.has_value());
         return clipboard ? clipboard->units : std::wstring();
@@ -37,12 +37,12 @@ protected:
 TEST_F(TextToClipboard, ThreeLinesAreJoinedByCrLfAndEndedByNul)
 {
     auto job = MakeJob({L"b", L"c", L"a"});
-    ASSERT_EQ(job->totalChars, 9u);
+    ASSERT_EQ(job->results.totalChars, 9u);
     ASSERT_TRUE(BuildText(*job));
-    ASSERT_TRUE(job->clipboardText);
-    EXPECT_EQ(::GlobalSize(job->clipboardText.get()), 20u);
+    ASSERT_TRUE(job->results.text);
+    EXPECT_EQ(::GlobalSize(job->results.text.get()), 20u);
     {
-        GlobalLock lock(job->clipboardText.get());
+        GlobalLock lock(job->results.text.get());
         const auto* units = static_cast<const wchar_t*>(lock.data());
         ASSERT_NE(units, nullptr);
         EXPECT_EQ(std::wstring(units, 8), std::wstring(L"a\r\nb\r\nc\0", 8));
@@ -66,7 +66,7 @@ TEST_F(TextToClipboard, EmptyListGivesJustTheTerminator)
 {
     auto job = MakeJob({});
     ASSERT_TRUE(BuildText(*job));
-    EXPECT_EQ(::GlobalSize(job->clipboardText.get()), 2u);
+    EXPECT_EQ(::GlobalSize(job->results.text.get()), 2u);
     ASSERT_TRUE(CopyToClipboard(*job));
     const auto clipboard = ReadClipboard();
     ASSERT_TRUE(clipboard.has_value());
@@ -85,7 +85,7 @@ TEST_F(TextToClipboard, LongLinesArriveWhole)
 TEST_F(TextToClipboard, UnderstatedTotalNeverOverrunsTheBlock)
 {
     auto job = MakeJob({L"alpha", L"beta"});
-    job->totalChars = 3; // as if a phase forgot to count what it appended
+    job->results.totalChars = 3; // as if a phase forgot to count what it appended
     EXPECT_EQ(Deliver(*job).substr(0, 12), std::wstring(L"alpha\r\nbeta\0", 12));
 }
 
@@ -93,9 +93,9 @@ TEST_F(TextToClipboard, CancelBeforeTheFirstLineLeavesClipboardAndShowsNothing)
 {
     auto job = MakeJob({L"a", L"b"});
     const DWORD sequence = ClipboardSequence();
-    job->running = false;
+    job->progress.running = false;
     EXPECT_FALSE(BuildText(*job));
-    EXPECT_FALSE(job->clipboardText);
+    EXPECT_FALSE(job->results.text);
     EXPECT_FALSE(CopyToClipboard(*job));
     EXPECT_FALSE(SaveToFile(*job));
     ::Sleep(200);
@@ -109,16 +109,16 @@ TEST_F(TextToClipboard, CancelDuringAssemblyStopsAtTheNextLine)
     auto job = MakeJob(ManyLines(200000, 40));
     std::atomic<bool> stop{false};
     std::thread canceller([&] {
-        while (!stop && job->progressPos.load() < 1000) {
+        while (!stop && job->progress.position.load() < 1000) {
         }
-        job->running = false;
+        job->progress.running = false;
     });
     const bool built = BuildText(*job);
     stop = true;
     canceller.join();
     EXPECT_FALSE(built);
-    EXPECT_LT(job->progressPos.load(), job->lineCount()) << "the run ended before the cancel";
-    EXPECT_FALSE(job->clipboardText);
+    EXPECT_LT(job->progress.position.load(), job->results.lines.size()) << "the run ended before the cancel";
+    EXPECT_FALSE(job->results.text);
     EXPECT_FALSE(CopyToClipboard(*job));
     EXPECT_EQ(ReadClipboard()->Text(), L"before");
     EXPECT_EQ(watcher_.Count(), 0u);

@@ -1,7 +1,7 @@
 #pragma once
-// A job whose progress window the test drives as the worker would.
+// A progress record whose window the test drives as the worker would.
 
-#include "job/copy_job.h"
+#include "progress/job_progress.h"
 #include "progress/progress_window.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +12,21 @@
 
 namespace lumbrix::test {
 
-struct JobDeleter {
-    void operator()(CopyJob* job) const noexcept
+struct ProgressDeleter {
+    void operator()(JobProgress* progress) const noexcept
     {
-        CloseProgressWindow(*job);
-        FreeCopyJob(job);
+        CloseProgressWindow(*progress);
+        delete progress;
     }
 };
-using JobPointer = std::unique_ptr<CopyJob, JobDeleter>;
+using ProgressPointer = std::unique_ptr<JobProgress, ProgressDeleter>;
 
-inline JobPointer NewJob(HWND owner = nullptr)
+inline ProgressPointer NewProgress(HWND owner = nullptr)
 {
-    JobPointer job(CreateCopyJob());
-    if (job) job->ownerWindow = owner;
-    return job;
+    ProgressPointer progress(new JobProgress);
+    progress->owner = owner;
+    AttachTaskbar(*progress);
+    return progress;
 }
 
 // Polls until condition holds or timeoutMs passes; returns whether it held.

@@ -23,21 +23,21 @@ ResourceCounts Count()
 // One job's window, shown and painted a few times, then closed.
 void OneCycle(HFONT* fontSeen = nullptr)
 {
-    auto job = NewJob();
-    job->statusText.Set(L"テキストを生成しています");
-    job->detailText.Set(L"(1/1) C:\\file.txt");
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
+    auto progress = NewProgress();
+    progress->statusText.Set(L"テキストを生成しています");
+    progress->detailText.Set(L"(1/1) C:\\file.txt");
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
     ASSERT_NE(window, nullptr);
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
     for (int i = 0; i < 3; ++i) {
-        SendProgressMessage(*job, WM_PROGRESS_UPDATE);
+        SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
         ::UpdateWindow(window);
     }
-    if (fontSeen) *fontSeen = job->progressFont.get();
-    CloseProgressWindow(*job);
-    EXPECT_FALSE(job->progressThread);
-    EXPECT_FALSE(job->progressFont) << "the font goes with the window";
+    if (fontSeen) *fontSeen = progress->font.get();
+    CloseProgressWindow(*progress);
+    EXPECT_FALSE(progress->thread);
+    EXPECT_FALSE(progress->font) << "the font goes with the window";
 }
 
 TEST(ProgressHygiene, ManyWindowsLeaveTheProcessAsTheyFoundIt)

@@ -42,10 +42,10 @@ void ClickCancel(HWND window)
 
 TEST(ProgressWindow, StaysHiddenForTheFirstSecondsThenAppears)
 {
-    auto job = NewJob();
+    auto progress = NewProgress();
     const DWORD start = ::GetTickCount();
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(::IsWindowVisible(window));
     const DWORD spent = ::GetTickCount() - start;
@@ -58,9 +58,9 @@ TEST(ProgressWindow, StaysHiddenForTheFirstSecondsThenAppears)
 TEST(ProgressWindow, HasItsClassOwnerFrameAndControls)
 {
     OwnerWindow owner({100, 100, 900, 700});
-    auto job = NewJob(owner.get());
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
+    auto progress = NewProgress(owner.get());
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(ClassOf(window), L"Lumbrix64_Progress");
     EXPECT_EQ(::GetWindow(window, GW_OWNER), owner.get());
@@ -96,10 +96,10 @@ TEST(ProgressWindow, HasItsClassOwnerFrameAndControls)
 
 TEST(ProgressWindow, TitleCountsTheSecondsWithTwoDecimals)
 {
-    auto job = NewJob();
+    auto progress = NewProgress();
     const DWORD start = ::GetTickCount();
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
     ::Sleep(700);
     double seconds = -1;
     const std::wstring title = TextOf(window);
@@ -110,64 +110,64 @@ TEST(ProgressWindow, TitleCountsTheSecondsWithTwoDecimals)
 
 TEST(ProgressWindow, BarFollowsTheRangeAndThePosition)
 {
-    auto job = NewJob();
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
+    auto progress = NewProgress();
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
     const HWND bar = ::GetDlgItem(window, kBarId);
-    PostProgressMessage(*job, WM_PROGRESS_SETRANGE, 10);
-    job->progressPos = 4;
-    SendProgressMessage(*job, WM_PROGRESS_UPDATE);
+    PostProgressMessage(*progress, WM_PROGRESS_SETRANGE, 10);
+    progress->position = 4;
+    SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
     EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 10);
     EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 4);
 
     // Without a message the refresh timer moves the bar too.
-    job->progressPos = 7;
+    progress->position = 7;
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(bar, PBM_GETPOS, 0, 0) == 7; }, 1000));
 
     // A range beyond what the bar can hold is shown clamped, not wrapped.
-    SendProgressMessage(*job, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(0x100000005ull));
+    SendProgressMessage(*progress, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(0x100000005ull));
     EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 0x7FFFFFFF);
 }
 
 TEST(ProgressWindow, StopTimerFreezesTheTitleAndRestartResumesIt)
 {
-    auto job = NewJob();
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
+    auto progress = NewProgress();
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
     ::Sleep(300);
-    SendProgressMessage(*job, WM_PROGRESS_STOPTIMER);
+    SendProgressMessage(*progress, WM_PROGRESS_STOPTIMER);
     const std::wstring frozen = TextOf(window);
     ::Sleep(500);
     EXPECT_EQ(TextOf(window), frozen);
-    PostProgressMessage(*job, WM_PROGRESS_RESTARTTIMER);
+    PostProgressMessage(*progress, WM_PROGRESS_RESTARTTIMER);
     EXPECT_TRUE(WaitFor([&] { return TextOf(window) != frozen; }, 1000));
 }
 
 TEST(ProgressWindow, ShowsTheTextsAndRedrawsOnUpdateWhileStopped)
 {
     OwnerWindow owner({200, 200, 1000, 600});
-    auto job = NewJob(owner.get());
-    job->statusText.Set(L"テキストを生成しています");
-    job->detailText.Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
-    PostProgressMessage(*job, WM_PROGRESS_SETRANGE, 10);
-    job->progressPos = 3;
+    auto progress = NewProgress(owner.get());
+    progress->statusText.Set(L"テキストを生成しています");
+    progress->detailText.Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
+    PostProgressMessage(*progress, WM_PROGRESS_SETRANGE, 10);
+    progress->position = 3;
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
     ::Sleep(400);
     SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress.bmp");
 
     // The worker's completion: the timer stops, the texts change, one update.
-    SendProgressMessage(*job, WM_PROGRESS_STOPTIMER);
-    job->statusText.Clear();
-    job->detailText.Clear();
-    SendProgressMessage(*job, WM_PROGRESS_UPDATE);
+    SendProgressMessage(*progress, WM_PROGRESS_STOPTIMER);
+    progress->statusText.Clear();
+    progress->detailText.Clear();
+    SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
     ::Sleep(300);
     const auto blank = CaptureClient(window);
-    job->statusText.Set(L"完了");
+    progress->statusText.Set(L"完了");
     ::Sleep(400);
     EXPECT_TRUE(CaptureClient(window) == blank) << "no redraw without the timer or an update";
-    SendProgressMessage(*job, WM_PROGRESS_UPDATE);
+    SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
     ::Sleep(300);
     EXPECT_FALSE(CaptureClient(window) == blank) << "the update draws the new text";
     SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress-done.bmp");
@@ -175,29 +175,29 @@ TEST(ProgressWindow, ShowsTheTextsAndRedrawsOnUpdateWhileStopped)
 
 TEST(ProgressWindow, CancelShowsItsTitleForASecondThenClosesTheWindow)
 {
-    auto job = NewJob();
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
+    auto progress = NewProgress();
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
     const DWORD clicked = ::GetTickCount();
     ClickCancel(window);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(window); }, 1000)) << "disabled for its last second";
     EXPECT_EQ(TextOf(window), kCancelledTitle);
-    EXPECT_FALSE(job->IsRunning());
+    EXPECT_FALSE(progress->IsRunning());
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(window, kCancelId)));
     SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress-cancelled.bmp");
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(window); }, 5000));
     EXPECT_GE(::GetTickCount() - clicked, 950u);
-    CloseProgressWindow(*job);
-    EXPECT_FALSE(job->progressThread);
+    CloseProgressWindow(*progress);
+    EXPECT_FALSE(progress->thread);
 }
 
 TEST(ProgressWindow, CancelClickAfterTheWorkerStoppedChangesNothing)
 {
-    auto job = NewJob();
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
-    job->running = false;
+    auto progress = NewProgress();
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
+    progress->running = false;
     const DWORD start = ::GetTickCount();
     // Sent, so it reaches the window procedure whatever the loop does with
     // posted messages meanwhile (it tears the window down).
@@ -209,29 +209,29 @@ TEST(ProgressWindow, CancelClickAfterTheWorkerStoppedChangesNothing)
 
 TEST(ProgressWindow, RunningClearedElsewhereTearsTheWindowDown)
 {
-    auto job = NewJob();
-    StartProgressWindow(*job);
-    const HWND window = job->progressWindow.load();
-    job->running = false;
+    auto progress = NewProgress();
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
+    progress->running = false;
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(window); }, 2000)) << "the next refresh destroys it";
 }
 
 TEST(ProgressWindow, DestroyingTheWindowCancelsTheJob)
 {
-    auto job = NewJob();
-    StartProgressWindow(*job);
-    ::PostMessageW(job->progressWindow.load(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !job->IsRunning(); }, 2000));
+    auto progress = NewProgress();
+    StartProgressWindow(*progress);
+    ::PostMessageW(progress->window.load(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !progress->IsRunning(); }, 2000));
 }
 
 TEST(ProgressWindow, TwoJobsEachHaveTheirOwnWindowAndThread)
 {
-    auto first = NewJob();
-    auto second = NewJob();
+    auto first = NewProgress();
+    auto second = NewProgress();
     StartProgressWindow(*first);
     StartProgressWindow(*second);
-    const HWND a = first->progressWindow.load();
-    const HWND b = second->progressWindow.load();
+    const HWND a = first->window.load();
+    const HWND b = second->window.load();
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);
@@ -247,10 +247,10 @@ TEST(ProgressWindow, OwnerCannotBeClosedByItsCaptionWhileTheJobRuns)
     OwnerWindow owner({100, 100, 500, 400});
     const HMENU menu = ::GetSystemMenu(owner.get(), FALSE);
     ASSERT_NE(menu, nullptr);
-    auto job = NewJob(owner.get());
-    StartProgressWindow(*job);
+    auto progress = NewProgress(owner.get());
+    StartProgressWindow(*progress);
     EXPECT_TRUE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED);
-    CloseProgressWindow(*job);
+    CloseProgressWindow(*progress);
     EXPECT_FALSE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED);
 }
 
@@ -259,13 +259,13 @@ TEST(ProgressWindow, WorkerGoesOnWhenTheWindowCannotBeCreated)
     // An owner that no longer exists makes the window's creation fail.
     const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ::DestroyWindow(gone);
-    auto job = NewJob(gone);
-    StartProgressWindow(*job);
-    EXPECT_EQ(job->progressWindow.load(), nullptr);
-    EXPECT_TRUE(job->progressThread) << "kept for CloseProgressWindow to join";
-    SendProgressMessage(*job, WM_PROGRESS_UPDATE); // goes nowhere
-    CloseProgressWindow(*job);
-    EXPECT_FALSE(job->progressThread);
+    auto progress = NewProgress(gone);
+    StartProgressWindow(*progress);
+    EXPECT_EQ(progress->window.load(), nullptr);
+    EXPECT_TRUE(progress->thread) << "kept for CloseProgressWindow to join";
+    SendProgressMessage(*progress, WM_PROGRESS_UPDATE); // goes nowhere
+    CloseProgressWindow(*progress);
+    EXPECT_FALSE(progress->thread);
 }
 
 TEST(ElapsedTitle, StatesSecondsWithTwoDecimalsAcrossTheTickCounterWrap)

@@ -31,9 +31,9 @@ TEST(WindowPlacement, ProgressWindowWithoutOwnerSitsOverTheWorkArea)
 {
     RECT work = {};
     ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-    auto job = NewJob();
-    StartProgressWindow(*job);
-    const RECT rect = WindowRect(job->progressWindow.load());
+    auto progress = NewProgress();
+    StartProgressWindow(*progress);
+    const RECT rect = WindowRect(progress->window.load());
     EXPECT_EQ(rect.left, work.left + (work.right - work.left - (rect.right - rect.left)) / 2);
     EXPECT_EQ(rect.top, work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 3);
 }
@@ -41,10 +41,10 @@ TEST(WindowPlacement, ProgressWindowWithoutOwnerSitsOverTheWorkArea)
 TEST(WindowPlacement, ProgressWindowSitsOverItsOwner)
 {
     OwnerWindow owner({140, 120, 1040, 820});
-    auto job = NewJob(owner.get());
-    StartProgressWindow(*job);
+    auto progress = NewProgress(owner.get());
+    StartProgressWindow(*progress);
     const RECT ownerRect = WindowRect(owner.get());
-    const RECT rect = WindowRect(job->progressWindow.load());
+    const RECT rect = WindowRect(progress->window.load());
     EXPECT_EQ(rect.left, ownerRect.left + (ownerRect.right - ownerRect.left - (rect.right - rect.left)) / 2);
     EXPECT_EQ(rect.top, ownerRect.top + (ownerRect.bottom - ownerRect.top - (rect.bottom - rect.top)) / 3);
 }

@@ -2,8 +2,8 @@
 // including the boxes shown when the key cannot be opened or created.
 
 #include "options_key_guard.h"
-#include "settings/system_error_text.h"
-#include "shellext/system_error_box.h"
+#include "common/system_error_text.h"
+#include "common/message_box.h"
 #include "support/dialog_watcher.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // this process only, to a scratch key.
 
 #include "settings/server_registration.h"
-#include "settings/system_error_text.h"
-#include "shellext/module_state.h"
+#include "common/system_error_text.h"
+#include "common/module_identity.h"
 #include "support/dialog_watcher.h"
 #include "support/test_paths.h"
 

@@ -1,7 +1,7 @@
 // The module's COM objects, through the real DLL's exports: the factory, the
 // handler's interfaces and the count that DllCanUnloadNow reports.
 
-#include "shellext/module_state.h"
+#include "common/module_identity.h"
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>

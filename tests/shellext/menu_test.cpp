@@ -5,9 +5,9 @@
 #include "drop_data_object.h"
 #include "handler_fixture.h"
 #include "settings/options_key_guard.h"
-#include "settings/system_error_text.h"
+#include "common/system_error_text.h"
 #include "shellext/command_table.h"
-#include "shellext/system_error_box.h"
+#include "common/message_box.h"
 #include "support/dialog_watcher.h"
 #include "support/scratch_folder.h"
 

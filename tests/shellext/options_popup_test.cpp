@@ -38,10 +38,6 @@ void WaitForThreadCount(std::size_t count)
     for (int i = 0; i < 1000 && ThreadsOfThisProcess() > count; ++i) ::Sleep(10);
 }
 
-struct JobDeleter {
-    void operator()(CopyJob* job) const { FreeCopyJob(job); }
-};
-
 class OptionsPopup : public ::testing::Test {
 protected:
     void SetUp() override
@@ -52,11 +48,11 @@ protected:
         ASSERT_TRUE(::SetCursorPos(cursor_.x, cursor_.y));
     }
 
-    std::unique_ptr<CopyJob, JobDeleter> NewJob(int mode)
+    CopyJobPointer NewJob(int mode)
     {
-        std::unique_ptr<CopyJob, JobDeleter> job(CreateCopyJob());
-        job->mode = mode;
-        job->ownerWindow = owner_;
+        CopyJobPointer job = CreateCopyJob();
+        job->request.mode = mode;
+        job->progress.owner = owner_;
         return job;
     }
 
@@ -95,9 +91,9 @@ TEST_F(OptionsPopup, ChoosingACopyCommandSetsTheModeAndKeepsTheToggledOptions)
     StoreOption(OutputMD5, 1);
     auto job = NewJob(13);
     PopupMenuDriver driver([](const ShownMenu&) { return L'f'; });
-    RunOptionsPopup(*job);
-    EXPECT_EQ(job->mode, FullPath);
-    EXPECT_TRUE(job->options[OutputMD5]) << "reloaded from the registry";
+    job->request.mode = RunOptionsPopup(owner_, job->request);
+    EXPECT_EQ(job->request.mode, FullPath);
+    EXPECT_TRUE(job->request.options[OutputMD5]) << "reloaded from the registry";
 }
 
 TEST_F(OptionsPopup, EscapeStartsNothingAndLeavesTheToggleStored)
@@ -129,10 +125,10 @@ TEST_F(OptionsPopup, TogglesInThePopupAreSavedEachTimeAndTheMenuComesBack)
         return keys[(rounds.size() - 1) % 4];
     });
     auto job = NewJob(6);
-    RunOptionsPopup(*job);
+    job->request.mode = RunOptionsPopup(owner_, job->request);
 
     ASSERT_EQ(rounds.size(), 4u);
-    EXPECT_EQ(job->mode, NameOnly);
+    EXPECT_EQ(job->request.mode, NameOnly);
     EXPECT_FALSE(rounds[0].sizeChecked);
     EXPECT_FALSE(rounds[0].sizeStored.has_value()) << "nothing saved before the first toggle";
     EXPECT_TRUE(rounds[1].sizeChecked);
@@ -142,7 +138,7 @@ TEST_F(OptionsPopup, TogglesInThePopupAreSavedEachTimeAndTheMenuComesBack)
     EXPECT_EQ(rounds[2].crcStored, 1u);
     EXPECT_TRUE(rounds[3].sha1Checked);
     EXPECT_EQ(rounds[3].sha1Stored, 1u);
-    EXPECT_TRUE(job->options[OutputSize] && job->options[OutputCRC32] && job->options[OutputSHA1]);
+    EXPECT_TRUE(job->request.options[OutputSize] && job->request.options[OutputCRC32] && job->request.options[OutputSHA1]);
 }
 
 TEST_F(OptionsPopup, GraysByTheJobsSelection)
@@ -153,10 +149,10 @@ TEST_F(OptionsPopup, GraysByTheJobsSelection)
         return L'\0';
     });
     auto job = NewJob(7);
-    job->fileCount = 2;
-    job->selection.Insert(L"C:\\a.txt");
-    RunOptionsPopup(*job);
-    EXPECT_EQ(job->mode, 0);
+    job->request.fileCount = 2;
+    job->request.selection.Insert(L"C:\\a.txt");
+    job->request.mode = RunOptionsPopup(owner_, job->request);
+    EXPECT_EQ(job->request.mode, 0);
     using ::testing::ElementsAre;
     EXPECT_THAT(gray, ElementsAre(false, true, true, true, false, false, false, false, false, false, false, false,
                                   false, false));

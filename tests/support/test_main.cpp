@@ -1,7 +1,7 @@
 // Entry point of every test program: the program's own module stands in for
 // the DLL's (it carries the same resources), and the main thread is an STA
 // like the shell's.
-#include "shellext/module_state.h"
+#include "common/module_identity.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>

@@ -2,7 +2,7 @@
 // The selected paths: ascending by lstrcmpiW, no two equal under it, the first
 // one inserted kept. Stored exactly as the shell gave them.
 
-#include "shellext/collation.h"
+#include "job/collation.h"
 
 #include <set>
 #include <string>

@@ -1,10 +1,10 @@
 // The module's activation context: made once from the manifest that the
 // module carries, released when the module unloads.
 
-#include "progress/activation_context.h"
+#include "common/activation_context.h"
 
 #include "resources/resource_ids.h"
-#include "shellext/module_state.h"
+#include "common/module_identity.h"
 
 namespace lumbrix {
 namespace {

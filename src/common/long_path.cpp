@@ -1,4 +1,4 @@
-#include "job/long_path.h"
+#include "common/long_path.h"
 
 namespace lumbrix {
 

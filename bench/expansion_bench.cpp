@@ -5,7 +5,7 @@
 
 #include "job/copy_job.h"
 #include "job/selection_expansion.h"
-#include "shellext/collation.h"
+#include "job/collation.h"
 #include "unix_links.h"
 
 #include <windows.h>
@@ -63,20 +63,19 @@ std::wstring MakeTree(int folders, int filesPerFolder)
 
 void TimeExpansion(const wchar_t* label, const std::wstring& selected, bool withSize)
 {
-    lumbrix::CopyJob* job = lumbrix::CreateCopyJob();
+    const lumbrix::CopyJobPointer job = lumbrix::CreateCopyJob();
     if (!job) return;
-    job->mode = lumbrix::FullPathWithSubfolders;
-    job->options[lumbrix::OutputSize] = withSize;
-    job->selection.Insert(selected);
+    job->request.mode = lumbrix::FullPathWithSubfolders;
+    job->request.options[lumbrix::OutputSize] = withSize;
+    job->request.selection.Insert(selected);
     const Memory before = MemoryNow();
     const auto start = Clock::now();
     lumbrix::ExpandSelection(*job);
     const double elapsed = MillisecondsSince(start);
     const Memory after = MemoryNow();
     std::printf("%-36ls %6.0f ms  %7zu lines  text %6.1f MiB  working set +%6.1f MiB  peak %6.1f MiB\n", label,
-                elapsed, job->resultLines.size(), job->totalChars * 2 / 1048576.0,
+                elapsed, job->results.lines.size(), job->results.totalChars * 2 / 1048576.0,
                 after.workingSetMiB - before.workingSetMiB, after.peakWorkingSetMiB);
-    lumbrix::FreeCopyJob(job);
 }
 
 // Line i of a walk-shaped list: folder by folder, a hundred files each, the
@@ -94,7 +93,7 @@ template <typename Order>
 void TimeInserts(const char* label, std::size_t count, Order order)
 {
     double textMiB = 0;
-    lumbrix::CopyJob* job = lumbrix::CreateCopyJob();
+    const lumbrix::CopyJobPointer job = lumbrix::CreateCopyJob();
     if (!job) return;
     const Memory before = MemoryNow();
     double elapsed = 0;
@@ -102,14 +101,13 @@ void TimeInserts(const char* label, std::size_t count, Order order)
         std::wstring line = WalkLikeLine(order(i));
         textMiB += (line.size() + 2) * 2 / 1048576.0;
         const auto start = Clock::now();
-        job->resultLines.Insert(lumbrix::ResultEntry{std::move(line), {}});
+        job->results.lines.Insert(lumbrix::ResultEntry{std::move(line), {}});
         elapsed += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
     const Memory after = MemoryNow();
     const double grown = after.workingSetMiB - before.workingSetMiB;
     std::printf("%-36s %6.0f ms  %7zu lines  %5.2f us/line  text %6.1f MiB  working set +%6.1f MiB (%.1f x text)\n",
-                label, elapsed, job->resultLines.size(), elapsed * 1000 / count, textMiB, grown, grown / textMiB);
-    lumbrix::FreeCopyJob(job);
+                label, elapsed, job->results.lines.size(), elapsed * 1000 / count, textMiB, grown, grown / textMiB);
 }
 
 void TimeLstrcmpiSet(std::size_t count, const std::vector<std::uint32_t>& order)

@@ -1,4 +1,4 @@
-#include "hash/async_file_reader.h"
+#include "async_file_reader.h"
 
 #include "hash/hashed_file.h"
 #include "hash/trace_system_error.h"

@@ -1,15 +1,14 @@
 // The hashing pass: every listed file is read once, each chunk feeds every
 // enabled digest, and the columns are appended to the entry's line.
 
-#include "hash/hashing_pass.h"
+#include "job/hashing_pass.h"
 
-#include "hash/async_file_reader.h"
 #include "hash/crc32.h"
 #include "hash/md5.h"
 #include "hash/persistent_file_reader.h"
 #include "hash/sha1.h"
 #include "job/copy_job.h"
-#include "job/long_path.h"
+#include "common/long_path.h"
 #include "progress/progress_window.h"
 
 #include <algorithm>
@@ -28,8 +27,7 @@ constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
 // reader's thread takes CRC-32 and, when MD5 is wanted, SHA-1, so that they
 // overlap with the work of the pass's thread: MD5 is the slowest engine and
 // cannot be split; without it SHA-1 is the slowest, and it runs here while
-// the reader's thread reads. With a reader that takes no observer everything
-// runs here.
+// the reader's thread reads.
 class FileDigests {
 public:
     explicit FileDigests(const OutputOptions& options) noexcept
@@ -82,20 +80,6 @@ private:
     bool sha1OnReader_;
 };
 
-// Opens the reader on the entry's file; true when the reader's thread takes
-// its share of the digests.
-bool OpenReader(AsyncFileReader& reader, const std::wstring& path, FileDigests&) noexcept
-{
-    reader.Open(path, kChunkSize);
-    return false;
-}
-
-bool OpenReader(PersistentFileReader& reader, const std::wstring& path, FileDigests& digests) noexcept
-{
-    reader.Open(path, kChunkSize, &FileDigests::ObserveChunk, &digests);
-    return true;
-}
-
 // The progress fields: the position on the fixed 0..65535 scale over all
 // files, and the entry's text with the share of its file read so far.
 class PassProgress {
@@ -116,9 +100,9 @@ public:
         ShowShare();
         // Data beyond the walk's total (a file that grew, or a size that
         // could not be read then) leaves the bar full rather than past its end.
-        if (job_.totalBytes > 0) {
-            const double position = double(allDone_) * double(kProgressScale) / double(job_.totalBytes);
-            job_.progressPos.store(position < double(kProgressScale) ? std::uint64_t(position) : kProgressScale);
+        if (job_.results.totalBytes > 0) {
+            const double position = double(allDone_) * double(kProgressScale) / double(job_.results.totalBytes);
+            job_.progress.position.store(position < double(kProgressScale) ? std::uint64_t(position) : kProgressScale);
         }
     }
 
@@ -137,7 +121,7 @@ private:
         const std::size_t room = ProgressText::kCapacity - 1 - std::size_t(shareLength);
         detail_.assign(*text_, 0, std::min(text_->size(), room));
         detail_.append(share, std::size_t(shareLength));
-        job_.detailText.Set(detail_);
+        job_.progress.detailText.Set(detail_);
     }
 
     CopyJob& job_;
@@ -154,35 +138,37 @@ bool IsFolder(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-template <typename Reader>
-bool RunPass(CopyJob& job, const HashingPassSettings& settings)
+} // namespace
+
+bool ComputeHashes(CopyJob& job) { return ComputeHashes(job, HashingPassSettings{}); }
+
+bool ComputeHashes(CopyJob& job, const HashingPassSettings& settings)
 {
     if (!job.IsRunning()) return false;
-    job.statusText.Set(L"ハッシュを生成しています");
-    job.totalChars = 0;
-    job.progressPos.store(0);
-    PostProgressMessage(job, WM_PROGRESS_SETRANGE, kProgressScale);
+    job.progress.statusText.Set(L"ハッシュを生成しています");
+    job.results.totalChars = 0;
+    job.progress.position.store(0);
+    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, kProgressScale);
 
     // Destroyed on every way out, cancellation and exceptions included, the
     // reader (declared after the engines that its thread may still feed)
     // first: its thread is idle or gone before the pass returns.
-    FileDigests digests(job.options);
-    Reader reader;
+    FileDigests digests(job.request.options);
+    PersistentFileReader reader;
     PassProgress progress(job);
     const auto chunk = std::make_unique<std::uint8_t[]>(kChunkSize);
 
-    for (ResultEntry& entry : job.resultLines) {
+    for (ResultEntry& entry : job.results.lines) {
         if (!job.IsRunning()) return false;
-        job.detailText.Set(entry.text);
+        job.progress.detailText.Set(entry.text);
         digests.Init();
-        const bool readerFeeds = OpenReader(reader, entry.sourcePath, digests);
+        reader.Open(entry.sourcePath, kChunkSize, &FileDigests::ObserveChunk, &digests);
         if (reader.IsOpen()) {
             progress.StartFile(entry.text, reader.FileSize());
             for (std::uint32_t size = reader.Read(chunk.get()); size != 0; size = reader.Read(chunk.get())) {
                 if (!job.IsRunning()) return false;
                 progress.Advance(size);
                 digests.FeedHere(chunk.get(), size);
-                if (!readerFeeds) digests.FeedOnReader(chunk.get(), size);
                 if (settings.afterChunk) settings.afterChunk(job, settings.context);
             }
             // Digests of the bytes before a failed read are not the file's.
@@ -193,22 +179,12 @@ bool RunPass(CopyJob& job, const HashingPassSettings& settings)
         } else if (!IsFolder(entry.sourcePath)) {
             entry.text += kHashFailedColumn;
         }
-        job.totalChars += entry.text.size() + 2;
+        job.results.totalChars += entry.text.size() + 2;
         std::wstring().swap(entry.sourcePath); // not needed again
         reader.Close();
     }
-    job.progressPos.store(kProgressScale);
+    job.progress.position.store(kProgressScale);
     return true;
-}
-
-} // namespace
-
-bool ComputeHashes(CopyJob& job) { return ComputeHashes(job, HashingPassSettings{}); }
-
-bool ComputeHashes(CopyJob& job, const HashingPassSettings& settings)
-{
-    if (settings.readers == ReaderThreads::PerFile) return RunPass<AsyncFileReader>(job, settings);
-    return RunPass<PersistentFileReader>(job, settings);
 }
 
 } // namespace lumbrix

@@ -1,4 +1,4 @@
-#include "job/progress_text.h"
+#include "progress/progress_text.h"
 
 #include <cstdarg>
 #include <cstring>

@@ -1,11 +1,14 @@
 // Throughput of the hashing pass under Wine: one large file in the page cache
-// with each digest alone and all three, and many small files.
+// with each digest alone and all three, and many small files; and what a
+// reader thread per file would cost the small files against the pass's one.
 //   hashing_bench.exe [big MiB (1024)] [small files (10000)] [rounds (3)] [folder]
 // The files stay in the folder between runs (made again when their size differs).
 
-#include "hash/hashing_pass.h"
+#include "async_file_reader.h"
 #include "hash/md5.h"
+#include "hash/persistent_file_reader.h"
 #include "job/copy_job.h"
+#include "job/hashing_pass.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -20,7 +23,6 @@
 namespace {
 
 using lumbrix::CopyJob;
-using lumbrix::ReaderThreads;
 
 double Seconds()
 {
@@ -73,26 +75,40 @@ struct Digests {
 };
 
 // Seconds of one pass over the given files.
-double TimePass(const std::vector<std::wstring>& paths, std::uint64_t totalBytes, const Digests& digests,
-                ReaderThreads readers)
+double TimePass(const std::vector<std::wstring>& paths, std::uint64_t totalBytes, const Digests& digests)
 {
-    CopyJob* job = lumbrix::CreateCopyJob();
-    job->options[lumbrix::OutputCRC32] = digests.crc32;
-    job->options[lumbrix::OutputMD5] = digests.md5;
-    job->options[lumbrix::OutputSHA1] = digests.sha1;
-    for (const std::wstring& path : paths) job->resultLines.Insert(lumbrix::ResultEntry{path, path});
-    job->totalBytes = std::int64_t(totalBytes);
-    lumbrix::HashingPassSettings settings;
-    settings.readers = readers;
+    const lumbrix::CopyJobPointer job = lumbrix::CreateCopyJob();
+    job->request.options[lumbrix::OutputCRC32] = digests.crc32;
+    job->request.options[lumbrix::OutputMD5] = digests.md5;
+    job->request.options[lumbrix::OutputSHA1] = digests.sha1;
+    for (const std::wstring& path : paths) job->results.lines.Insert(lumbrix::ResultEntry{path, path});
+    job->results.totalBytes = std::int64_t(totalBytes);
     const double start = Seconds();
-    const bool finished = lumbrix::ComputeHashes(*job, settings);
+    const bool finished = lumbrix::ComputeHashes(*job);
     const double elapsed = Seconds() - start;
-    if (!finished || job->resultLines.begin()->text.find(L"\t(") != std::wstring::npos) {
+    if (!finished || job->results.lines.begin()->text.find(L"\t(") != std::wstring::npos) {
         std::fprintf(stderr, "the pass failed\n");
         std::exit(1);
     }
-    lumbrix::FreeCopyJob(job);
     return elapsed;
+}
+
+// Seconds to read every file through one reader: AsyncFileReader starts a
+// thread per file, PersistentFileReader keeps one for all of them.
+template <typename Reader>
+double TimeReads(const std::vector<std::wstring>& paths)
+{
+    constexpr std::uint32_t kChunk = 65536;
+    std::vector<std::uint8_t> chunk(kChunk);
+    const double start = Seconds();
+    Reader reader;
+    for (const std::wstring& path : paths) {
+        reader.Open(path, kChunk);
+        while (reader.IsOpen() && reader.Read(chunk.data()) != 0) {
+        }
+        reader.Close();
+    }
+    return Seconds() - start;
 }
 
 struct Timing {
@@ -164,7 +180,7 @@ int wmain(int argc, wchar_t** argv)
     for (const Digests& kind : kinds) {
         Timing timing;
         for (int round = 0; round < rounds; ++round)
-            timing.Add(TimePass({big}, bigBytes, kind, ReaderThreads::PerPass));
+            timing.Add(TimePass({big}, bigBytes, kind));
         const double best = bigBytes / timing.best / 1e6;
         const double median = bigBytes / timing.Median() / 1e6;
         std::printf("1 file, %-13s best %8.0f MB/s   median %8.0f MB/s\n", kind.name, best, median);
@@ -173,14 +189,19 @@ int wmain(int argc, wchar_t** argv)
     }
     std::printf("all three / MD5 alone:            best %.3f   median %.3f\n", allBest / md5Best, allMedian / md5Median);
 
-    for (ReaderThreads readers : {ReaderThreads::PerPass, ReaderThreads::PerFile}) {
-        if (small.empty()) break;
-        Timing timing;
-        for (int round = 0; round < rounds; ++round)
-            timing.Add(TimePass(small, std::uint64_t(small.size()) * 4096, kinds[3], readers));
-        std::printf("%d x 4 KiB, all three, %s: best %8.0f files/s   median %8.0f files/s\n", smallCount,
-                    readers == ReaderThreads::PerPass ? "reader thread per pass" : "reader thread per file ",
-                    small.size() / timing.best, small.size() / timing.Median());
+    if (!small.empty()) {
+        Timing pass, perFile, perPass;
+        for (int round = 0; round < rounds; ++round) {
+            pass.Add(TimePass(small, std::uint64_t(small.size()) * 4096, kinds[3]));
+            perFile.Add(TimeReads<lumbrix::AsyncFileReader>(small));
+            perPass.Add(TimeReads<lumbrix::PersistentFileReader>(small));
+        }
+        std::printf("%d x 4 KiB, all three digests:   best %8.0f files/s   median %8.0f files/s\n", smallCount,
+                    small.size() / pass.best, small.size() / pass.Median());
+        std::printf("%d x 4 KiB, read, thread per pass: best %8.0f files/s   median %8.0f files/s\n", smallCount,
+                    small.size() / perPass.best, small.size() / perPass.Median());
+        std::printf("%d x 4 KiB, read, thread per file: best %8.0f files/s   median %8.0f files/s\n", smallCount,
+                    small.size() / perFile.best, small.size() / perFile.Median());
     }
     ::CoUninitialize();
     return 0;

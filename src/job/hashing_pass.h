@@ -8,13 +8,8 @@ struct CopyJob;
 // True when every entry was processed; false when the job was cancelled.
 bool ComputeHashes(CopyJob& job);
 
-// Which reader the pass uses: a reader thread per file, or one for the whole
-// pass (the default; far cheaper per file, see tools/bench-hashing.sh).
-enum class ReaderThreads { PerFile, PerPass };
-
+// For tests: a call after each chunk has been counted and digested, on the worker.
 struct HashingPassSettings {
-    ReaderThreads readers = ReaderThreads::PerPass;
-    // Called after each chunk has been counted and digested, on the worker.
     void (*afterChunk)(CopyJob& job, void* context) = nullptr;
     void* context = nullptr;
 };

@@ -1,0 +1,7 @@
+#include "common/module_identity.h"
+
+namespace lumbrix {
+
+HINSTANCE moduleInstance = nullptr;
+
+} // namespace lumbrix

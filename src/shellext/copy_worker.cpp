@@ -1,0 +1,102 @@
+// The worker thread of one copy: progress window, expansion, digests, output.
+
+#include "shellext/copy_worker.h"
+
+#include "common/message_box.h"
+#include "job/hashing_pass.h"
+#include "job/selection_expansion.h"
+#include "output/clipboard_transfer.h"
+#include "output/save_to_file.h"
+#include "output/text_assembly.h"
+#include "progress/progress_window.h"
+#include "shellext/module_reference.h"
+
+#include <new>
+#include <utility>
+
+namespace lumbrix {
+namespace {
+
+void ShowCompletion(CopyJob& job) noexcept
+{
+    SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
+    job.progress.statusText.Set(L"完了");
+    job.progress.detailText.Clear();
+    SendProgressMessage(job.progress, WM_PROGRESS_UPDATE);
+    ::MessageBeep(0);
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_IDLE);
+    ::Sleep(1000);
+    ::EnableWindow(job.progress.owner, TRUE);
+}
+
+// The output phases; false when neither the clipboard nor a file took the text.
+bool DeliverText(CopyJob& job) noexcept
+{
+    bool delivered = BuildText(job) && CopyToClipboard(job);
+    if (!delivered) delivered = SaveToFile(job);
+    return delivered;
+}
+
+DWORD RunPhases(CopyJob& job) noexcept
+{
+    try {
+        ExpandSelection(job);
+        if (job.request.options.AnyDigest() && !ComputeHashes(job)) return CopyJobHashCancelled;
+    } catch (...) {
+        // Out of memory while the lines grow: the copy ends without output
+        // rather than taking the host process down.
+        SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
+        ShowMessage(job.progress.window.load(), L"メモリが足りません。", MB_ICONERROR);
+        return CopyJobNoOutput;
+    }
+    if (!DeliverText(job)) return CopyJobNoOutput;
+    ShowCompletion(job);
+    return CopyJobDone;
+}
+
+// What the thread receives: the job and the module reference it holds.
+struct WorkerStart {
+    CopyJobPointer job;
+    ModuleReference module;
+};
+
+DWORD WINAPI CopyJobThreadProc(void* parameter)
+{
+    ModuleReference module;
+    DWORD exitCode = CopyJobMissing;
+    {
+        std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
+        module = std::move(start->module);
+        exitCode = RunCopyJob(std::move(start->job));
+    }
+    // Nothing of the module may run once its reference is gone.
+    ExitThreadReleasingModule(std::move(module), exitCode);
+}
+
+} // namespace
+
+DWORD RunCopyJob(CopyJobPointer job) noexcept
+{
+    if (!job) return CopyJobMissing;
+    StartProgressWindow(job->progress);
+    const DWORD exitCode = RunPhases(*job);
+    CloseProgressWindow(job->progress);
+    return exitCode;
+}
+
+bool StartCopyJobThread(CopyJobPointer& job) noexcept
+{
+    std::unique_ptr<WorkerStart> start(new (std::nothrow) WorkerStart);
+    if (!start) return false;
+    start->module = AcquireModuleReference();
+    start->job = std::move(job);
+    const UniqueHandle thread(::CreateThread(nullptr, 0, CopyJobThreadProc, start.get(), 0, nullptr));
+    if (!thread) {
+        job = std::move(start->job);
+        return false;
+    }
+    (void)start.release(); // the thread owns it now
+    return true;
+}
+
+} // namespace lumbrix

@@ -1,0 +1,2 @@
+#pragma once
+#include "high/top.h" // points up: the check must fail
