@@ -100,11 +100,12 @@ TEST(ProgressWindow, TitleCountsTheSecondsWithTwoDecimals)
     const DWORD start = ::GetTickCount();
     StartProgressWindow(*progress);
     const HWND window = progress->window.load();
-    ::Sleep(700);
     double seconds = -1;
-    const std::wstring title = TextOf(window);
-    ASSERT_TRUE(ParseElapsedTitle(title, seconds)) << "title has " << title.size() << " units";
-    EXPECT_GT(seconds, 0.4);
+    std::wstring title;
+    ASSERT_TRUE(WaitFor([&] {
+        title = TextOf(window);
+        return ParseElapsedTitle(title, seconds) && seconds > 0.4;
+    })) << "title has " << title.size() << " units";
     EXPECT_LE(seconds, (::GetTickCount() - start) / 1000.0 + 0.01);
 }
 
@@ -134,7 +135,8 @@ TEST(ProgressWindow, StopTimerFreezesTheTitleAndRestartResumesIt)
     auto progress = NewProgress();
     StartProgressWindow(*progress);
     const HWND window = progress->window.load();
-    ::Sleep(300);
+    double seconds = -1;
+    ASSERT_TRUE(WaitFor([&] { return ParseElapsedTitle(TextOf(window), seconds); })) << "the timer has ticked";
     SendProgressMessage(*progress, WM_PROGRESS_STOPTIMER);
     const std::wstring frozen = TextOf(window);
     ::Sleep(500);
@@ -154,7 +156,7 @@ TEST(ProgressWindow, ShowsTheTextsAndRedrawsOnUpdateWhileStopped)
     PostProgressMessage(*progress, WM_PROGRESS_SETRANGE, 10);
     progress->position = 3;
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
-    ::Sleep(400);
+    ::Sleep(400); // a few refreshes, for the screenshot
     SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress.bmp");
 
     // The worker's completion: the timer stops, the texts change, one update.
@@ -168,8 +170,7 @@ TEST(ProgressWindow, ShowsTheTextsAndRedrawsOnUpdateWhileStopped)
     ::Sleep(400);
     EXPECT_TRUE(CaptureClient(window) == blank) << "no redraw without the timer or an update";
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
-    ::Sleep(300);
-    EXPECT_FALSE(CaptureClient(window) == blank) << "the update draws the new text";
+    EXPECT_TRUE(WaitFor([&] { return !(CaptureClient(window) == blank); }, 1000)) << "the update draws the new text";
     SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress-done.bmp");
 }
 
