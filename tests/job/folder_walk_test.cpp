@@ -287,7 +287,9 @@ TEST(FolderWalk, CancelFromAnotherThreadStopsTheWalk)
     done = true;
     canceller.join();
     const Strings lines = Lines(*job);
-    EXPECT_LT(lines.size(), 200u);
+    // The canceller may be descheduled a while on a loaded machine; a walk that
+    // ignored the flag would list all 3,661 items.
+    EXPECT_LT(lines.size(), 1800u);
     EXPECT_EQ(lines.front(), L"big");
     EXPECT_EQ(lines.back(), L"zz.txt");
     EXPECT_TRUE(OpenExclusively(scratch / L"big"));
