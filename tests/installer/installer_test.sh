@@ -41,6 +41,17 @@ entries_named_lumbrix() { export_key "$1\\$UNINSTALL" | grep -c '^"DisplayName"=
 gone_within_10s() { for _ in $(seq 50); do [ -e "$1" ] || return 0; sleep 0.2; done; return 1; }
 without_options() { awk 'BEGIN { RS = ""; ORS = "\n\n" } !/^\[HKEY_CURRENT_USER\\Software\\Orvane/'; }
 
+# A process that keeps the installed DLL loaded, as Explorer does.
+hold_installed_dll() {
+    local out=$LUMBRIX_INSTALLER_WORK/hold.out
+    rm -f "$LUMBRIX_INSTALLER_WORK/release"
+    wine "$LUMBRIX_HOLD_MODULE" "$MACHINE_DIR\\Lumbrix64.dll" "$(windows_path "$LUMBRIX_INSTALLER_WORK/release")" >"$out" 2>&1 &
+    holder=$!
+    for _ in $(seq 50); do grep -q loaded "$out" && return 0; sleep 0.1; done
+    return 1
+}
+release_installed_dll() { touch "$LUMBRIX_INSTALLER_WORK/release"; wait "$holder"; }
+
 machine_before=$(registry_snapshot HKLM)
 user_before=$(registry_snapshot HKCU)
 files_before=$(files_snapshot)
@@ -49,19 +60,13 @@ machine_dir_unix=$WINEPREFIX/drive_c/Program\ Files/Lumbrix64
 echo "== all users: install $(basename "$old"/*-setup.exe), then upgrade while the old DLL is loaded"
 check "older package installs silently for all users" \
     equal "$(run_windows "$(windows_path "$old/Lumbrix64-0.0.0.1-setup.exe") /S /ALLUSERS")" 0
-stop_file=$LUMBRIX_INSTALLER_WORK/stop-holding
-wine "$LUMBRIX_HOLD_MODULE" "$MACHINE_DIR\\Lumbrix64.dll" "$(windows_path "$stop_file")" \
-    >"$LUMBRIX_INSTALLER_WORK/hold.out" 2>&1 &
-holder=$!
-for _ in $(seq 50); do grep -q loaded "$LUMBRIX_INSTALLER_WORK/hold.out" && break; sleep 0.1; done
-check "a process holds the old DLL" grep -q loaded "$LUMBRIX_INSTALLER_WORK/hold.out"
+check "a process holds the old DLL" hold_installed_dll
 check "upgrade without a switch (administrator: all users) ends with 3010, restart needed" \
     equal "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S")" 3010
 check "the installed DLL is the new one" cmp -s "$machine_dir_unix/Lumbrix64.dll" "$LUMBRIX_PACKAGE_DLL"
 check "the old DLL is moved aside and queued for deletion at restart" eval \
     '[ -e "$machine_dir_unix/Lumbrix64-old-1.dll" ] && value_of "HKLM\System\CurrentControlSet\Control\Session Manager" PendingFileRenameOperations | grep -qF "$MACHINE_DIR\\Lumbrix64-old-1.dll"'
-touch "$stop_file"
-wait "$holder"
+release_installed_dll
 check "one installed-programs entry" equal "$(entries_named_lumbrix HKLM)" 1
 
 key="HKLM\\$UNINSTALL\\Lumbrix64"
@@ -127,6 +132,17 @@ check "no file or folder is left" equal "$(files_snapshot)" "$files_before"
 echo "== switches"
 check "/ALLUSERS with /CURRENTUSER ends with 87 and installs nothing" eval \
     '[ "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS /CURRENTUSER")" = 87 ] && [ "$(files_snapshot)" = "$files_before" ]'
+
+echo "== uninstall while a process holds the DLL"
+run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS" >/dev/null
+hold_installed_dll
+check "the uninstaller ends with 3010, restart needed" \
+    equal "$(run_windows "$(value_of "HKLM\\$UNINSTALL\\Lumbrix64" QuietUninstallString)")" 3010
+check "the registration and the entry are gone" eval \
+    '! registration HKLM | grep -q "$CLSID" && [ -z "$(export_key "HKLM\\$UNINSTALL\\Lumbrix64")" ]'
+check "the DLL is queued for deletion at restart" eval \
+    'value_of "HKLM\System\CurrentControlSet\Control\Session Manager" PendingFileRenameOperations | grep -qF "$MACHINE_DIR\Lumbrix64.dll\0"'
+release_installed_dll
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]
