@@ -119,7 +119,10 @@ Section
     ${If} ${Errors}
         !insertmacro Fail "The uninstaller or the registration could not be written."
     ${EndIf}
-    ${GetSize} "$INSTDIR" "/S=0K" $R0 $R1 $R2
+    ; The installed files only, not an old DLL that waits for the restart.
+    ${GetSize} "$INSTDIR" "/M=Lumbrix64.dll /S=0K /G=0" $R0 $R1 $R2
+    ${GetSize} "$INSTDIR" "/M=uninstall.exe /S=0K /G=0" $R3 $R1 $R2
+    IntOp $R0 $R0 + $R3
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $R0
 
     ${If} $OldDllInUse == 1

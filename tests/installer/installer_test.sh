@@ -77,8 +77,9 @@ check "DisplayVersion is the project version" equal "$(value_of "$key" DisplayVe
 check "DisplayIcon is the DLL's icon" equal "$(value_of "$key" DisplayIcon)" "$MACHINE_DIR\\Lumbrix64.dll,0"
 check "InstallLocation" equal "$(value_of "$key" InstallLocation)" "$MACHINE_DIR"
 size_kib=$(( $(value_of "$key" EstimatedSize) ))
-check "EstimatedSize covers the DLL ($size_kib KiB)" \
-    test "$size_kib" -ge "$(( $(stat -c %s "$LUMBRIX_PACKAGE_DLL") / 1024 ))"
+dll_kib=$(( $(stat -c %s "$LUMBRIX_PACKAGE_DLL") / 1024 ))
+check "EstimatedSize counts the DLL and the uninstaller, not the old DLL ($size_kib KiB)" \
+    eval '[ "$size_kib" -ge "$dll_kib" ] && [ "$size_kib" -lt $((dll_kib * 3 / 2)) ]'
 check "UninstallString" equal "$(value_of "$key" UninstallString)" "\"$MACHINE_DIR\\uninstall.exe\" _?=$MACHINE_DIR"
 quiet=$(value_of "$key" QuietUninstallString)
 check "QuietUninstallString" equal "$quiet" "\"$MACHINE_DIR\\uninstall.exe\" /S _?=$MACHINE_DIR"
