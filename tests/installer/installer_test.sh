@@ -13,9 +13,9 @@ source "$(dirname "$0")/wine_session.sh"
 readonly CLSID='{134343DC-2495-456B-AAD3-100028AF9510}'
 readonly UNINSTALL='Software\Microsoft\Windows\CurrentVersion\Uninstall'
 readonly MACHINE_DIR='C:\Program Files\Lumbrix64'
-readonly USER_DIR='C:\users\'"$(whoami)"'\AppData\Local\Programs\Lumbrix64'
 
 start_fresh_prefix
+USER_DIR="$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')\Programs\Lumbrix64"
 # Every Windows has the user's classes key; a fresh Wine prefix does not.
 wine reg add 'HKCU\Software\Classes' /f >/dev/null 2>&1
 
@@ -125,7 +125,7 @@ check "the entry is the user's" equal "$(value_of "$key" InstallLocation)" "$USE
 check "HKLM is untouched" eval \
     '[ "$(registry_snapshot HKLM)" = "$machine_before" ] && [ "$(export_key "HKLM\System\CurrentControlSet\Control\Session Manager")" = "$pending_before" ]'
 check "the user's QuietUninstallString ends with 0" equal "$(run_windows "$(value_of "$key" QuietUninstallString)")" 0
-check "the folder goes" gone_within_10s "$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/Programs/Lumbrix64"
+check "the folder goes" gone_within_10s "$(wine winepath -u "$USER_DIR" | tr -d '\r')"
 check "HKCU\\Software is as before" equal "$(registry_snapshot HKCU)" "$user_before"
 check "HKLM is still untouched" equal "$(registry_snapshot HKLM)" "$machine_before"
 check "no file or folder is left" equal "$(files_snapshot)" "$files_before"
@@ -135,8 +135,8 @@ check "/ALLUSERS with /CURRENTUSER ends with 87 and installs nothing" eval \
     '[ "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS /CURRENTUSER")" = 87 ] && [ "$(files_snapshot)" = "$files_before" ]'
 
 echo "== uninstall while a process holds the DLL"
-run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS" >/dev/null
-hold_installed_dll
+check "install for all users again" equal "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS")" 0
+check "a process holds the DLL" hold_installed_dll
 check "the uninstaller ends with 3010, restart needed" \
     equal "$(run_windows "$(value_of "HKLM\\$UNINSTALL\\Lumbrix64" QuietUninstallString)")" 3010
 check "the registration and the entry are gone" eval \
