@@ -47,7 +47,7 @@ hold_installed_dll() {
     rm -f "$LUMBRIX_INSTALLER_WORK/release"
     wine "$LUMBRIX_HOLD_MODULE" "$MACHINE_DIR\\Lumbrix64.dll" "$(windows_path "$LUMBRIX_INSTALLER_WORK/release")" >"$out" 2>&1 &
     holder=$!
-    for _ in $(seq 50); do grep -q loaded "$out" && return 0; sleep 0.1; done
+    for _ in $(seq 50); do grep -qs loaded "$out" && return 0; sleep 0.1; done
     return 1
 }
 release_installed_dll() { touch "$LUMBRIX_INSTALLER_WORK/release"; wait "$holder"; }
