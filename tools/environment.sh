@@ -22,6 +22,10 @@ lumbrix_ensure_packages() {
     command -v xwininfo >/dev/null || wanted+=(x11-utils)
     fc-list 2>/dev/null | grep -i 'Noto Sans CJK' >/dev/null || wanted+=(fonts-noto-cjk fontconfig)
     [ -f /usr/src/googletest/CMakeLists.txt ] || wanted+=(googletest)
+    # The installer package, and its signature when a certificate is supplied.
+    command -v makensis >/dev/null || wanted+=(nsis)
+    command -v osslsigncode >/dev/null || wanted+=(osslsigncode)
+    command -v openssl >/dev/null || wanted+=(openssl)
     if [ "${1:-}" = native ]; then
         command -v clang++ >/dev/null || wanted+=(clang)
         [ -f /usr/include/openssl/sha.h ] || wanted+=(libssl-dev)

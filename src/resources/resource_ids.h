@@ -4,5 +4,5 @@
 #define IDB_MENU_BITMAP 102
 #define IDR_COMMON_CONTROLS_MANIFEST 2
 
-#define LUMBRIX_VERSION_NUMBERS 1, 0, 0, 0
-#define LUMBRIX_VERSION_TEXT "1.0.0.0"
+// LUMBRIX_VERSION_NUMBERS and LUMBRIX_VERSION_TEXT, from project(VERSION).
+#include "lumbrix_version.h"

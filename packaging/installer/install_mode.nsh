@@ -1,0 +1,113 @@
+; All users (HKLM, Program Files; needs administrator rights) or the current
+; user (HKCU, the user's programs folder). Sets $Mode and the shell context
+; that SHCTX, $LOCALAPPDATA and $PROGRAMFILES64 follow.
+
+Var Mode ; "all" or "user"
+
+!macro UseMode mode
+    StrCpy $Mode "${mode}"
+    ${If} $Mode == "all"
+        SetShellVarContext all
+    ${Else}
+        SetShellVarContext current
+    ${EndIf}
+!macroend
+
+; Without a switch: all users when the process has administrator rights
+; (asked interactively), otherwise the current user.
+!macro ChooseInstallMode
+    SetRegView 64
+    ${GetParameters} $R0
+    StrCpy $R3 ""
+    ClearErrors
+    ${GetOptions} $R0 "/ALLUSERS" $R1
+    ${IfNot} ${Errors}
+        StrCpy $R3 "all"
+    ${EndIf}
+    ClearErrors
+    ${GetOptions} $R0 "/CURRENTUSER" $R1
+    ${IfNot} ${Errors}
+        ${If} $R3 == "all"
+            MessageBox MB_ICONSTOP "/ALLUSERS and /CURRENTUSER exclude each other." /SD IDOK
+            SetErrorLevel ${EXIT_BAD_SWITCHES}
+            Quit
+        ${EndIf}
+        StrCpy $R3 "user"
+    ${EndIf}
+    UserInfo::GetAccountType
+    Pop $R2
+    ${If} $R3 == ""
+        StrCpy $R3 "user"
+        ${If} $R2 == "Admin"
+            StrCpy $R3 "all"
+            ${IfNot} ${Silent}
+                MessageBox MB_YESNOCANCEL|MB_ICONQUESTION "Install Lumbrix64 for all users of this computer?$\n$\nYes: for all users, into Program Files.$\nNo: only for you, into your own programs folder." IDYES mode_chosen IDNO mode_user
+                SetErrorLevel 1
+                Quit
+                mode_user:
+                StrCpy $R3 "user"
+                mode_chosen:
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+    ${If} $R3 == "all"
+    ${AndIf} $R2 != "Admin"
+        MessageBox MB_ICONSTOP "Installing for all users needs administrator rights: run the setup from an elevated prompt, or use /CURRENTUSER." /SD IDOK
+        SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
+        Quit
+    ${EndIf}
+    !insertmacro UseMode $R3
+!macroend
+
+; The uninstaller serves the installation it sits in: all users when the
+; HKLM entry names its folder. "/CLEANUP /all|/user" is the copy that removes
+; the in-place uninstaller and the folder after it ends.
+!macro ChooseUninstallMode
+    SetRegView 64
+    ${un.GetParameters} $R0
+    ClearErrors
+    ${un.GetOptions} $R0 "/CLEANUP" $R1
+    ${IfNot} ${Errors}
+        ClearErrors
+        ${un.GetOptions} $R0 "/user" $R1
+        ${If} ${Errors}
+            !insertmacro UseMode "all"
+        ${Else}
+            !insertmacro UseMode "user"
+        ${EndIf}
+        Call un.RemoveLeftovers
+        ${If} $Mode == "all"
+            Delete /REBOOTOK "$EXEPATH" ; for the current user it stays in TEMP: no HKLM write
+        ${EndIf}
+        Quit
+    ${EndIf}
+    ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $R1 == $INSTDIR
+        UserInfo::GetAccountType
+        Pop $R2
+        ${If} $R2 != "Admin"
+            MessageBox MB_ICONSTOP "Removing Lumbrix64 for all users needs administrator rights." /SD IDOK
+            SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
+            Quit
+        ${EndIf}
+        !insertmacro UseMode "all"
+    ${Else}
+        !insertmacro UseMode "user"
+    ${EndIf}
+!macroend
+
+; Removes the uninstaller, waiting up to 10 s for the process that runs it to
+; end, then the folder and (current user) the programs folder when empty.
+Function un.RemoveLeftovers
+    ${For} $R2 1 100
+        Delete "$INSTDIR\uninstall.exe"
+        ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+            ${ExitFor}
+        ${EndIf}
+        Sleep 100
+    ${Next}
+    RMDir "$INSTDIR"
+    ${If} $Mode == "user"
+        RMDir "$LOCALAPPDATA\Programs"
+    ${EndIf}
+FunctionEnd

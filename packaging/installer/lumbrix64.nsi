@@ -1,0 +1,176 @@
+; Lumbrix64 setup: installs Lumbrix64.dll for all users (Program Files,
+; HKLM) or for the current user (the user's programs folder, HKCU), registers
+; it as the context-menu handler of files and folders and adds the
+; installed-programs entry. Built by make-package.sh, which passes
+; VERSION (a.b.c.d), DLL, ICON and OUTFILE, and SIGN when the files are signed.
+;
+; Switches: /S silent, /ALLUSERS or /CURRENTUSER, /D=folder (last, unquoted).
+; Exit codes: exit_codes.nsh.
+
+Unicode true
+Target amd64-unicode
+RequestExecutionLevel highest
+SetCompressor /SOLID lzma
+ManifestSupportedOS all
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumbrix64"
+
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include /CHARSET=UTF8 exit_codes.nsh
+!include /CHARSET=UTF8 registration.nsh
+!include /CHARSET=UTF8 install_mode.nsh
+
+!ifdef SIGN
+    ; The uninstaller is written into the package, so it is signed first.
+    !uninstfinalize '"${SIGN}" "%1"' = 0
+    !finalize '"${SIGN}" "%1"' = 0
+!endif
+
+Name "Lumbrix64"
+OutFile "${OUTFILE}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+VIAddVersionKey /LANG=0 ProductName "Lumbrix64"
+VIAddVersionKey /LANG=0 CompanyName "Orvane"
+VIAddVersionKey /LANG=0 FileDescription "Lumbrix64 setup"
+VIAddVersionKey /LANG=0 FileVersion "${VERSION}"
+VIAddVersionKey /LANG=0 ProductVersion "${VERSION}"
+VIAddVersionKey /LANG=0 LegalCopyright "Copyright (C) 2026 Orvane"
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Var OldDllInUse
+
+Function .onInit
+    !insertmacro ChooseInstallMode
+    ; An upgrade goes where the installed version is, unless /D= says otherwise.
+    ${If} $INSTDIR == ""
+        ReadRegStr $INSTDIR SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ${EndIf}
+    ${If} $INSTDIR == ""
+        ${If} $Mode == "all"
+            StrCpy $INSTDIR "$PROGRAMFILES64\Lumbrix64"
+        ${Else}
+            StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Lumbrix64"
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+; Puts the new DLL in place. A DLL that a running program (Explorer) has
+; loaded cannot be deleted or overwritten but can be renamed: it is moved
+; aside and removed at the next restart, and new processes load the new file.
+Function PlaceDll
+    Delete "$INSTDIR\Lumbrix64-old-*.dll" ; earlier ones that are no longer loaded
+    ${If} ${FileExists} "$INSTDIR\Lumbrix64.dll"
+        ClearErrors
+        Delete "$INSTDIR\Lumbrix64.dll"
+        ${If} ${Errors}
+            StrCpy $R0 1
+            ${DoWhile} ${FileExists} "$INSTDIR\Lumbrix64-old-$R0.dll"
+                IntOp $R0 $R0 + 1
+            ${Loop}
+            ClearErrors
+            Rename "$INSTDIR\Lumbrix64.dll" "$INSTDIR\Lumbrix64-old-$R0.dll"
+            ${If} ${Errors}
+                !insertmacro Fail "Lumbrix64.dll in $INSTDIR is in use and cannot be replaced. Close the programs that use it (or restart Windows) and run the setup again."
+            ${EndIf}
+            ; Scheduling needs HKLM; for the current user the next setup or
+            ; the uninstaller deletes it.
+            ${If} $Mode == "all"
+                Delete /REBOOTOK "$INSTDIR\Lumbrix64-old-$R0.dll"
+            ${EndIf}
+            StrCpy $OldDllInUse 1
+        ${EndIf}
+    ${EndIf}
+    ClearErrors
+    File "${DLL}"
+    ${If} ${Errors}
+        !insertmacro Fail "Lumbrix64.dll could not be written to $INSTDIR."
+    ${EndIf}
+FunctionEnd
+
+Section
+    SetOutPath "$INSTDIR"
+    Call PlaceDll
+    ClearErrors
+    WriteUninstaller "$INSTDIR\uninstall.exe"
+    !insertmacro WriteRegistration
+
+    ; The installed-programs entry; one per scope, replaced by an upgrade.
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Lumbrix64"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Orvane"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Lumbrix64.dll,0"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    ; _?= keeps the uninstaller in this process so that callers get its exit code.
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe" _?=$INSTDIR'
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+    ${If} ${Errors}
+        !insertmacro Fail "The uninstaller or the registration could not be written."
+    ${EndIf}
+    ; The installed files only, not an old DLL that waits for the restart.
+    ${GetSize} "$INSTDIR" "/M=Lumbrix64.dll /S=0K /G=0" $R0 $R1 $R2
+    ${GetSize} "$INSTDIR" "/M=uninstall.exe /S=0K /G=0" $R3 $R1 $R2
+    IntOp $R0 $R0 + $R3
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $R0
+
+    ${If} $OldDllInUse == 1
+        SetErrorLevel ${EXIT_RESTART_NEEDED}
+        MessageBox MB_ICONINFORMATION "Lumbrix64 ${VERSION} is installed.$\n$\nA running program (usually Explorer) still has the previous version loaded and keeps using it until it ends. Sign out and sign in again, or restart Windows, to use the new version everywhere. The old file is removed at the next restart (installed for the current user: by the next setup or the uninstaller)." /SD IDOK
+    ${EndIf}
+SectionEnd
+
+Function un.onInit
+    !insertmacro ChooseUninstallMode
+FunctionEnd
+
+Section Uninstall
+    !insertmacro RemoveRegistration
+    ClearErrors
+    ReadRegStr $R0 SHCTX "${CLASS_KEY}\InProcServer32" ""
+    ${IfNot} ${Errors}
+        !insertmacro Fail "The registration under $INSTDIR could not be removed."
+    ${EndIf}
+    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+    ${If} $Mode == "user"
+        !insertmacro DeleteKeyIfBare "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+    ${EndIf}
+
+    Delete "$INSTDIR\Lumbrix64-old-*.dll"
+    ClearErrors
+    Delete "$INSTDIR\Lumbrix64.dll"
+    ${If} ${Errors}
+        ; Loaded by a running program: it goes at the next restart (all users)
+        ; or when the user deletes the folder.
+        SetErrorLevel ${EXIT_RESTART_NEEDED}
+        ${If} $Mode == "all"
+            Delete /REBOOTOK "$INSTDIR\Lumbrix64.dll"
+            Delete /REBOOTOK "$INSTDIR\Lumbrix64-old-*.dll"
+            RMDir /REBOOTOK "$INSTDIR"
+            MessageBox MB_ICONINFORMATION "Lumbrix64 is removed from the context menus.$\n$\nA running program (usually Explorer) still has Lumbrix64.dll loaded; the file is removed at the next restart." /SD IDOK
+        ${Else}
+            MessageBox MB_ICONINFORMATION "Lumbrix64 is removed from the context menus.$\n$\nA running program (usually Explorer) still has Lumbrix64.dll loaded. Sign out and sign in again, then delete the folder $INSTDIR." /SD IDOK
+        ${EndIf}
+    ${EndIf}
+
+    ${If} $EXEDIR == $INSTDIR
+        ; Run in place (_?=): this file cannot go while it runs, so a copy
+        ; outside the folder removes it and the folder once this process ends.
+        GetTempFileName $R0
+        CopyFiles /SILENT "$EXEPATH" "$R0"
+        Exec '"$R0" /CLEANUP /$Mode _?=$INSTDIR'
+    ${Else}
+        Call un.RemoveLeftovers
+    ${EndIf}
+SectionEnd
