@@ -49,17 +49,24 @@ CommandMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t f
                       CommandAt(command).label);
     InsertSeparator(menu, kSeparatorPosition);
 
-    // "One level down" needs exactly one folder that is not a drive root and
-    // no files; the walking commands need at least one folder.
-    if (fileCount != 0 || folderCount != 1 || isDriveRoot) {
-        Gray(menu, commandBase, RelativeOneLevelDown);
-        if (fileCount != 0 && folderCount == 0) {
-            Gray(menu, commandBase, FullPathWithSubfolders);
-            Gray(menu, commandBase, RelativeWithSubfolders);
-        }
-    }
+    for (int command = kFirstCopyCommand; command <= kLastCopyCommand; ++command)
+        if (IsCopyCommandGrayed(command, isDriveRoot, fileCount, folderCount)) Gray(menu, commandBase, command);
     SetOptionCheckMarks(menu, commandBase, options);
     return {menu, kCommandCount - 1};
+}
+
+bool IsCopyCommandGrayed(int command, bool isDriveRoot, std::uint64_t fileCount,
+                         std::uint64_t folderCount) noexcept
+{
+    switch (command) {
+    case RelativeOneLevelDown:
+        return fileCount != 0 || folderCount != 1 || isDriveRoot;
+    case FullPathWithSubfolders:
+    case RelativeWithSubfolders:
+        return fileCount != 0 && folderCount == 0;
+    default:
+        return false;
+    }
 }
 
 void SetOptionCheckMarks(HMENU menu, UINT commandBase, const OutputOptions& options) noexcept

@@ -21,6 +21,12 @@ struct CommandMenu {
 CommandMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fileCount,
                              std::uint64_t folderCount, const OutputOptions& options) noexcept;
 
+// True when the selection's make-up rules copy command out (both menus gray
+// it): "one level down" needs exactly one folder that is not a drive root and
+// no files; the walking commands need a folder when files are selected.
+bool IsCopyCommandGrayed(int command, bool isDriveRoot, std::uint64_t fileCount,
+                         std::uint64_t folderCount) noexcept;
+
 // Sets the check marks of the nine option commands from options.
 void SetOptionCheckMarks(HMENU menu, UINT commandBase, const OutputOptions& options) noexcept;
 

@@ -3,32 +3,35 @@
 #include "common/com_boundary.h"
 #include "common/module_identity.h"
 #include "shellext/class_factory.h"
+#include "shellext/explorer_command.h"
 #include "shellext/lumbrix_menu.h"
 #include "shellext/module_state.h"
 
 using lumbrix::ComClassObject;
+using lumbrix::ExplorerCommand;
 using lumbrix::LumbrixMenu;
 
 namespace {
 
-ComClassObject<LumbrixMenu>& ClassFactory() noexcept
+template <typename T>
+HRESULT HandOutFactory(REFIID riid, LPVOID* ppv) noexcept
 {
-    static ComClassObject<LumbrixMenu> factory;
-    return factory;
+    static ComClassObject<T> factory;
+    factory.AddRef();
+    const HRESULT hr = factory.QueryInterface(riid, ppv);
+    factory.Release();
+    return hr;
 }
 
 } // namespace
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv)
 try {
-    ComClassObject<LumbrixMenu>& factory = ClassFactory();
     if (!ppv) return E_INVALIDARG;
     *ppv = nullptr;
-    if (!IsEqualCLSID(rclsid, lumbrix::CLSID_LumbrixMenu)) return CLASS_E_CLASSNOTAVAILABLE;
-    factory.AddRef();
-    const HRESULT hr = factory.QueryInterface(riid, ppv);
-    factory.Release();
-    return hr;
+    if (IsEqualCLSID(rclsid, lumbrix::CLSID_LumbrixMenu)) return HandOutFactory<LumbrixMenu>(riid, ppv);
+    if (IsEqualCLSID(rclsid, lumbrix::CLSID_LumbrixExplorerCommand)) return HandOutFactory<ExplorerCommand>(riid, ppv);
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 LUMBRIX_COM_CATCH_RETURN()
 

@@ -3,7 +3,7 @@
 #include "common/com_boundary.h"
 #include "common/unique_any.h"
 #include "job/copy_job.h"
-#include "shellext/copy_worker.h"
+#include "shellext/copy_start.h"
 #include "common/long_path.h"
 #include "job/path_strings.h"
 #include "shellext/command_menu.h"
@@ -179,23 +179,21 @@ try {
         SaveOutputOptions(options);
     }
 
-    CopyJobPointer job = CreateCopyJob();
-    if (!job) return E_OUTOFMEMORY;
-    CopyRequest& request = job->request;
+    CopyRequest request;
     request.mode = command;
     request.fileCount = fileCount;
     request.folderCount = folderCount;
     request.options = options;
     request.selection = selection;
-    job->progress.owner = ::GetForegroundWindow();
+    const HWND owner = ::GetForegroundWindow();
 
     if (IsOptionCommand(command)) {
-        request.mode = RunOptionsPopup(job->progress.owner, request);
+        request.mode = RunOptionsPopup(owner, request);
         if (request.mode == 0) return S_OK; // dismissed: nothing to copy
     }
-    if (!StartCopyJobThread(job)) return E_FAIL;
-    selection.Clear();
-    return S_OK;
+    const HRESULT hr = StartCopy(request, owner);
+    if (SUCCEEDED(hr)) selection.Clear();
+    return hr;
 }
 LUMBRIX_COM_CATCH_RETURN()
 

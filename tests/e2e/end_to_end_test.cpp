@@ -2,14 +2,17 @@
 // (a separate process playing Explorer) right-clicks real files, runs a
 // command and ends; this program then reads the clipboard.
 
+#include "settings/options_key_guard.h"
 #include "shell_session.h"
 #include "support/clipboard_reader.h"
 #include "support/proj_tree.h"
 #include "support/scratch_folder.h"
+#include "support/test_paths.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace lumbrix::test {
@@ -20,6 +23,28 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines)
     std::wstring text;
     for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? L"\r\n" : L"") + lines[i];
     return text;
+}
+
+// lumbrix-shell's Windows 11 mode: the DLL loaded from its folder as the
+// package manifest names it, without the registry.
+std::vector<std::wstring> Windows11(std::vector<std::wstring> more = {})
+{
+    wchar_t manifest[32768] = {};
+    ::GetEnvironmentVariableW(L"LUMBRIX_MANIFEST_PATH", manifest, 32768);
+    const std::wstring dll = DllPath();
+    std::vector<std::wstring> arguments = {L"--win11", L"\"" + ToWindowsPath(manifest) + L"\"",
+                                           L"--external-location", L"\"" + dll.substr(0, dll.rfind(L'\\')) + L"\""};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+// The line of a lumbrix-shell report that contains part, without its line end.
+std::wstring LineOf(const std::wstring& report, const std::wstring& part)
+{
+    const std::size_t at = report.find(part);
+    if (at == std::wstring::npos) return {};
+    const std::size_t start = report.rfind(L'\n', at) + 1; // npos + 1 is 0
+    return report.substr(start, report.find(L'\n', at) - start);
 }
 
 class EndToEnd : public ::testing::Test {
@@ -118,6 +143,70 @@ TEST_F(EndToEnd, AHostUnloadingUnusedDllsDuringACopyDoesNotCrash)
                  tree.proj + L"\\src\\main.c"});
     EXPECT_NE(run.output.find(L"the DLL was unloaded"), std::wstring::npos)
         << "the module should unload once the last copy has ended";
+}
+
+TEST_F(EndToEnd, TheWindows11MenuCopiesWhatTheClassicMenuCopies)
+{
+    const std::wstring& p = tree.proj;
+    const std::vector<std::wstring> files = {p + L"\\empty.dat", p + L"\\a b.txt"};
+    const std::vector<std::tuple<int, std::wstring, std::vector<std::wstring>>> cases = {
+        {2, L"OutputDirectory,OutputSize", {p}}, {4, L"OutputURL", {p}}, {5, L"OutputDirectory", files}};
+    for (const auto& [command, options, paths] : cases) {
+        const ClipboardText classic = Copy(command, options, paths);
+        ShellRun run;
+        const ClipboardText windows11 = Copy(command, options, paths, &run, Windows11());
+        EXPECT_NE(classic.Text(), L"(before)");
+        EXPECT_EQ(windows11.units, classic.units) << "command " << command;
+        EXPECT_EQ(windows11.blockBytes, classic.blockBytes);
+        const std::wstring& out = run.output;
+        EXPECT_NE(out.find(L"DllCanUnloadNow with the commands held: S_FALSE"), std::wstring::npos);
+        EXPECT_NE(out.find(L"DllCanUnloadNow after release: S_OK"), std::wstring::npos);
+        EXPECT_NE(out.find(L"the DLL was unloaded"), std::wstring::npos) << "the copy's module reference is gone";
+    }
+}
+
+TEST_F(EndToEnd, TheWindows11MenuShowsTitlesGrayRulesAndCheckMarks)
+{
+    // An empty archive: the Windows shell gives it SFGAO_FOLDER and SFGAO_STREAM.
+    const std::wstring zip = scratch.AddFile(L"Proj\\archive.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    const ShellRun files = RunShell(Windows11({L"--options", L"OutputDirectory,OutputMD5", L"--menu"}),
+                                    {zip, tree.proj + L"\\a b.txt"});
+    ASSERT_EQ(files.exitCode, 0u) << std::string(files.output.begin(), files.output.end());
+    const std::wstring& out = files.output;
+    const std::wstring root = LineOf(out, L"root: ");
+    EXPECT_TRUE(root.starts_with(L"root: 名前をコピー flags 0x00000001 icon ")) << std::string(root.begin(), root.end());
+    EXPECT_TRUE(root.ends_with(L"\\Lumbrix64.dll,-101")) << "the DLL's icon 101";
+    for (const wchar_t* line : {L"\n    フルパス   (command 1) flags 0x00000000 state 0x00000000\n",
+                                L"\n    フルパス サブフォルダ付   (command 2) flags 0x00000000 state 0x00000001 gray\n",
+                                L"\n    カレント サブフォルダ 1 段配下   (command 4) flags 0x00000000 state 0x00000001 gray\n",
+                                L"\n    ----------------\n    [x] フォルダを含める   (command 6) flags 0x00000000 state 0x0000000C\n",
+                                L"\n    [ ] 短いファイル名を取得する   (command 7) flags 0x00000000 state 0x00000004\n",
+                                L"\n    [x] MD5 を出力する   (command 13) flags 0x00000000 state 0x0000000C\n"})
+        EXPECT_NE(out.find(line), std::wstring::npos) << std::string(out.begin(), out.end());
+    EXPECT_EQ(out.find(L'&'), std::wstring::npos) << "no access keys in this menu";
+
+    const ShellRun folder = RunShell(Windows11({L"--menu"}), {tree.proj});
+    EXPECT_EQ(folder.output.find(L" gray"), std::wstring::npos) << "one folder: every command";
+    // "C:\." as "C:\" would end in \" on the command line.
+    const ShellRun drive = RunShell(Windows11({L"--menu"}), {L"C:\\."});
+    EXPECT_TRUE(LineOf(drive.output, L"(command 4)").ends_with(L" gray")) << "a drive root: not one level down";
+    EXPECT_EQ(drive.output.find(L" gray"), drive.output.rfind(L" gray"));
+}
+
+TEST_F(EndToEnd, AWindows11OptionCommandStoresItsOptionAndCopiesNothing)
+{
+    OptionsKeyGuard optionsKey;
+    WriteClipboard(L"(before)");
+    const DWORD sequence = ClipboardSequence();
+    ShellRun run = RunShell(Windows11({L"--options", L"OutputDirectory", L"--command", L"11"}), {tree.proj});
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(StoredOption(OutputSize), 1u);
+    EXPECT_EQ(StoredOption(OutputDirectory), 1u) << "the other options stay";
+    run = RunShell(Windows11({L"--command", L"6"}), {tree.proj});
+    EXPECT_EQ(StoredOption(OutputDirectory), 0u);
+    EXPECT_EQ(StoredOption(OutputSize), 1u);
+    EXPECT_NE(run.output.find(L"DllCanUnloadNow after release: S_OK"), std::wstring::npos);
+    EXPECT_EQ(ClipboardSequence(), sequence);
 }
 
 // A folder "D" with the nine bytes "123456789", an empty file and a subfolder.

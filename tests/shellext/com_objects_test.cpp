@@ -1,5 +1,5 @@
 // The module's COM objects, through the real DLL's exports: the factory, the
-// handler's interfaces and the count that DllCanUnloadNow reports.
+// handlers' interfaces and the count that DllCanUnloadNow reports.
 
 #include "common/module_identity.h"
 #include "support/test_paths.h"
@@ -31,11 +31,10 @@ protected:
         if (module_) ::FreeLibrary(module_);
     }
 
-    IClassFactory* Factory()
+    IClassFactory* Factory(REFCLSID clsid = lumbrix::CLSID_LumbrixMenu)
     {
         IClassFactory* factory = nullptr;
-        EXPECT_EQ(getClassObject_(lumbrix::CLSID_LumbrixMenu, IID_IClassFactory,
-                                  reinterpret_cast<void**>(&factory)), S_OK);
+        EXPECT_EQ(getClassObject_(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
         return factory;
     }
 
@@ -133,6 +132,56 @@ TEST_F(ComObjects, HandlerIdentityIsTheSameThroughEveryInterface)
         reference->Release();
     EXPECT_EQ(canUnload_(), S_FALSE);
     EXPECT_EQ(menu->Release(), 0u);
+    EXPECT_EQ(canUnload_(), S_OK);
+}
+
+std::wstring Title(IExplorerCommand* command)
+{
+    wchar_t* title = nullptr;
+    EXPECT_EQ(command->GetTitle(nullptr, &title), S_OK);
+    const std::wstring text = title ? title : L"";
+    ::CoTaskMemFree(title);
+    return text;
+}
+
+// Windows 11 keeps sub-commands after it has let go of the root and the list.
+TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
+{
+    IClassFactory* factory = Factory(lumbrix::CLSID_LumbrixExplorerCommand);
+    ASSERT_NE(factory, nullptr);
+    IExplorerCommand* root = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(&root)), S_OK);
+    factory->Release();
+    void* none = reinterpret_cast<void*>(1);
+    EXPECT_EQ(root->QueryInterface(IID_IContextMenu, &none), E_NOINTERFACE);
+    IEnumExplorerCommand* list = nullptr;
+    ASSERT_EQ(root->EnumSubCommands(&list), S_OK);
+    EXPECT_EQ(root->Release(), 0u);
+
+    IExplorerCommand* commands[16] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(list->Next(16, commands, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 15u) << "five copy commands, a separator, nine options";
+    EXPECT_EQ(list->Next(1, commands + 15, nullptr), S_FALSE);
+    EXPECT_EQ(commands[15], nullptr);
+    EXPECT_EQ(list->Reset(), S_OK);
+    EXPECT_EQ(list->Skip(14), S_OK);
+    IEnumExplorerCommand* clone = nullptr;
+    ASSERT_EQ(list->Clone(&clone), S_OK);
+    list->Release();
+    IExplorerCommand* last = nullptr;
+    EXPECT_EQ(clone->Next(1, &last, nullptr), S_OK) << "the clone starts where the list stood";
+    EXPECT_EQ(clone->Skip(1), S_FALSE);
+    clone->Release();
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(Title(last), Title(commands[14]));
+    EXPECT_EQ(Title(last), L"SHA-1 を出力する");
+
+    EXPECT_EQ(canUnload_(), S_FALSE);
+    for (IExplorerCommand* command : commands)
+        if (command) command->Release();
+    EXPECT_EQ(canUnload_(), S_FALSE);
+    EXPECT_EQ(last->Release(), 0u);
     EXPECT_EQ(canUnload_(), S_OK);
 }
 

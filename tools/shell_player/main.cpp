@@ -3,8 +3,12 @@
 // registered handler with CoCreateInstance, lets it insert its menu entry,
 // prints the entry and its submenu, invokes a command, waits until the copy's
 // threads have ended and prints what the clipboard then holds.
+// With --win11 it plays the Windows 11 menu instead: it loads the DLL that a
+// package manifest names, as Windows loads a packaged in-process server (no
+// registry), and drives the IExplorerCommand tree with an IShellItemArray.
 
 #include "common/com_ptr.h"
+#include "package_manifest.h"
 #include "shell_selection.h"
 
 #include <windows.h>
@@ -37,6 +41,8 @@ struct Arguments {
     bool unloadEarly = false;
     std::size_t repeat = 1; // handlers that each run the command, back to back
     DWORD timeoutMs = 600000;
+    std::wstring manifest; // --win11: the package manifest
+    std::wstring externalLocation; // the folder the manifest's DLL path is relative to
     std::vector<std::wstring> paths;
 };
 
@@ -70,7 +76,10 @@ int Usage()
           L"  --print-clipboard  print the clipboard text after the copy\n"
           L"  --timing           print how long InvokeCommand and the whole copy took\n"
           L"  --repeat N         open N context menus and run the command in each, back to back\n"
-          L"  --unload-early     release the handlers and ask COM to unload unused DLLs while the copy runs\n");
+          L"  --unload-early     release the handlers and ask COM to unload unused DLLs while the copy runs\n"
+          L"  --win11 MANIFEST --external-location FOLDER\n"
+          L"                     the Windows 11 menu: load FOLDER\\<the manifest's DLL> without the registry;\n"
+          L"                     --menu prints the command tree, --command N invokes command N\n");
     return 2;
 }
 
@@ -94,6 +103,10 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
             args.repeat = static_cast<std::size_t>(_wtoi(argv[++i]));
         } else if (arg == L"--timing") {
             args.timing = true;
+        } else if (arg == L"--win11" && hasValue) {
+            args.manifest = argv[++i];
+        } else if (arg == L"--external-location" && hasValue) {
+            args.externalLocation = argv[++i];
         } else if (arg == L"--timeout" && hasValue) {
             args.timeoutMs = static_cast<DWORD>(_wtoi(argv[++i])) * 1000;
         } else if (arg.rfind(L"--", 0) == 0) {
@@ -104,6 +117,7 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
             args.paths.emplace_back(length > 0 && length < 32768 ? std::wstring(full, length) : arg);
         }
     }
+    if (args.manifest.empty() != args.externalLocation.empty()) return false;
     return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 14));
 }
 
@@ -239,8 +253,125 @@ HRESULT OpenContextMenu(IDataObject* selection, bool showMenu, lumbrix::ComPtr<I
     return S_OK;
 }
 
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using CanUnloadNowFn = HRESULT(STDAPICALLTYPE*)();
+
+std::wstring TakeTaskText(wchar_t* text)
+{
+    std::wstring taken = text ? text : L"";
+    ::CoTaskMemFree(text);
+    return taken;
+}
+
+std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items, int number)
+{
+    EXPCMDFLAGS flags = 0;
+    EXPCMDSTATE state = 0;
+    command->GetFlags(&flags);
+    if (flags & ECF_ISSEPARATOR) return L"    ----------------\n";
+    command->GetState(items, TRUE, &state);
+    wchar_t* title = nullptr;
+    command->GetTitle(items, &title);
+    std::wstring line = L"    ";
+    if (state & ECS_CHECKBOX) line += (state & ECS_CHECKED) ? L"[x] " : L"[ ] ";
+    line += TakeTaskText(title) + L"   (command " + std::to_wstring(number) + L") flags " + Hex(flags) +
+            L" state " + Hex(state);
+    if (state & ECS_DISABLED) line += L" gray";
+    return line + L"\n";
+}
+
+// The root and its sub-commands; commands[n] is command n (separators are not numbered).
+int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer& server, GetClassObjectFn getClassObject,
+                       CanUnloadNowFn canUnloadNow)
+{
+    lumbrix::ComPtr<IClassFactory> factory;
+    HRESULT hr = getClassObject(server.clsid, IID_IClassFactory, factory.put_void());
+    lumbrix::ComPtr<IExplorerCommand> root;
+    if (SUCCEEDED(hr)) hr = factory->CreateInstance(nullptr, IID_IExplorerCommand, root.put_void());
+    factory.reset();
+    if (FAILED(hr)) {
+        Print(L"the DLL does not serve the manifest's class (" + Hex(hr) + L")\n");
+        return 1;
+    }
+    lumbrix::ComPtr<IShellItemArray> items;
+    hr = shell_player::SelectionItemArray(args.paths, items.put());
+    if (FAILED(hr)) {
+        Print(L"the shell could not make an item array of the selection (" + Hex(hr) + L")\n");
+        return 1;
+    }
+    if (args.showMenu) {
+        wchar_t* title = nullptr;
+        wchar_t* icon = nullptr;
+        EXPCMDFLAGS flags = 0;
+        root->GetTitle(items.get(), &title);
+        root->GetIcon(items.get(), &icon);
+        root->GetFlags(&flags);
+        Print(L"root: " + TakeTaskText(title) + L" flags " + Hex(flags) + L" icon " + TakeTaskText(icon) + L"\n");
+    }
+    std::vector<lumbrix::ComPtr<IExplorerCommand>> commands(1);
+    lumbrix::ComPtr<IEnumExplorerCommand> list;
+    if (SUCCEEDED(root->EnumSubCommands(list.put()))) {
+        lumbrix::ComPtr<IExplorerCommand> command;
+        while (list->Next(1, command.put(), nullptr) == S_OK) {
+            if (args.showMenu) Print(Windows11MenuLine(command.get(), items.get(), static_cast<int>(commands.size())));
+            EXPCMDFLAGS flags = 0;
+            command->GetFlags(&flags);
+            if (!(flags & ECF_ISSEPARATOR)) commands.push_back(std::move(command));
+        }
+    }
+    int status = 0;
+    const std::size_t baseline = ThreadCount();
+    if (args.command > 0) {
+        if (static_cast<std::size_t>(args.command) >= commands.size()) return Usage();
+        hr = commands[static_cast<std::size_t>(args.command)]->Invoke(items.get(), nullptr);
+        if (FAILED(hr)) {
+            Print(L"Invoke failed (" + Hex(hr) + L")\n");
+            status = 1;
+        }
+    }
+    Print(std::wstring(L"DllCanUnloadNow with the commands held: ") + (canUnloadNow() == S_OK ? L"S_OK\n" : L"S_FALSE\n"));
+    // The menu closes and lets go of everything while the copy may still run.
+    commands.clear();
+    list.reset();
+    root.reset();
+    items.reset();
+    LARGE_INTEGER clipboardAt;
+    if (!WaitForThreadsBackTo(baseline, args.timeoutMs, ::GetClipboardSequenceNumber(), clipboardAt, false)) {
+        Print(L"the copy did not end in time\n");
+        status = 1;
+    }
+    return status;
+}
+
+int RunWindows11(const Arguments& args)
+{
+    if (args.haveOptions && !StoreOptions(args.options)) return 2;
+    shell_player::PackagedServer server;
+    std::wstring error;
+    if (!shell_player::ReadPackagedServer(args.manifest, server, error)) {
+        Print(error + L"\n");
+        return 1;
+    }
+    HMODULE module = ::LoadLibraryW((args.externalLocation + L"\\" + server.path).c_str());
+    const auto getClassObject =
+        module ? reinterpret_cast<GetClassObjectFn>(::GetProcAddress(module, "DllGetClassObject")) : nullptr;
+    const auto canUnloadNow =
+        module ? reinterpret_cast<CanUnloadNowFn>(::GetProcAddress(module, "DllCanUnloadNow")) : nullptr;
+    if (!getClassObject || !canUnloadNow) {
+        Print(L"cannot load " + server.path + L" from " + args.externalLocation + L"\n");
+        return 1;
+    }
+    const int status = DriveWindows11Menu(args, server, getClassObject, canUnloadNow);
+    Print(std::wstring(L"DllCanUnloadNow after release: ") + (canUnloadNow() == S_OK ? L"S_OK\n" : L"S_FALSE\n"));
+    ::FreeLibrary(module);
+    Print(::GetModuleHandleW(server.path.c_str()) ? L"the DLL is still loaded\n" : L"the DLL was unloaded\n");
+    if (args.printClipboard && status == 0) PrintClipboard();
+    return status;
+}
+
 int Run(const Arguments& args)
 {
+    if (!args.manifest.empty()) return RunWindows11(args);
     if (args.haveOptions && !StoreOptions(args.options)) return 2;
 
     lumbrix::ComPtr<IDataObject> selection;

@@ -15,17 +15,12 @@ struct PidlList {
     }
 };
 
-} // namespace
-
-HRESULT SelectionDataObject(const std::vector<std::wstring>& paths, IDataObject** dataObject)
+HRESULT ParsePaths(const std::vector<std::wstring>& paths, PidlList& absolute)
 {
-    *dataObject = nullptr;
     if (paths.empty()) return E_INVALIDARG;
     lumbrix::ComPtr<IShellFolder> desktop;
     HRESULT hr = ::SHGetDesktopFolder(desktop.put());
     if (FAILED(hr)) return hr;
-
-    PidlList absolute;
     for (const std::wstring& path : paths) {
         PIDLIST_ABSOLUTE pidl = nullptr;
         std::wstring name = path;
@@ -34,6 +29,17 @@ HRESULT SelectionDataObject(const std::vector<std::wstring>& paths, IDataObject*
         if (FAILED(hr)) return hr;
         absolute.items.push_back(pidl);
     }
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT SelectionDataObject(const std::vector<std::wstring>& paths, IDataObject** dataObject)
+{
+    *dataObject = nullptr;
+    PidlList absolute;
+    HRESULT hr = ParsePaths(paths, absolute);
+    if (FAILED(hr)) return hr;
 
     lumbrix::ComPtr<IShellFolder> parent;
     std::vector<PCUITEMID_CHILD> children;
@@ -47,6 +53,16 @@ HRESULT SelectionDataObject(const std::vector<std::wstring>& paths, IDataObject*
     }
     return parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(), IID_IDataObject,
                                  nullptr, reinterpret_cast<void**>(dataObject));
+}
+
+HRESULT SelectionItemArray(const std::vector<std::wstring>& paths, IShellItemArray** items)
+{
+    *items = nullptr;
+    PidlList absolute;
+    const HRESULT hr = ParsePaths(paths, absolute);
+    if (FAILED(hr)) return hr;
+    return ::SHCreateShellItemArrayFromIDLists(static_cast<UINT>(absolute.items.size()),
+                                               const_cast<PCIDLIST_ABSOLUTE_ARRAY>(absolute.items.data()), items);
 }
 
 } // namespace shell_player

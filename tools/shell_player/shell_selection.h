@@ -2,6 +2,7 @@
 // The selection's data object as Explorer hands it to a context-menu handler.
 
 #include <objidl.h>
+#include <shobjidl.h>
 
 #include <string>
 #include <vector>
@@ -12,5 +13,8 @@ namespace shell_player {
 // folder (a selection is always taken from one folder view). Returns the
 // failing HRESULT otherwise.
 HRESULT SelectionDataObject(const std::vector<std::wstring>& paths, IDataObject** dataObject);
+
+// The items as the Windows 11 menu hands them to an IExplorerCommand.
+HRESULT SelectionItemArray(const std::vector<std::wstring>& paths, IShellItemArray** items);
 
 } // namespace shell_player

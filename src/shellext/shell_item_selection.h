@@ -1,0 +1,29 @@
+#pragma once
+// The selection as the Windows 11 menu hands it over: an IShellItemArray.
+// Only items with a file-system path count, as only those reach the classic
+// handler's drop list.
+
+#include "job/copy_job.h"
+
+#include <shobjidl.h>
+
+#include <cstdint>
+
+namespace lumbrix {
+
+// What the gray rules ask of a selection.
+struct SelectionMakeUp {
+    std::uint64_t fileCount = 0;
+    std::uint64_t folderCount = 0;
+    bool isDriveRoot = false; // a lone item that is a drive root
+};
+
+// From the attributes the items carry, without touching the disk: a folder is
+// SFGAO_FOLDER without SFGAO_STREAM, so a .zip counts as a file.
+HRESULT ReadSelectionMakeUp(IShellItemArray* items, SelectionMakeUp& makeUp) noexcept;
+
+// Fills request.selection with the items' file-system paths and the counts
+// as above. Throws std::bad_alloc when memory runs out.
+HRESULT ReadSelection(IShellItemArray* items, CopyRequest& request);
+
+} // namespace lumbrix
