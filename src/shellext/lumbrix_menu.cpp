@@ -119,8 +119,15 @@ try {
 }
 LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT)
+STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                           UINT uFlags)
 try {
+    // A double-click asks only for the default verb, which this menu does not
+    // offer. And ids past idCmdLast could belong to another handler, so a range
+    // too short for all fifteen gets no entry at all.
+    const UINT64 idsOffered = idCmdLast >= idCmdFirst ? UINT64{idCmdLast} - idCmdFirst + 1 : 0;
+    if ((uFlags & CMF_DEFAULTONLY) || idsOffered < static_cast<UINT64>(kCommandCount))
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     const bool isDriveRoot = IsDriveRoot(selection.First());
     UniqueMenu submenu(BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options).menu);
 
@@ -187,7 +194,7 @@ try {
     request.folderCount = folderCount;
     request.options = options;
     request.selection = selection;
-    job->progress.owner = ::GetForegroundWindow();
+    job->progress.owner = pici->hwnd && ::IsWindow(pici->hwnd) ? pici->hwnd : ::GetForegroundWindow();
 
     if (IsOptionCommand(command)) {
         request.mode = RunOptionsPopup(job->progress.owner, request);

@@ -212,6 +212,20 @@ TEST_F(HandlerMenu, InsertsTheEntryWithItsSubmenuAndBitmapAtTheGivenPosition)
     EXPECT_EQ(picture.bmHeight, ::GetSystemMetrics(SM_CYMENUCHECK));
 }
 
+TEST_F(HandlerMenu, InsertsNothingWhenTheIdRangeIsShortOrOnlyTheDefaultVerbIsWanted)
+{
+    const auto none = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 13, CMF_NORMAL), none) << "14 ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst - 1, CMF_NORMAL), none) << "no ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 100, CMF_DEFAULTONLY), none);
+    EXPECT_EQ(::GetMenuItemCount(host_), 2);
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 14, CMF_NORMAL),
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 15)) << "exactly fifteen ids";
+    HMENU submenu = ::GetSubMenu(host_, 1);
+    ASSERT_NE(submenu, nullptr);
+    EXPECT_EQ(::GetMenuItemID(submenu, ::GetMenuItemCount(submenu) - 1), kFirst + 14);
+}
+
 TEST_F(HandlerMenu, SubmenuHoldsFiveCopyCommandsASeparatorAndNineOptions)
 {
     HMENU submenu = Submenu();
