@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -18,25 +19,51 @@ namespace lumbrix {
 namespace {
 
 // What a path leads to, through any links: the same folder has the same
-// identity under every name.
+// identity under every name. The 128-bit file ID where the file system has
+// one (ReFS needs all of it), else the 64-bit index.
 struct FolderIdentity {
-    DWORD volume = 0;
-    std::uint64_t index = 0;
+    std::uint64_t volume = 0;
+    std::uint8_t id[16] = {};
     bool operator==(const FolderIdentity&) const = default;
 };
 
 enum class IdentityState : unsigned char { NotAsked, Known, Unavailable };
 
+// FILE_ID_INFO and its class number (Windows 8 on); declared here so that the
+// module builds for Windows 7 as well, where the call simply fails.
+struct FileIdInformation {
+    ULONGLONG volumeSerialNumber;
+    std::uint8_t fileId[16];
+};
+constexpr auto kFileIdInfoClass = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+
+bool IsZero(const std::uint8_t (&id)[16]) noexcept
+{
+    for (std::uint8_t byte : id)
+        if (byte != 0) return false;
+    return true;
+}
+
+// False when the folder cannot be opened or has no identity: an ID of zero
+// is "unknown", and two unknown folders must not count as the same one.
 bool QueryFolderIdentity(const std::wstring& extendedPath, FolderIdentity& identity) noexcept
 {
     UniqueFile folder(::CreateFileW(extendedPath.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folder) return false;
+    FileIdInformation wide{};
+    if (::GetFileInformationByHandleEx(folder.get(), kFileIdInfoClass, &wide, sizeof wide) && !IsZero(wide.fileId)) {
+        identity.volume = wide.volumeSerialNumber;
+        std::memcpy(identity.id, wide.fileId, sizeof identity.id);
+        return true;
+    }
     BY_HANDLE_FILE_INFORMATION information;
     if (!::GetFileInformationByHandle(folder.get(), &information)) return false;
+    const std::uint64_t index = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    if (index == 0) return false;
     identity.volume = information.dwVolumeSerialNumber;
-    identity.index = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    std::memcpy(identity.id, &index, sizeof index);
     return true;
 }
 

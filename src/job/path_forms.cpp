@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace lumbrix {
@@ -24,17 +26,50 @@ std::wstring WithoutExtendedPrefix(std::wstring path)
 
 using PathConversion = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
 
+// Whether a part of path ends in a dot or a space, which the plain form of a
+// path loses ("notes." would name "notes").
+bool HasNameEndingInDotOrSpace(const std::wstring& path) noexcept
+{
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t end = std::min(path.find(L'\\', begin), path.size());
+        const std::wstring_view part(path.data() + begin, end - begin);
+        if (!part.empty() && part != L"." && part != L".." && (part.back() == L'.' || part.back() == L' '))
+            return true;
+        if (end == path.size()) return false;
+        begin = end + 1;
+    }
+}
+
 // Runs GetShortPathNameW or GetLongPathNameW on path; false when it fails.
-// From MAX_PATH on only the extended form is used: the plain form may be
-// refused there (and some implementations overrun a MAX_PATH buffer on it).
-// The ordinary form comes back either way.
+// The extended form is used from MAX_PATH on, where the plain form may be
+// refused (some implementations even overrun a MAX_PATH buffer on it), and for
+// names that end in a dot or a space. The ordinary form comes back either way.
 bool ConvertPath(PathConversion convert, std::wstring& path, wchar_t* buffer)
 {
-    const std::wstring extended = path.size() < MAX_PATH ? std::wstring() : ToExtendedLengthPath(path);
-    if (path.size() >= MAX_PATH && extended == path) return false;
-    const DWORD length = convert(extended.empty() ? path.c_str() : extended.c_str(), buffer, kPathCapacity);
+    const bool extend = path.size() >= MAX_PATH || HasNameEndingInDotOrSpace(path);
+    const std::wstring extended = extend ? ToExtendedLengthPath(path) : path;
+    if (extend && extended == path) return false;
+    const DWORD length = convert(extended.c_str(), buffer, kPathCapacity);
     if (length == 0 || length >= kPathCapacity) return false;
     path = WithoutExtendedPrefix(std::wstring(buffer, length));
+    return true;
+}
+
+// A full path with nothing to resolve: no "." or ".." part, no forward slash,
+// no empty part. The shell hands over such paths; resolving them anyway would
+// drop the trailing dots and spaces of names ("notes." would become "notes").
+bool IsAlreadyFull(const std::wstring& path)
+{
+    if (ToExtendedLengthPath(path) == path || path.find(L'/') != std::wstring::npos) return false;
+    const std::size_t start = path[0] == L'\\' ? 2 : 0; // past the "\\" of a network path
+    for (std::size_t begin = start; begin <= path.size();) {
+        std::size_t end = path.find(L'\\', begin);
+        if (end == std::wstring::npos) end = path.size();
+        const std::wstring_view part(path.data() + begin, end - begin);
+        if ((part.empty() && end != path.size()) || part == L"." || part == L"..") return false;
+        begin = end + 1;
+    }
     return true;
 }
 
@@ -43,9 +78,12 @@ bool ConvertPath(PathConversion convert, std::wstring& path, wchar_t* buffer)
 std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
 {
     const std::unique_ptr<wchar_t[]> buffer(new wchar_t[kPathCapacity]);
-    const DWORD length = ::GetFullPathNameW(path.c_str(), kPathCapacity, buffer.get(), nullptr);
-    if (length == 0 || length >= kPathCapacity) return path;
-    std::wstring resolved(buffer.get(), length);
+    std::wstring resolved = path;
+    if (!IsAlreadyFull(path)) {
+        const DWORD length = ::GetFullPathNameW(path.c_str(), kPathCapacity, buffer.get(), nullptr);
+        if (length == 0 || length >= kPathCapacity) return path;
+        resolved.assign(buffer.get(), length);
+    }
     if (useShortNames && ConvertPath(::GetShortPathNameW, resolved, buffer.get())) return resolved;
     ConvertPath(::GetLongPathNameW, resolved, buffer.get());
     return resolved;

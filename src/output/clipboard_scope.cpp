@@ -2,9 +2,9 @@
 
 namespace lumbrix {
 
-ClipboardScope::ClipboardScope() noexcept
+ClipboardScope::ClipboardScope(const std::atomic<bool>& keepTrying) noexcept
 {
-    for (int attempt = 0; attempt < 20 && !open_; ++attempt) {
+    for (int attempt = 0; attempt < 20 && !open_ && keepTrying.load(); ++attempt) {
         open_ = ::OpenClipboard(nullptr) != FALSE;
         if (!open_) ::Sleep(50);
     }

@@ -4,11 +4,14 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace lumbrix {
 
 class ClipboardScope {
 public:
-    ClipboardScope() noexcept;
+    // Gives up early, leaving the clipboard closed, once keepTrying turns false.
+    explicit ClipboardScope(const std::atomic<bool>& keepTrying) noexcept;
     ~ClipboardScope() { Close(); }
     ClipboardScope(const ClipboardScope&) = delete;
     ClipboardScope& operator=(const ClipboardScope&) = delete;

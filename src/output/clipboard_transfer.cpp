@@ -17,7 +17,12 @@ bool CopyToClipboard(CopyJob& job) noexcept
     job.progress.detailText.Clear();
     SendProgressMessage(job.progress, WM_PROGRESS_UPDATE);
 
-    ClipboardScope clipboard;
+    ClipboardScope clipboard(job.progress.running);
+    // A cancel during the retries leaves the clipboard as it was, silently.
+    if (!job.IsRunning()) {
+        job.results.text.reset();
+        return false;
+    }
     if (!clipboard.IsOpen()) {
         ShowOutputError(job, L"クリップボードを開くのに失敗しました。");
         job.results.text.reset();

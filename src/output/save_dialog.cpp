@@ -40,7 +40,7 @@ constexpr DWORD kPatternUnits = sizeof(kFilePattern) / sizeof(wchar_t); // with 
 void SetInitialSaveName(wchar_t* fileName) noexcept
 {
     fileName[0] = 0;
-    RegistryKey key(HKEY_CURRENT_USER, kShellFoldersKey, false, false);
+    RegistryKey key(HKEY_CURRENT_USER, kShellFoldersKey, false, false, KEY_READ);
     if (!key.ok()) return;
     const UniqueRegString desktop = key.GetOwnedString(L"Desktop");
     if (!desktop) return;

@@ -6,6 +6,7 @@
 #include "common/unique_any.h"
 #include "job/copy_job.h"
 #include "output/output_messages.h"
+#include "output/replacement_file.h"
 #include "output/save_dialog.h"
 #include "progress/progress_window.h"
 #include "common/message_box.h"
@@ -51,6 +52,11 @@ public:
         DWORD written = 0;
         if (used_ > 0 && !::WriteFile(file_, buffer_.get(), static_cast<DWORD>(used_), &written, nullptr))
             return false;
+        // Fewer bytes than asked for means the disk is full.
+        if (written != used_) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
         used_ = 0;
         return true;
     }
@@ -69,16 +75,14 @@ bool AskToSave(CopyJob& job) noexcept
                        MB_ICONQUESTION | MB_YESNO) == IDYES;
 }
 
-// The dialog until a file could be created there, or the user gives up.
-UniqueFile ChooseAndCreateFile(CopyJob& job, wchar_t* fileName) noexcept
+// The dialog until a file could be prepared there, or the user gives up.
+bool ChooseAndCreateFile(CopyJob& job, wchar_t* fileName, ReplacementFile& file) noexcept
 {
     while (ShowSaveDialog(job.progress.window.load(), fileName)) {
-        UniqueFile file(::CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (file) return file;
+        if (file.Create(fileName)) return true;
         ReportSystemError(::GetLastError());
     }
-    return UniqueFile();
+    return false;
 }
 
 enum class WriteOutcome { Done, Cancelled, Failed };
@@ -117,8 +121,8 @@ bool SaveToFile(CopyJob& job) noexcept
         return false;
     }
     SetInitialSaveName(fileName.get());
-    UniqueFile file = ChooseAndCreateFile(job, fileName.get());
-    if (!file) return false;
+    ReplacementFile file;
+    if (!ChooseAndCreateFile(job, fileName.get(), file)) return false;
 
     job.progress.statusText.Set(L"テキストを書き出しています");
     job.progress.detailText.Clear();
@@ -127,19 +131,17 @@ bool SaveToFile(CopyJob& job) noexcept
     PostProgressMessage(job.progress, WM_PROGRESS_RESTARTTIMER);
     job.progress.position = 0;
 
-    const WriteOutcome outcome = WriteLines(job, file.get());
-    if (outcome == WriteOutcome::Done) {
-        file.reset();
-        return true;
-    }
+    WriteOutcome outcome = WriteLines(job, file.handle());
+    if (outcome == WriteOutcome::Done && !file.Commit()) outcome = WriteOutcome::Failed;
+    if (outcome == WriteOutcome::Done) return true;
     if (outcome == WriteOutcome::Failed) {
         const DWORD error = ::GetLastError();
         SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
         ReportSystemError(error);
     }
-    // A partial file is worth nothing to the user.
-    file.reset();
-    ::DeleteFileW(fileName.get());
+    // A partial file is worth nothing to the user; an earlier file of that
+    // name is left as it was.
+    file.Discard();
     return false;
 }
 

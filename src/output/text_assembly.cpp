@@ -78,7 +78,11 @@ bool BuildText(CopyJob& job) noexcept
             job.progress.position = position + 1;
         }
     }
-    *out = 0;
+    *out++ = 0;
+    // The block may be larger than the text (a size counted generously); what
+    // follows the text must not be whatever the heap held before.
+    const auto* end = reinterpret_cast<const unsigned char*>(lock.data()) + bytes;
+    std::memset(out, 0, static_cast<std::size_t>(end - reinterpret_cast<unsigned char*>(out)));
     return true;
 }
 

@@ -8,7 +8,7 @@ namespace lumbrix {
 void LoadOutputOptions(OutputOptions& options) noexcept
 {
     options = OutputOptions{};
-    RegistryKey key(HKEY_CURRENT_USER, kOptionsKeyPath, /*create=*/false);
+    RegistryKey key(HKEY_CURRENT_USER, kOptionsKeyPath, /*create=*/false, /*borrow=*/false, KEY_READ);
     if (!key.ok()) {
         // No key: the user never changed an option.
         if (key.lastError() != ERROR_FILE_NOT_FOUND) ReportSystemError(key.lastError());
@@ -22,7 +22,7 @@ void LoadOutputOptions(OutputOptions& options) noexcept
 
 void SaveOutputOptions(const OutputOptions& options) noexcept
 {
-    RegistryKey key(HKEY_CURRENT_USER, kOptionsKeyPath, /*create=*/true);
+    RegistryKey key(HKEY_CURRENT_USER, kOptionsKeyPath, /*create=*/true, /*borrow=*/false, KEY_SET_VALUE);
     if (!key.ok()) {
         ReportSystemError(key.lastError());
         return;

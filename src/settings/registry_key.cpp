@@ -32,15 +32,15 @@ bool EnsureTerminated(RegValue& value) noexcept
 
 } // namespace
 
-RegistryKey::RegistryKey(HKEY parent, const wchar_t* name, bool create, bool borrow) noexcept
+RegistryKey::RegistryKey(HKEY parent, const wchar_t* name, bool create, bool borrow, REGSAM access) noexcept
 {
     if (create)
-        Create(parent, name);
+        Create(parent, name, access);
     else
-        Open(parent, name, borrow);
+        Open(parent, name, borrow, access);
 }
 
-bool RegistryKey::Open(HKEY parent, const wchar_t* name, bool borrow) noexcept
+bool RegistryKey::Open(HKEY parent, const wchar_t* name, bool borrow, REGSAM access) noexcept
 {
     Close();
     if (!name || !*name) {
@@ -49,16 +49,16 @@ bool RegistryKey::Open(HKEY parent, const wchar_t* name, bool borrow) noexcept
         lastError_ = ERROR_SUCCESS;
         return true;
     }
-    owned_.reset(OpenRegKey(parent, name));
+    owned_.reset(OpenRegKey(parent, name, access));
     handle_ = owned_.get();
     TakeLastError();
     return handle_ != nullptr;
 }
 
-bool RegistryKey::Create(HKEY parent, const wchar_t* name) noexcept
+bool RegistryKey::Create(HKEY parent, const wchar_t* name, REGSAM access) noexcept
 {
     Close();
-    owned_.reset(CreateRegKey(parent, name));
+    owned_.reset(CreateRegKey(parent, name, access));
     handle_ = owned_.get();
     TakeLastError();
     return handle_ != nullptr;

@@ -13,15 +13,16 @@ class RegistryKey {
 public:
     RegistryKey() noexcept = default;
     // Create (parent, name) when create is set, else Open (parent, name, borrow).
-    RegistryKey(HKEY parent, const wchar_t* name, bool create, bool borrow = false) noexcept;
+    RegistryKey(HKEY parent, const wchar_t* name, bool create, bool borrow = false,
+                REGSAM access = KEY_ALL_ACCESS) noexcept;
     ~RegistryKey() = default;
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
     // A null or empty name adopts parent itself; borrow then says whether
     // Close leaves it open.
-    bool Open(HKEY parent, const wchar_t* name, bool borrow = false) noexcept;
-    bool Create(HKEY parent, const wchar_t* name) noexcept;
+    bool Open(HKEY parent, const wchar_t* name, bool borrow = false, REGSAM access = KEY_ALL_ACCESS) noexcept;
+    bool Create(HKEY parent, const wchar_t* name, REGSAM access = KEY_ALL_ACCESS) noexcept;
     void Close() noexcept;
 
     // The stored string (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) as a heap buffer

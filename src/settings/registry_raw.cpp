@@ -33,20 +33,20 @@ void FreeRegBuffer(void* buffer) noexcept
     if (buffer) ::HeapFree(::GetProcessHeap(), 0, buffer);
 }
 
-HKEY OpenRegKey(HKEY parent, const wchar_t* name) noexcept
+HKEY OpenRegKey(HKEY parent, const wchar_t* name, REGSAM access) noexcept
 {
     HKEY key = nullptr;
-    const LSTATUS status = ::RegOpenKeyExW(parent, name, 0, KEY_ALL_ACCESS, &key);
+    const LSTATUS status = ::RegOpenKeyExW(parent, name, 0, access, &key);
     if (status != ERROR_SUCCESS) key = nullptr;
     Finish(status);
     return key;
 }
 
-HKEY CreateRegKey(HKEY parent, const wchar_t* name) noexcept
+HKEY CreateRegKey(HKEY parent, const wchar_t* name, REGSAM access) noexcept
 {
     HKEY key = nullptr;
-    const LSTATUS status = ::RegCreateKeyExW(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    const LSTATUS status = ::RegCreateKeyExW(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                             &key, nullptr);
     if (status != ERROR_SUCCESS) key = nullptr;
     Finish(status);
     return key;

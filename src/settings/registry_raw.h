@@ -20,10 +20,11 @@ void FreeRegBuffer(void* buffer) noexcept;
 using UniqueRegBuffer = UniqueAny<BYTE*, detail::FreeProcessHeapBlock>;
 using UniqueRegString = UniqueAny<wchar_t*, detail::FreeProcessHeapBlock>;
 
-// RegOpenKeyExW with KEY_ALL_ACCESS; null on failure.
-HKEY OpenRegKey(HKEY parent, const wchar_t* name) noexcept;
-// RegCreateKeyExW, non-volatile, KEY_ALL_ACCESS; a new or an existing key, or null.
-HKEY CreateRegKey(HKEY parent, const wchar_t* name) noexcept;
+// RegOpenKeyExW; null on failure. Readers ask for KEY_READ only, so that a
+// key they may read but not write still opens.
+HKEY OpenRegKey(HKEY parent, const wchar_t* name, REGSAM access = KEY_ALL_ACCESS) noexcept;
+// RegCreateKeyExW, non-volatile; a new or an existing key, or null.
+HKEY CreateRegKey(HKEY parent, const wchar_t* name, REGSAM access = KEY_ALL_ACCESS) noexcept;
 // Deletes a subkey that has no subkeys of its own.
 bool DeleteRegKey(HKEY parent, const wchar_t* name) noexcept;
 // Deletes a subkey with everything below it. A failure below the top leaves

@@ -24,9 +24,14 @@ void ShowCompletion(CopyJob& job) noexcept
     job.progress.detailText.Clear();
     SendProgressMessage(job.progress, WM_PROGRESS_UPDATE);
     ::MessageBeep(0);
-    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_IDLE);
+    // "完了" stays a second without taking time from the user's programs; then
+    // the job is freed at full speed. The owner was never disabled, so it is
+    // left alone: enabling it could undo a dialog's modal disable.
+    const HANDLE thread = ::GetCurrentThread();
+    const int priority = ::GetThreadPriority(thread);
+    ::SetThreadPriority(thread, THREAD_PRIORITY_IDLE);
     ::Sleep(1000);
-    ::EnableWindow(job.progress.owner, TRUE);
+    ::SetThreadPriority(thread, priority == THREAD_PRIORITY_ERROR_RETURN ? THREAD_PRIORITY_NORMAL : priority);
 }
 
 // The output phases; false when neither the clipboard nor a file took the text.
@@ -49,7 +54,7 @@ DWORD RunPhases(CopyJob& job) noexcept
         ShowMessage(job.progress.window.load(), L"メモリが足りません。", MB_ICONERROR);
         return CopyJobNoOutput;
     }
-    if (!DeliverText(job)) return CopyJobNoOutput;
+    if (!DeliverText(job)) return job.IsRunning() ? CopyJobNoOutput : CopyJobCancelled;
     ShowCompletion(job);
     return CopyJobDone;
 }

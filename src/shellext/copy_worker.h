@@ -14,6 +14,7 @@ enum CopyJobExit : DWORD {
     CopyJobMissing = 1,       // started without a job
     CopyJobHashCancelled = 2, // the hashing pass stopped before its end
     CopyJobNoOutput = 3,      // neither clipboard nor file received the text
+    CopyJobCancelled = 4,     // stopped by Cancel outside the hashing pass
 };
 
 // Drives one copy from the progress window to the output; the job is gone

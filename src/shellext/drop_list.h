@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <string>
+#include <vector>
+
 namespace lumbrix {
 
 // Owner of a storage medium returned by IDataObject::GetData.
@@ -23,9 +26,13 @@ private:
     STGMEDIUM medium_{};
 };
 
-// True when block holds a DROPFILES header whose name list starts and ends
-// inside the block. The list comes from any program that offers CF_HDROP, and
-// DragQueryFileW trusts it; a bad one must not make it read past the block.
-bool IsWellFormedDropList(HGLOBAL block) noexcept;
+// The names of a CF_HDROP block, in order, 8-bit names converted from the ANSI
+// code page. False, with names untouched, when the block holds no DROPFILES
+// header whose name list starts and ends inside it: the list comes from any
+// program that offers CF_HDROP. As DragQueryFileW reads it, the first name
+// counts even when it is empty ("\0\0" is one empty name). One pass over the
+// list: DragQueryFileW by index would walk it again for every name. Throws
+// std::bad_alloc when memory runs out.
+bool ReadDropList(HGLOBAL block, std::vector<std::wstring>& names);
 
 } // namespace lumbrix

@@ -1,24 +1,28 @@
 #include "shellext/lumbrix_menu.h"
 
 #include "common/com_boundary.h"
+#include "common/com_ptr.h"
+#include "common/long_path.h"
+#include "common/message_box.h"
 #include "common/unique_any.h"
 #include "job/copy_job.h"
-#include "shellext/copy_start.h"
-#include "common/long_path.h"
 #include "job/path_strings.h"
 #include "shellext/command_menu.h"
 #include "shellext/command_table.h"
+#include "shellext/copy_start.h"
 #include "shellext/drop_list.h"
 #include "shellext/menu_bitmap.h"
 #include "shellext/options_popup.h"
-#include "common/message_box.h"
+#include "shellext/shell_item_kinds.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <climits>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace lumbrix {
 namespace {
@@ -55,6 +59,14 @@ void CopyWideText(const wchar_t* text, wchar_t* out, UINT capacity) noexcept
     out[length] = L'\0';
 }
 
+// For a name list alone. The extended-length form, so that a folder deeper
+// than MAX_PATH still counts as a folder; an unreadable path counts as a file.
+bool IsFolderOnDisk(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // An offset is a value with nothing above its low 16 bits; anything else is
 // the address of a verb (on 64 bits an address may have bits 16 to 31 clear).
 int CommandOfVerb(LPCSTR verb) noexcept
@@ -89,28 +101,23 @@ try {
     STGMEDIUM received{};
     if (FAILED(pdtobj->GetData(&format, &received))) return E_FAIL;
     const StorageMedium medium(received);
-    if (medium.get().tymed != TYMED_HGLOBAL || !IsWellFormedDropList(medium.get().hGlobal)) return E_FAIL;
+    std::vector<std::wstring> names;
+    if (medium.get().tymed != TYMED_HGLOBAL || !ReadDropList(medium.get().hGlobal, names)) return E_FAIL;
 
     selection.Clear();
     fileCount = 0;
     folderCount = 0;
     LoadOutputOptions(options);
 
-    const auto drop = static_cast<HDROP>(medium.get().hGlobal);
-    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT index = 0; index < count; ++index) {
-        const UINT length = ::DragQueryFileW(drop, index, nullptr, 0);
-        // Out of memory ends the intake at the boundary; the names added so far stay.
-        std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
-        const UINT copied = ::DragQueryFileW(drop, index, name.data(), length + 1);
-        name.resize(copied <= length ? copied : length);
+    const std::vector<bool> shellFolders = ShellFolderFlags(pdtobj, static_cast<unsigned>(names.size()));
+    for (std::size_t index = 0; index < names.size(); ++index) {
         // "\0\0", the empty list, reads as one empty name; it names nothing.
-        if (name.empty()) continue;
-        // The extended-length form, so that a folder deeper than MAX_PATH still counts as a folder.
-        const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(name).c_str());
-        selection.Insert(std::move(name));
-        // A duplicate is counted all the same; unreadable paths count as files.
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (names[index].empty()) continue;
+        const bool folder = shellFolders.empty() ? IsFolderOnDisk(names[index]) : shellFolders[index];
+        // Out of memory ends the intake at the boundary; the names added so far stay.
+        selection.Insert(std::move(names[index]));
+        // A duplicate is counted all the same.
+        if (folder)
             ++folderCount;
         else
             ++fileCount;
@@ -119,8 +126,15 @@ try {
 }
 LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT)
+STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                           UINT uFlags)
 try {
+    // A double-click asks only for the default verb, which this menu does not
+    // offer. And ids past idCmdLast could belong to another handler, so a range
+    // too short for all fifteen gets no entry at all.
+    const UINT64 idsOffered = idCmdLast >= idCmdFirst ? UINT64{idCmdLast} - idCmdFirst + 1 : 0;
+    if ((uFlags & CMF_DEFAULTONLY) || idsOffered < static_cast<UINT64>(kCommandCount))
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     const bool isDriveRoot = IsDriveRoot(selection.First());
     UniqueMenu submenu(BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options).menu);
 
@@ -185,7 +199,7 @@ try {
     request.folderCount = folderCount;
     request.options = options;
     request.selection = selection;
-    const HWND owner = ::GetForegroundWindow();
+    const HWND owner = pici->hwnd && ::IsWindow(pici->hwnd) ? pici->hwnd : ::GetForegroundWindow();
 
     if (IsOptionCommand(command)) {
         request.mode = RunOptionsPopup(owner, request);

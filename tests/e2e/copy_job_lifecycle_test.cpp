@@ -105,9 +105,9 @@ TEST_F(CopyJobLifecycle, CancelInEveryPhaseLeavesTheClipboardAndShowsNothing)
         DWORD exitCode;
     };
     const Case cases[] = {
-        {L"検索しています", *folder_ / L"tree", {}, 3},
-        {L"ハッシュを生成しています", *folder_ / L"big", {OutputMD5, OutputCRC32}, 2},
-        {L"テキストを生成しています", *folder_ / L"tree", {OutputSize}, 3},
+        {L"検索しています", *folder_ / L"tree", {}, CopyJobCancelled},
+        {L"ハッシュを生成しています", *folder_ / L"big", {OutputMD5, OutputCRC32}, CopyJobHashCancelled},
+        {L"テキストを生成しています", *folder_ / L"tree", {OutputSize}, CopyJobCancelled},
     };
     for (const Case& c : cases) {
         WriteClipboard(L"untouched");

@@ -245,6 +245,26 @@ TEST(PathForms, ResolvePathGivesLongOrShortForms)
     EXPECT_EQ(ResolvePath(scratch.path() + L"\\gone\\.\\x.txt", true), scratch.path() + L"\\gone\\x.txt");
 }
 
+TEST(PathForms, NamesEndingInADotOrASpaceKeepThemAndTheirOwnFiles)
+{
+    ScratchFolder scratch;
+    scratch.AddFile(L"notes", "1");
+    // Only the extended form creates such names.
+    const std::wstring dotted = scratch / L"notes.";
+    const std::wstring spaced = scratch / L"space ";
+    for (const std::wstring& name : {dotted, spaced}) {
+        const HANDLE file = ::CreateFileW((L"\\\\?\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ::WriteFile(file, "22", 2, &written, nullptr);
+        ::CloseHandle(file);
+    }
+    EXPECT_EQ(ResolvePath(dotted, false), dotted);
+    EXPECT_EQ(Expand(FullPath, {dotted, spaced}, {OutputSize}),
+              InListOrder({dotted + L"\t2 bytes", spaced + L"\t2 bytes"}));
+    EXPECT_EQ(Expand(NameOnly, {dotted}), Strings({L"notes."}));
+}
+
 TEST(PathForms, ResolvePathBeyondMaxPath)
 {
     ScratchFolder scratch;

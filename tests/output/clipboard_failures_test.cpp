@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace lumbrix::test {
 namespace {
 
@@ -128,6 +130,29 @@ TEST_F(ClipboardFailures, ClipboardHeldByAnotherProgramIsReportedThenSaveIsOffer
     EXPECT_EQ(seen[0].text, L"クリップボードを開くのに失敗しました。");
     EXPECT_EQ(seen[1].text, kSaveQuestion);
     EXPECT_GE(waited, 900u) << "about one second of attempts";
+    EXPECT_EQ(ReadClipboard()->Text(), L"before");
+}
+
+TEST_F(ClipboardFailures, CancelWhileWaitingForTheClipboardLeavesItAndShowsNothing)
+{
+    ASSERT_TRUE(WriteClipboard(L"before"));
+    auto job = MakeJob({L"a"});
+    ASSERT_TRUE(BuildText(*job));
+    ClipboardHolder holder(1500);
+    ASSERT_TRUE(holder.WaitUntilHeld());
+    std::thread canceller([&] {
+        ::Sleep(150);
+        job->progress.running = false;
+    });
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(CopyToClipboard(*job));
+    const DWORD waited = ::GetTickCount() - start;
+    canceller.join();
+    EXPECT_LT(waited, 900u) << "the retries stop at the cancel";
+    EXPECT_FALSE(job->results.text);
+    EXPECT_FALSE(SaveToFile(*job));
+    ::Sleep(200); // a box would have been seen by now
+    EXPECT_EQ(watcher_.Count(), 0u);
     EXPECT_EQ(ReadClipboard()->Text(), L"before");
 }
 

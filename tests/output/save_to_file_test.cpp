@@ -22,6 +22,17 @@ std::string Utf16Bytes(const std::wstring& text)
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
+std::size_t FilesIn(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    std::size_t count = 0;
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
+    if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+    return count;
+}
+
 TEST(SaveToFile, DecliningTheQuestionWritesNothingAndShowsNothingMore)
 {
     ScratchFolder scratch;
@@ -102,24 +113,44 @@ TEST(SaveToFile, FileThatCannotBeCreatedShowsTheSystemErrorThenTheDialogAgain)
     EXPECT_EQ(ReadFileBytes(locked), "old");
 }
 
-TEST(SaveToFile, CancelWhileWritingLeavesNoFile)
+TEST(SaveToFile, CancelWhileWritingLeavesNoNewFileAndAnOldOneAsItWas)
+{
+    for (const bool existed : {false, true}) {
+        ScratchFolder scratch;
+        if (existed) scratch.AddFile(L"big.txt", "old");
+        auto job = MakeJob(ManyLines(300000, 60));
+        SaveDialogDriver driver({scratch / L"big.txt"});
+        std::atomic<bool> stop{false};
+        std::thread canceller([&] {
+            while (!stop && job->progress.position.load() < 1000) {
+            }
+            job->progress.running = false;
+        });
+        const bool saved = SaveToFile(*job);
+        stop = true;
+        canceller.join();
+        EXPECT_FALSE(saved);
+        EXPECT_LT(job->progress.position.load(), job->results.lines.size()) << "the write ended before the cancel";
+        if (existed)
+            EXPECT_EQ(ReadFileBytes(scratch / L"big.txt"), "old");
+        else
+            EXPECT_FALSE(FileExists(scratch / L"big.txt"));
+        EXPECT_EQ(FilesIn(scratch.path()), existed ? 1u : 0u) << "no temporary file is left";
+        std::size_t ours = 0;
+        for (const SeenDialog& box : driver.Boxes()) ours += box.caption == L"Lumbrix64";
+        EXPECT_EQ(ours, 1u) << "the question, then nothing: a cancel shows nothing";
+    }
+}
+
+TEST(SaveToFile, ACompleteWriteReplacesAnOlderFileAndLeavesNothingElse)
 {
     ScratchFolder scratch;
-    auto job = MakeJob(ManyLines(300000, 60));
-    SaveDialogDriver driver({scratch / L"big.txt"});
-    std::atomic<bool> stop{false};
-    std::thread canceller([&] {
-        while (!stop && job->progress.position.load() < 1000) {
-        }
-        job->progress.running = false;
-    });
-    const bool saved = SaveToFile(*job);
-    stop = true;
-    canceller.join();
-    EXPECT_FALSE(saved);
-    EXPECT_LT(job->progress.position.load(), job->results.lines.size()) << "the write ended before the cancel";
-    EXPECT_FALSE(FileExists(scratch / L"big.txt"));
-    EXPECT_EQ(driver.Boxes().size(), 1u) << "a cancel shows nothing";
+    scratch.AddFile(L"out.txt", "an older and longer text");
+    auto job = MakeJob({L"a"});
+    SaveDialogDriver driver({scratch / L"out.txt"});
+    ASSERT_TRUE(SaveToFile(*job));
+    EXPECT_EQ(ReadFileBytes(scratch / L"out.txt"), std::string("\xFF\xFE" "a\0", 4));
+    EXPECT_EQ(FilesIn(scratch.path()), 1u);
 }
 
 // The Desktop entry of the user's shell folders, set for one test.

@@ -4,11 +4,14 @@
 #include "output/clipboard_transfer.h"
 #include "output/save_to_file.h"
 #include "output/text_assembly.h"
+#include "output/text_block_allocation.h"
 #include "output_job.h"
 #include "support/clipboard_reader.h"
 #include "support/dialog_watcher.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include <atomic>
 #include <thread>
@@ -34,11 +37,23 @@ protected:
     DialogWatcher watcher_; // no box is expected; answers any so nothing hangs
 };
 
+// A block that still holds what the heap held before, as a reused one may.
+HGLOBAL WINAPI UsedBlock(UINT flags, SIZE_T bytes)
+{
+    const HGLOBAL block = ::GlobalAlloc(flags, bytes);
+    GlobalLock lock(block);
+    if (lock.data()) std::memset(lock.data(), 0xAB, bytes);
+    return block;
+}
+
 TEST_F(TextToClipboard, ThreeLinesAreJoinedByCrLfAndEndedByNul)
 {
     auto job = MakeJob({L"b", L"c", L"a"});
     ASSERT_EQ(job->results.totalChars, 9u);
-    ASSERT_TRUE(BuildText(*job));
+    textBlockAllocatorForTesting = UsedBlock;
+    const bool built = BuildText(*job);
+    textBlockAllocatorForTesting = nullptr;
+    ASSERT_TRUE(built);
     ASSERT_TRUE(job->results.text);
     EXPECT_EQ(::GlobalSize(job->results.text.get()), 20u);
     {
@@ -46,6 +61,7 @@ TEST_F(TextToClipboard, ThreeLinesAreJoinedByCrLfAndEndedByNul)
         const auto* units = static_cast<const wchar_t*>(lock.data());
         ASSERT_NE(units, nullptr);
         EXPECT_EQ(std::wstring(units, 8), std::wstring(L"a\r\nb\r\nc\0", 8));
+        EXPECT_EQ(std::wstring(units + 8, 2), std::wstring(2, L'\0')) << "nothing of the heap's past after the text";
     }
     ASSERT_TRUE(CopyToClipboard(*job));
     const auto clipboard = ReadClipboard();

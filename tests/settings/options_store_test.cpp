@@ -7,6 +7,7 @@
 #include "support/dialog_watcher.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 namespace lumbrix::test {
 namespace {
@@ -123,6 +124,42 @@ TEST_F(RedirectedUserKey, LoadReportsAKeyThatCannotBeOpenedAndKeepsTheDefaults)
     EXPECT_EQ(OnlyBoxText(watcher), SystemErrorBoxText(ERROR_KEY_DELETED));
     EXPECT_TRUE(options[OutputDirectory]);
     EXPECT_FALSE(options[OutputSHA1]);
+}
+
+TEST_F(RedirectedUserKey, LoadReadsAKeyThatMayBeReadButNotWrittenWithoutABox)
+{
+    Redirect(REG_OPTION_NON_VOLATILE);
+    HKEY options = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(key_, kOptionsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &options, nullptr), 0);
+    const DWORD on = 1;
+    ASSERT_EQ(::RegSetValueExW(options, L"OutputSHA1", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on), 0);
+    // Everyone may read, nobody may write: as an administrator may lock the key down.
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly,
+                                                                        nullptr));
+    ASSERT_EQ(::RegSetKeySecurity(options, DACL_SECURITY_INFORMATION, readOnly), 0);
+    ::LocalFree(readOnly);
+    ::RegCloseKey(options);
+    HKEY writable = nullptr;
+    if (::RegOpenKeyExW(key_, kOptionsKeyPath, 0, KEY_ALL_ACCESS, &writable) == 0) {
+        ::RegCloseKey(writable);
+        GTEST_SKIP() << "this system does not enforce the key's access list";
+    }
+    DialogWatcher watcher;
+    OutputOptions loaded;
+    LoadOutputOptions(loaded);
+    EXPECT_TRUE(loaded[OutputSHA1]) << "the stored value was read";
+    ::Sleep(200); // a box would have been seen by now
+    EXPECT_EQ(watcher.Count(), 0u);
+    // The owner may always change the list: open it again for the clean-up.
+    HKEY relaxed = nullptr;
+    PSECURITY_DESCRIPTOR all = nullptr;
+    if (::RegOpenKeyExW(key_, kOptionsKeyPath, 0, WRITE_DAC, &relaxed) == 0 &&
+        ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KA;;;WD)", SDDL_REVISION_1, &all, nullptr)) {
+        ::RegSetKeySecurity(relaxed, DACL_SECURITY_INFORMATION, all);
+        ::LocalFree(all);
+    }
+    if (relaxed) ::RegCloseKey(relaxed);
 }
 
 } // namespace

@@ -139,6 +139,9 @@ TEST_F(HandlerIntake, ReadsTheShellsOwnDataObjectAndLoadsTheStoredOptions)
                                     nullptr, data.put_void()),
               S_OK);
     for (PITEMID_CHILD child : children) ::CoTaskMemFree(child);
+    // The kinds come from the shell's item list, not from the disk: the folder
+    // still counts as one after it is gone.
+    ASSERT_TRUE(::RemoveDirectoryW((scratch_ / L"folder").c_str()));
 
     ASSERT_EQ(handler_->Initialize(nullptr, data.get(), nullptr), S_OK);
     EXPECT_THAT(Paths(handler_->selection), ElementsAre(scratch_ / L"file.txt", scratch_ / L"folder"));
@@ -210,6 +213,20 @@ TEST_F(HandlerMenu, InsertsTheEntryWithItsSubmenuAndBitmapAtTheGivenPosition)
     ASSERT_EQ(::GetObjectW(entry.hbmpUnchecked, sizeof picture, &picture), static_cast<int>(sizeof picture));
     EXPECT_EQ(picture.bmWidth, ::GetSystemMetrics(SM_CXMENUCHECK));
     EXPECT_EQ(picture.bmHeight, ::GetSystemMetrics(SM_CYMENUCHECK));
+}
+
+TEST_F(HandlerMenu, InsertsNothingWhenTheIdRangeIsShortOrOnlyTheDefaultVerbIsWanted)
+{
+    const auto none = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 13, CMF_NORMAL), none) << "14 ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst - 1, CMF_NORMAL), none) << "no ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 100, CMF_DEFAULTONLY), none);
+    EXPECT_EQ(::GetMenuItemCount(host_), 2);
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 14, CMF_NORMAL),
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 15)) << "exactly fifteen ids";
+    HMENU submenu = ::GetSubMenu(host_, 1);
+    ASSERT_NE(submenu, nullptr);
+    EXPECT_EQ(::GetMenuItemID(submenu, ::GetMenuItemCount(submenu) - 1), kFirst + 14);
 }
 
 TEST_F(HandlerMenu, SubmenuHoldsFiveCopyCommandsASeparatorAndNineOptions)

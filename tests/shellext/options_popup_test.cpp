@@ -1,6 +1,7 @@
 // The option popup under a real display: where it opens, what it shows, and
 // what choosing, toggling and dismissing in it do to the job and the registry.
 
+#include "common/unique_any.h"
 #include "handler_fixture.h"
 #include "job/copy_job.h"
 #include "popup_menu_driver.h"
@@ -74,8 +75,16 @@ TEST_F(OptionsPopup, ToggleFromTheContextMenuOpensThePopupAtTheCursorAndCopyRuns
     ComPtr<LumbrixMenu> handler = NewHandler();
     handler->selection.Insert(L"C:\\windows");
     CMINVOKECOMMANDINFO info = Invocation(13);
+    // The window the shell names owns the copy's windows, not whichever is in front.
+    const UniqueWindow invoker(::CreateWindowExW(0, L"STATIC", L"invoker", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                                 nullptr, nullptr, nullptr));
+    info.hwnd = invoker.get();
     const std::size_t threads = ThreadsOfThisProcess();
     ASSERT_EQ(handler->InvokeCommand(&info), S_OK);
+    HWND progress = nullptr;
+    for (int i = 0; i < 500 && !(progress = ::FindWindowW(L"Lumbrix64_Progress", nullptr)); ++i) ::Sleep(2);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(::GetWindow(progress, GW_OWNER), invoker.get());
     WaitForThreadCount(threads);
 
     ASSERT_EQ(driver.Appearances(), 1u);
