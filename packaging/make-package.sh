@@ -16,4 +16,6 @@ if [ -n "${LUMBRIX_SIGN_PFX:-}" ]; then
     "$here/sign.sh" "$out/Lumbrix64.dll"
     defines+=(-DSIGN="$here/sign.sh")
 fi
+# A signed Lumbrix64.msix made on Windows (see README) adds the Windows 11 menu.
+[ -n "${LUMBRIX_SPARSE_PACKAGE:-}" ] && defines+=(-DSPARSE_PACKAGE="$(realpath "$LUMBRIX_SPARSE_PACKAGE")")
 makensis -V2 -INPUTCHARSET UTF8 "${defines[@]}" "$here/installer/lumbrix64.nsi"

@@ -2,7 +2,8 @@
 ; HKLM) or for the current user (the user's programs folder, HKCU), registers
 ; it as the context-menu handler of files and folders and adds the
 ; installed-programs entry. Built by make-package.sh, which passes
-; VERSION (a.b.c.d), DLL, ICON and OUTFILE, and SIGN when the files are signed.
+; VERSION (a.b.c.d), DLL, ICON and OUTFILE, SIGN when the files are signed,
+; and SPARSE_PACKAGE when a signed Windows 11 package goes with them.
 ;
 ; Switches: /S silent, /ALLUSERS or /CURRENTUSER, /D=folder (last, unquoted).
 ; Exit codes: exit_codes.nsh.
@@ -20,6 +21,7 @@ ManifestSupportedOS all
 !include /CHARSET=UTF8 exit_codes.nsh
 !include /CHARSET=UTF8 registration.nsh
 !include /CHARSET=UTF8 install_mode.nsh
+!include /CHARSET=UTF8 sparse_package.nsh
 
 !ifdef SIGN
     ; The uninstaller is written into the package, so it is signed first.
@@ -104,6 +106,7 @@ Section
     ClearErrors
     WriteUninstaller "$INSTDIR\uninstall.exe"
     !insertmacro WriteRegistration
+    !insertmacro RegisterSparsePackage
 
     ; The installed-programs entry; one per scope, replaced by an upgrade.
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Lumbrix64"
@@ -136,6 +139,7 @@ Function un.onInit
 FunctionEnd
 
 Section Uninstall
+    !insertmacro RemoveSparsePackage
     !insertmacro RemoveRegistration
     ClearErrors
     ReadRegStr $R0 SHCTX "${CLASS_KEY}\InProcServer32" ""
