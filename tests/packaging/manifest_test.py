@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The sparse package's manifest: well-formed, its verbs and its COM class name
 the class id that the DLL serves (module_identity.h), at the DLL's version,
-with every picture it names present. Arguments: the manifest, src/."""
+with every picture it names present. Arguments: the manifest, src/, the
+project's version (a.b.c.d)."""
 import pathlib
 import re
 import sys
@@ -46,8 +47,8 @@ def main():
     expect(root.findtext("m:Properties/uap10:AllowExternalContent", namespaces=NS) == "true",
            "external content allowed")
 
-    version = re.search(r'LUMBRIX_VERSION_TEXT "([\d.]+)"', (src / "resources/resource_ids.h").read_text())
-    expect(root.find("m:Identity", NS).get("Version") == version.group(1), "the package has the DLL's version")
+    version = sys.argv[3]
+    expect(root.find("m:Identity", NS).get("Version") == version, f"the package has the DLL's version {version}")
 
     visuals = root.find(".//uap:VisualElements", NS)
     for picture in [root.findtext("m:Properties/m:Logo", namespaces=NS),
