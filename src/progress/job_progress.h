@@ -28,6 +28,7 @@ struct JobProgress {
     UniqueFont font;
     ComPtr<ITaskbarList3> taskbar;
     DWORD startTick = 0;
+    bool lingering = false;                  // the second after a Cancel (the window's thread only)
 
     bool IsRunning() const noexcept { return running.load(std::memory_order_acquire); }
 };

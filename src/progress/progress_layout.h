@@ -19,6 +19,8 @@ inline constexpr UINT_PTR kShowTimerId = 100;
 inline constexpr UINT kShowDelayMs = 1600;
 inline constexpr UINT_PTR kRefreshTimerId = 101;
 inline constexpr UINT kRefreshPeriodMs = 120;
+inline constexpr UINT_PTR kLingerTimerId = 102; // the cancelled title's last second
+inline constexpr UINT kLingerMs = 1000;
 
 inline constexpr int kTextLeft = 6;
 inline constexpr int kStatusTextTop = 6;

@@ -66,7 +66,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
 void OnRefresh(HWND window, JobProgress& progress) noexcept
 {
     if (!progress.IsRunning()) {
-        ::DestroyWindow(window);
+        if (!progress.lingering) ::DestroyWindow(window); // the linger's own timer ends that
         return;
     }
     wchar_t title[64];
@@ -81,12 +81,14 @@ void OnCancel(HWND window, JobProgress& progress) noexcept
 {
     // A click that arrives after the worker has stopped changes nothing.
     if (!progress.running.exchange(false)) return;
+    progress.lingering = true;
+    ::KillTimer(window, kRefreshTimerId);
     ::SetWindowTextW(window, kCancelledTitle);
     ::EnableWindow(::GetDlgItem(window, kCancelButtonId), FALSE);
     ::EnableWindow(window, FALSE);
-    ::UpdateWindow(window); // painted before the pause, which leaves no time for it
-    ::Sleep(1000);          // long enough to read the title
-    ::DestroyWindow(window);
+    // Long enough to read the title. A timer, not a pause: the owner's input
+    // queue is attached to this thread's, and the file manager must not freeze.
+    ::SetTimer(window, kLingerTimerId, kLingerMs, nullptr);
 }
 
 LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, JobProgress& progress) noexcept
@@ -124,13 +126,21 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (wParam == kShowTimerId) {
             ::KillTimer(window, kShowTimerId);
-            ::ShowWindow(window, SW_SHOW);
+            // Not activated: the user may be typing a file name in the owner.
+            ::ShowWindow(window, SW_SHOWNOACTIVATE);
             return 0;
         }
         if (wParam == kRefreshTimerId) {
             OnRefresh(window, *progress);
             return 0;
         }
+        if (wParam == kLingerTimerId) {
+            ::DestroyWindow(window);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        if (progress->lingering) return 0; // the worker's close waits out the second
         break;
     case WM_PAINT:
         PaintProgressWindow(window, *progress);
@@ -153,6 +163,7 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
         progress->font.reset();
         ::KillTimer(window, kShowTimerId);
         ::KillTimer(window, kRefreshTimerId);
+        ::KillTimer(window, kLingerTimerId);
         ::PostQuitMessage(0);
         return 0;
     }

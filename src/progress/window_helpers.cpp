@@ -16,7 +16,8 @@ void PlaceOverWindow(HWND window, HWND reference) noexcept
     // Truncating division: a window taller than its reference sits above its top.
     const int x = area.left + (area.right - area.left - width) / 2;
     const int y = area.top + (area.bottom - area.top - height) / 3;
-    ::MoveWindow(window, x, y, width, height, FALSE);
+    // Never activated by a move: the user may be typing in the owner.
+    ::SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept
