@@ -46,6 +46,8 @@ DWORD WINAPI ProgressThreadProc(void* parameter)
     }
     // Placed before it is published, so the worker never sees it elsewhere.
     PlaceOverWindow(window, progress.owner);
+    // Over an owner on a monitor of another DPI: sized for that one, and placed again.
+    if (LayOutForWindowDpi(window)) PlaceOverWindow(window, progress.owner);
     progress.window.store(window);
     RunMessageLoop(progress, window);
     EnableOwnerClose(progress.owner, true);
