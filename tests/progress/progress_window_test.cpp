@@ -137,7 +137,8 @@ TEST(ProgressWindow, BarFollowsTheRangeAndThePosition)
     PostProgressMessage(*progress, WM_PROGRESS_SETRANGE, 10);
     progress->position = 4;
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
-    EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 10);
+    // The window's thread handles the sent update before the posted range when both wait.
+    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(bar, PBM_GETRANGE, FALSE, 0) == 10; }, 1000));
     EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 4);
 
     // Without a message the refresh timer moves the bar too.
