@@ -25,9 +25,11 @@ struct JobProgress {
     HWND owner = nullptr;                    // the window the job was started from
     std::atomic<HWND> window{nullptr};       // published once placed; null without a window
     UniqueHandle thread;                     // the window's thread
-    UniqueFont font;
+    UniqueFont font;                         // the message font at dpi, for the texts and the button
     ComPtr<ITaskbarList3> taskbar;
     DWORD startTick = 0;
+    UINT dpi = 96;                           // the window's, as last laid out (its thread only)
+    bool lingering = false;                  // the second after a Cancel (the window's thread only)
 
     bool IsRunning() const noexcept { return running.load(std::memory_order_acquire); }
 };

@@ -1,5 +1,6 @@
 #pragma once
-// Sizes, identifiers and timers of the progress window.
+// Sizes, identifiers and timers of the progress window. Sizes are pixels at
+// 96 DPI; the window scales them to its own DPI.
 
 #include <windows.h>
 
@@ -19,10 +20,20 @@ inline constexpr UINT_PTR kShowTimerId = 100;
 inline constexpr UINT kShowDelayMs = 1600;
 inline constexpr UINT_PTR kRefreshTimerId = 101;
 inline constexpr UINT kRefreshPeriodMs = 120;
+inline constexpr UINT_PTR kLingerTimerId = 102; // the cancelled title's last second
+inline constexpr UINT kLingerMs = 1000;
 
 inline constexpr int kTextLeft = 6;
 inline constexpr int kStatusTextTop = 6;
 inline constexpr int kDetailTextTop = 32;
+inline constexpr int kBarLeft = 6;
+inline constexpr int kBarTop = 58;
+inline constexpr int kBarRightGap = 94; // from the bar's right end to the client's
+inline constexpr int kBarHeight = 20;
+inline constexpr int kButtonRightGap = 6;
+inline constexpr int kButtonTop = 6;
+inline constexpr int kButtonWidth = 88;
+inline constexpr int kButtonHeight = 32;
 
 inline constexpr wchar_t kProgressTitle[] = L"Lumbrix64";
 inline constexpr wchar_t kCancelledTitle[] = L"Lumbrix64: キャンセルされました。";

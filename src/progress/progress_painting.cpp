@@ -2,6 +2,7 @@
 
 #include "common/unique_any.h"
 #include "progress/job_progress.h"
+#include "progress/progress_dpi.h"
 #include "progress/progress_layout.h"
 
 namespace lumbrix {
@@ -47,8 +48,9 @@ void PaintOffscreen(HDC target, int width, int height, const JobProgress& progre
     ::Rectangle(dc, 0, 0, width + 1, height + 1);
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-    DrawTextLine(dc, kTextLeft, kStatusTextTop, progress.statusText);
-    DrawTextLine(dc, kTextLeft, kDetailTextTop, progress.detailText);
+    const int left = ScaleForDpi(kTextLeft, progress.dpi);
+    DrawTextLine(dc, left, ScaleForDpi(kStatusTextTop, progress.dpi), progress.statusText);
+    DrawTextLine(dc, left, ScaleForDpi(kDetailTextTop, progress.dpi), progress.detailText);
     ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
 }
 

@@ -23,11 +23,12 @@ void RunMessageLoop(JobProgress& progress, HWND window) noexcept
     for (;;) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
-        if (progress.IsRunning() && progress.window.load()) {
+        if ((progress.IsRunning() || progress.lingering) && progress.window.load()) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         } else {
-            // Whatever arrives after the worker has stopped tears the window down.
+            // Whatever arrives after the worker has stopped tears the window down,
+            // except in the second after a Cancel, which its timer ends.
             ::DestroyWindow(window);
         }
     }
@@ -45,6 +46,8 @@ DWORD WINAPI ProgressThreadProc(void* parameter)
     }
     // Placed before it is published, so the worker never sees it elsewhere.
     PlaceOverWindow(window, progress.owner);
+    // Over an owner on a monitor of another DPI: sized for that one, and placed again.
+    if (LayOutForWindowDpi(window)) PlaceOverWindow(window, progress.owner);
     progress.window.store(window);
     RunMessageLoop(progress, window);
     EnableOwnerClose(progress.owner, true);
@@ -72,7 +75,7 @@ void CloseProgressWindow(JobProgress& progress) noexcept
     if (!progress.thread) return;
     const HWND foreground = ::GetForegroundWindow();
     progress.running.store(false);
-    // Only a wake-up: the loop finds running false and destroys the window. WM_CLOSE
+    // Destroys the window, or after a Cancel lets its last second run out. WM_CLOSE
     // rather than WM_DESTROY, so that a modal loop that dispatches it (a drag of the
     // caption) really destroys the window instead of running its teardown alone.
     if (const HWND window = progress.window.load()) ::PostMessageW(window, WM_CLOSE, 0, 0);

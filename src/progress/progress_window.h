@@ -21,8 +21,6 @@ void CloseProgressWindow(JobProgress& progress) noexcept;
 void PlaceOverWindow(HWND window, HWND reference) noexcept;
 // Sets the window text only when it differs from the current one.
 void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept;
-// The system's message font, or the stock DEFAULT_GUI_FONT.
-HFONT CreateMessageFont() noexcept;
 
 // Sends (waits) or posts one of the private messages; nothing happens without a window.
 void SendProgressMessage(JobProgress& progress, UINT message, WPARAM wParam = 0) noexcept;

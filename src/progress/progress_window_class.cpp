@@ -3,6 +3,7 @@
 #include "progress/job_progress.h"
 #include "common/activation_context.h"
 #include "progress/elapsed_title.h"
+#include "progress/progress_dpi.h"
 #include "progress/progress_layout.h"
 #include "progress/progress_painting.h"
 #include "progress/progress_window.h"
@@ -13,6 +14,7 @@
 #include <commctrl.h>
 
 #include <climits>
+#include <utility>
 
 namespace lumbrix {
 namespace {
@@ -28,11 +30,11 @@ int ClampToInt(std::uint64_t value) noexcept
     return value > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(value);
 }
 
-HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, int id, int x, int y,
-                 int width, int height) noexcept
+// Placed by LayOutForDpi.
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, int id) noexcept
 {
     ScopedModuleActivation activation;
-    return ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
+    return ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), moduleInstance, nullptr);
 }
 
@@ -46,6 +48,38 @@ void SetBarPosition(HWND window, const JobProgress& progress) noexcept
     ::SendDlgItemMessageW(window, kProgressBarId, PBM_SETPOS, ClampToInt(progress.position.load()), 0);
 }
 
+// Sizes the window for dpi (to suggested when the system gives a place), then
+// sets the font and places the children for it.
+void LayOutForDpi(HWND window, JobProgress& progress, UINT dpi, const RECT* suggested) noexcept
+{
+    progress.dpi = dpi;
+    constexpr UINT kKeepPlace = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (suggested) {
+        ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, kKeepPlace);
+    } else {
+        // The width is the outer one, as the window has always had it.
+        const int width = ScaleForDpi(kProgressClientWidth, dpi);
+        const SIZE frame = FrameSizeForClient(width, ScaleForDpi(kProgressClientHeight, dpi), kProgressFrameStyle,
+                                              kProgressExStyle, dpi);
+        ::SetWindowPos(window, nullptr, 0, 0, width, frame.cy, kKeepPlace | SWP_NOMOVE);
+    }
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    const auto scaled = [dpi](int value) { return ScaleForDpi(value, dpi); };
+    const int barLeft = scaled(kBarLeft);
+    ::MoveWindow(::GetDlgItem(window, kProgressBarId), barLeft, scaled(kBarTop),
+                 client.right - scaled(kBarRightGap) - barLeft, scaled(kBarHeight), TRUE);
+    const HWND button = ::GetDlgItem(window, kCancelButtonId);
+    ::MoveWindow(button, client.right - scaled(kButtonRightGap) - scaled(kButtonWidth), scaled(kButtonTop),
+                 scaled(kButtonWidth), scaled(kButtonHeight), TRUE);
+    // The old font is deleted only once the button has let go of it.
+    UniqueFont font(CreateMessageFont(dpi));
+    if (button) ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    progress.font = std::move(font);
+    ::InvalidateRect(window, nullptr, FALSE);
+}
+
 LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
 {
     auto* progress = static_cast<JobProgress*>(create.lpCreateParams);
@@ -53,20 +87,16 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
     progress->startTick = ::GetTickCount();
     ::SetTimer(window, kShowTimerId, kShowDelayMs, nullptr);
     ::SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
-    RECT client = {};
-    ::GetClientRect(window, &client);
-    CreateChild(window, PROGRESS_CLASSW, L"", kProgressBarId, 6, 58, client.right - 100, 20);
-    const HWND button = CreateChild(window, L"BUTTON", kCancelButtonText, kCancelButtonId,
-                                    client.right - 94, 6, 88, 32);
-    progress->font.reset(CreateMessageFont());
-    if (button) ::PostMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(progress->font.get()), FALSE);
+    CreateChild(window, PROGRESS_CLASSW, L"", kProgressBarId);
+    CreateChild(window, L"BUTTON", kCancelButtonText, kCancelButtonId);
+    LayOutForDpi(window, *progress, WindowDpi(window), nullptr);
     return 0;
 }
 
 void OnRefresh(HWND window, JobProgress& progress) noexcept
 {
     if (!progress.IsRunning()) {
-        ::DestroyWindow(window);
+        if (!progress.lingering) ::DestroyWindow(window); // the linger's own timer ends that
         return;
     }
     wchar_t title[64];
@@ -81,12 +111,14 @@ void OnCancel(HWND window, JobProgress& progress) noexcept
 {
     // A click that arrives after the worker has stopped changes nothing.
     if (!progress.running.exchange(false)) return;
+    progress.lingering = true;
+    ::KillTimer(window, kRefreshTimerId);
     ::SetWindowTextW(window, kCancelledTitle);
     ::EnableWindow(::GetDlgItem(window, kCancelButtonId), FALSE);
     ::EnableWindow(window, FALSE);
-    ::UpdateWindow(window); // painted before the pause, which leaves no time for it
-    ::Sleep(1000);          // long enough to read the title
-    ::DestroyWindow(window);
+    // Long enough to read the title. A timer, not a pause: the owner's input
+    // queue is attached to this thread's, and the file manager must not freeze.
+    ::SetTimer(window, kLingerTimerId, kLingerMs, nullptr);
 }
 
 LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, JobProgress& progress) noexcept
@@ -124,14 +156,25 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (wParam == kShowTimerId) {
             ::KillTimer(window, kShowTimerId);
-            ::ShowWindow(window, SW_SHOW);
+            // Not activated: the user may be typing a file name in the owner.
+            ::ShowWindow(window, SW_SHOWNOACTIVATE);
             return 0;
         }
         if (wParam == kRefreshTimerId) {
             OnRefresh(window, *progress);
             return 0;
         }
+        if (wParam == kLingerTimerId) {
+            ::DestroyWindow(window);
+            return 0;
+        }
         break;
+    case WM_CLOSE:
+        if (progress->lingering) return 0; // the worker's close waits out the second
+        break;
+    case WM_DPICHANGED:
+        LayOutForDpi(window, *progress, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_PAINT:
         PaintProgressWindow(window, *progress);
         return 0;
@@ -153,22 +196,27 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
         progress->font.reset();
         ::KillTimer(window, kShowTimerId);
         ::KillTimer(window, kRefreshTimerId);
+        ::KillTimer(window, kLingerTimerId);
         ::PostQuitMessage(0);
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The provisional place, over the work area; PlaceOverWindow moves it over the owner.
+// The provisional place, over the work area at the system DPI; the window
+// sizes itself for its own DPI, and PlaceOverWindow moves it over the owner.
 RECT ProvisionalRect() noexcept
 {
     RECT work = {};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int top = (work.bottom - work.top - kProgressClientHeight) / 3;
-    RECT rect = {0, top, kProgressClientWidth, top + kProgressClientHeight};
+    const UINT dpi = SystemDpi();
+    const int width = ScaleForDpi(kProgressClientWidth, dpi);
+    const int height = ScaleForDpi(kProgressClientHeight, dpi);
+    const int top = (work.bottom - work.top - height) / 3;
+    RECT rect = {0, top, width, top + height};
     ::AdjustWindowRect(&rect, kProgressFrameStyle, FALSE);
-    rect.left = (work.right - work.left - kProgressClientWidth) / 2;
-    rect.right = rect.left + kProgressClientWidth;
+    rect.left = (work.right - work.left - width) / 2;
+    rect.right = rect.left + width;
     return rect;
 }
 
@@ -229,6 +277,15 @@ HWND CreateProgressWindow(JobProgress& progress) noexcept
     return ::CreateWindowExW(kProgressExStyle, kProgressWindowClass, kProgressTitle, kProgressStyle,
                              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                              progress.owner, nullptr, moduleInstance, &progress);
+}
+
+bool LayOutForWindowDpi(HWND window) noexcept
+{
+    JobProgress* progress = ProgressOf(window);
+    const UINT dpi = WindowDpi(window);
+    if (!progress || dpi == progress->dpi) return false;
+    LayOutForDpi(window, *progress, dpi, nullptr);
+    return true;
 }
 
 } // namespace lumbrix

@@ -19,4 +19,8 @@ void UnregisterProgressWindowClass() noexcept;
 // Creates the hidden window for progress, owned by progress.owner; null on failure.
 HWND CreateProgressWindow(JobProgress& progress) noexcept;
 
+// Lays the window out again when its DPI is no longer the one it was laid out
+// for (moved to another monitor without WM_DPICHANGED); true when it did.
+bool LayOutForWindowDpi(HWND window) noexcept;
+
 } // namespace lumbrix

@@ -1,4 +1,4 @@
-// Placement, caption and font helpers of the progress window.
+// Placement and caption helpers of the progress window.
 
 #include "progress/progress_window.h"
 
@@ -16,7 +16,8 @@ void PlaceOverWindow(HWND window, HWND reference) noexcept
     // Truncating division: a window taller than its reference sits above its top.
     const int x = area.left + (area.right - area.left - width) / 2;
     const int y = area.top + (area.bottom - area.top - height) / 3;
-    ::MoveWindow(window, x, y, width, height, FALSE);
+    // Never activated by a move: the user may be typing in the owner.
+    ::SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept
@@ -24,18 +25,6 @@ void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept
     wchar_t current[32768];
     if (::GetWindowTextW(window, current, 32768) == 0) current[0] = 0;
     if (::lstrcmpW(current, text) != 0) ::SetWindowTextW(window, text);
-}
-
-HFONT CreateMessageFont() noexcept
-{
-    // 500 bytes: the layout without iPaddedBorderWidth, which every system accepts.
-    NONCLIENTMETRICSW metrics = {};
-    static_assert(sizeof(metrics) >= 500);
-    metrics.cbSize = 500;
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 500, &metrics, 0)) {
-        if (HFONT font = ::CreateFontIndirectW(&metrics.lfMessageFont)) return font;
-    }
-    return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 } // namespace lumbrix

@@ -9,6 +9,9 @@ OwnerWindow::OwnerWindow(RECT rect) : ready_(::CreateEventW(nullptr, TRUE, FALSE
         window_ = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect.left,
                                     rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
                                     nullptr, nullptr, nullptr);
+        // Foreground with the keyboard focus, as the file manager is when a copy starts.
+        ::SetForegroundWindow(window_);
+        ::SetFocus(window_);
         MSG message;
         ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the queue exists before anyone posts
         ::SetEvent(ready_);

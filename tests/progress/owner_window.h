@@ -1,6 +1,7 @@
 #pragma once
 // A top-level window on a thread of its own that keeps pumping messages, as
-// the file manager's window does while a copy runs.
+// the file manager's window does while a copy runs; it starts in the foreground
+// with the keyboard focus.
 
 #include <windows.h>
 

@@ -40,9 +40,26 @@ void ClickCancel(HWND window)
                    reinterpret_cast<LPARAM>(::GetDlgItem(window, kCancelId)));
 }
 
-TEST(ProgressWindow, StaysHiddenForTheFirstSecondsThenAppears)
+// Whether the window's thread answers a sent message within a moment.
+bool Answers(HWND window)
 {
-    auto progress = NewProgress();
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300, &result) != 0;
+}
+
+// Keystrokes go to the owner: it is the foreground window, its thread's active and focus window.
+bool OwnerHasTheKeyboard(HWND owner)
+{
+    GUITHREADINFO info = {sizeof(info)};
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(owner, nullptr), &info) && info.hwndFocus == owner &&
+           info.hwndActive == owner && ::GetForegroundWindow() == owner;
+}
+
+TEST(ProgressWindow, StaysHiddenForTheFirstSecondsThenAppearsWithoutTakingTheFocus)
+{
+    OwnerWindow owner({100, 100, 900, 700});
+    ASSERT_TRUE(OwnerHasTheKeyboard(owner.get()));
+    auto progress = NewProgress(owner.get());
     const DWORD start = ::GetTickCount();
     StartProgressWindow(*progress);
     const HWND window = progress->window.load();
@@ -53,6 +70,8 @@ TEST(ProgressWindow, StaysHiddenForTheFirstSecondsThenAppears)
     EXPECT_FALSE(::IsWindowVisible(window)) << "a short job never shows its window";
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
     EXPECT_GE(::GetTickCount() - start, 1550u);
+    ASSERT_TRUE(Answers(window)) << "the showing has finished";
+    EXPECT_TRUE(OwnerHasTheKeyboard(owner.get())) << "the user may be typing a file name there";
 }
 
 TEST(ProgressWindow, HasItsClassOwnerFrameAndControls)
@@ -118,7 +137,8 @@ TEST(ProgressWindow, BarFollowsTheRangeAndThePosition)
     PostProgressMessage(*progress, WM_PROGRESS_SETRANGE, 10);
     progress->position = 4;
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
-    EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 10);
+    // The window's thread handles the sent update before the posted range when both wait.
+    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(bar, PBM_GETRANGE, FALSE, 0) == 10; }, 1000));
     EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 4);
 
     // Without a message the refresh timer moves the bar too.
@@ -187,10 +207,26 @@ TEST(ProgressWindow, CancelShowsItsTitleForASecondThenClosesTheWindow)
     EXPECT_FALSE(progress->IsRunning());
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(window, kCancelId)));
     SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress-cancelled.bmp");
+    EXPECT_TRUE(Answers(window)) << "the thread does not sleep through the second";
+    EXPECT_EQ(TextOf(window), kCancelledTitle) << "answered while the title still shows";
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(window); }, 5000));
     EXPECT_GE(::GetTickCount() - clicked, 950u);
     CloseProgressWindow(*progress);
     EXPECT_FALSE(progress->thread);
+}
+
+TEST(ProgressWindow, WorkerClosingRightAfterCancelLetsTheSecondRunOut)
+{
+    auto progress = NewProgress();
+    StartProgressWindow(*progress);
+    const HWND window = progress->window.load();
+    ::ShowWindow(window, SW_SHOWNOACTIVATE);
+    const DWORD clicked = ::GetTickCount();
+    ClickCancel(window);
+    ASSERT_TRUE(WaitFor([&] { return !progress->IsRunning(); }, 1000));
+    CloseProgressWindow(*progress); // what the worker does as soon as it sees the cancel
+    EXPECT_GE(::GetTickCount() - clicked, 950u);
+    EXPECT_FALSE(::IsWindow(window));
 }
 
 TEST(ProgressWindow, CancelClickAfterTheWorkerStoppedChangesNothing)

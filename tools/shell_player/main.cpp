@@ -431,10 +431,22 @@ int Run(const Arguments& args)
     return status;
 }
 
+// Per-monitor DPI aware, as the file manager is; looked up at run time for
+// systems before Windows 10 1703.
+void DeclarePerMonitorDpiAwareness()
+{
+    using SetContextFunction = BOOL(WINAPI*)(HANDLE);
+    const auto setContext = reinterpret_cast<SetContextFunction>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"));
+    const auto perMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    if (setContext) setContext(perMonitorAwareV2);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    DeclarePerMonitorDpiAwareness();
     Arguments args;
     if (!ParseArguments(argc, argv, args)) return Usage();
     ::OleInitialize(nullptr);

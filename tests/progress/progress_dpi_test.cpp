@@ -1,0 +1,133 @@
+// The progress window at its monitor's DPI: 96 as it always was, 144 and 192
+// scaled (run_at_dpi.sh), laid out again when it moves to another DPI.
+
+// The per-monitor DPI functions are declared for Windows 10 and later only.
+#undef WINVER
+#define WINVER 0x0A00
+#include <windows.h>
+
+#include "progress_fixture.h"
+#include "window_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace lumbrix::test {
+namespace {
+
+constexpr int kBarId = 112;
+constexpr int kCancelId = 113;
+
+// As the file manager is, before any window exists (Wine makes every process so already).
+const bool perMonitorAware = ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) ||
+                             ::GetAwarenessFromDpiAwarenessContext(::GetThreadDpiAwarenessContext()) ==
+                                 DPI_AWARENESS_PER_MONITOR_AWARE;
+
+// The first and last rows, left of the button and above the bar, of each run of rows with text pixels.
+std::vector<int> InkRows(HWND window, const RECT& bar, const RECT& button)
+{
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    const auto pixels = CaptureClient(window);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t background = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    std::vector<int> edges;
+    bool inside = false;
+    for (int y = 0; y < bar.top; ++y) {
+        const auto row = pixels.begin() + y * client.right;
+        const bool ink = std::any_of(row, row + button.left, [&](std::uint32_t p) { return p != background; });
+        if (ink != inside) edges.push_back(ink ? y : y - 1);
+        inside = ink;
+    }
+    return edges;
+}
+
+// Two text rows apart and above the bar, the message font at dpi, キャンセル inside its button.
+void ExpectLaidOutFor(HWND window, UINT dpi)
+{
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    const RECT bar = ChildRect(window, kBarId);
+    const RECT button = ChildRect(window, kCancelId);
+    EXPECT_TRUE(bar.right <= button.left && button.right <= client.right && bar.bottom <= client.bottom);
+
+    NONCLIENTMETRICSW metrics = {sizeof(metrics)};
+    ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi);
+    const auto font = reinterpret_cast<HFONT>(::SendDlgItemMessageW(window, kCancelId, WM_GETFONT, 0, 0));
+    LOGFONTW logFont = {};
+    ASSERT_TRUE(::GetObjectW(font, sizeof(logFont), &logFont));
+    EXPECT_EQ(logFont.lfHeight, metrics.lfMessageFont.lfHeight);
+    const HDC dc = ::GetDC(window);
+    ::SelectObject(dc, font);
+    SIZE text = {};
+    ::GetTextExtentPoint32W(dc, L"キャンセル", 5, &text);
+    TEXTMETRICW textMetrics = {};
+    ::GetTextMetricsW(dc, &textMetrics);
+    ::ReleaseDC(window, dc);
+    EXPECT_TRUE(text.cx < button.right - button.left && text.cy < button.bottom - button.top);
+
+    std::vector<int> ink;
+    WaitFor([&] { return (ink = InkRows(window, bar, button)).size() >= 4; }, 1000); // the screen catches up
+    ASSERT_EQ(ink.size(), 4u) << "two text rows apart";
+    // Both texts reach as high and as low, so their pixels lie as far apart as the rows.
+    EXPECT_GE(std::min(ink[2] - ink[0], ink[3] - ink[1]), textMetrics.tmHeight) << "the rows do not overlap";
+}
+
+ProgressPointer ShownProgress()
+{
+    auto progress = NewProgress();
+    progress->statusText.Set(L"検索しています(1/2) C:\\Users\\名前\\Documents");
+    progress->detailText.Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
+    StartProgressWindow(*progress);
+    ::ShowWindow(progress->window.load(), SW_SHOWNOACTIVATE); // not after the delay
+    return progress;
+}
+
+TEST(ProgressDpi, WindowRowsBarAndButtonScaleWithTheDpi)
+{
+    ASSERT_TRUE(perMonitorAware);
+    auto progress = ShownProgress();
+    const HWND window = progress->window.load();
+    const UINT dpi = ::GetDpiForWindow(window);
+    wchar_t given[16] = L"0"; // the DPI that run_at_dpi.sh gave Wine, if it did
+    ::GetEnvironmentVariableW(L"LUMBRIX_DPI", given, 16);
+    EXPECT_TRUE(given[0] == L'0' || dpi == std::wcstoul(given, nullptr, 10)) << dpi;
+    // The outer width (600 at 96 DPI) and the client height (84) scale.
+    const RECT frame = WindowRect(window);
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    EXPECT_NEAR(frame.right - frame.left, 600 * dpi / 96.0, 1);
+    EXPECT_NEAR(client.bottom, 84 * dpi / 96.0, 1);
+    ExpectLaidOutFor(window, dpi);
+    SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress-" + std::to_wstring(dpi) + L".bmp");
+}
+
+TEST(ProgressDpi, MoveToAMonitorOfAnotherDpiLaysTheWindowOutAgain)
+{
+    auto progress = ShownProgress();
+    const HWND window = progress->window.load();
+    const UINT dpi = ::GetDpiForWindow(window);
+    const RECT frame = WindowRect(window);
+    const RECT bar = ChildRect(window, kBarId);
+    const auto oldFont = ::SendDlgItemMessageW(window, kCancelId, WM_GETFONT, 0, 0);
+    // The rectangle the system suggests for twice the DPI, kept on the screen for the pixels.
+    const RECT twice = {0, frame.top, 2 * (frame.right - frame.left), frame.top + 2 * (frame.bottom - frame.top)};
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&twice));
+    const RECT moved = WindowRect(window);
+    EXPECT_TRUE(::EqualRect(&moved, &twice));
+    EXPECT_EQ(ChildRect(window, kBarId).bottom - ChildRect(window, kBarId).top, 2 * (bar.bottom - bar.top));
+    EXPECT_EQ(::GetObjectType(reinterpret_cast<HGDIOBJ>(oldFont)), 0u) << "the old font is deleted";
+    ExpectLaidOutFor(window, 2 * dpi);
+
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+    const RECT back = ChildRect(window, kBarId);
+    EXPECT_TRUE(::EqualRect(&back, &bar)) << "the layout it had";
+    ExpectLaidOutFor(window, dpi);
+}
+
+} // namespace
+} // namespace lumbrix::test
