@@ -429,11 +429,15 @@ TEST_F(HashingPass, FileFailingAmongManyGetsItsMarkAndTheRestTheirDigests)
         AddEntry(*job, path, path, 3000 * i * i);
     }
     AddEntry(*job, folder_ / L"f120 unreadable", kUnreadableFile);
-    ASSERT_TRUE(Run(*job, nullptr, nullptr, 4));
+    ChunkLog log;
+    ASSERT_TRUE(Run(*job, LogChunk, &log, 4));
     for (const std::wstring& line : Lines(*job)) {
         const std::wstring path = line.substr(0, line.find(L'\t'));
         EXPECT_EQ(line, path + (path == folder_ / L"f120 unreadable" ? kFailed : ExpectedColumns(path)));
     }
+    // The bytes of every worker move one bar, which never goes back.
+    EXPECT_TRUE(std::is_sorted(log.positions.begin(), log.positions.end()));
+    EXPECT_EQ(log.positions.back(), 65535u);
 }
 
 TEST_F(HashingPass, CancelDuringAManyFilePassStopsEveryWorkerWithin100Ms)
