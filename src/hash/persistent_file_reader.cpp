@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 namespace lumbrix {
 
@@ -23,9 +24,25 @@ void PersistentFileReader::Open(const std::wstring& path, std::uint32_t chunkSiz
 {
     Close();
     if (!ReserveRing(chunkSize) || !StartThread()) return;
+    std::uint64_t fileSize = 0;
+    UniqueFile file = OpenHashedFile(path, fileSize);
+    if (file) Begin(std::move(file), fileSize, chunkSize, observer, context);
+}
 
-    file_ = OpenHashedFile(path, fileSize_);
-    if (!file_) return;
+bool PersistentFileReader::Continue(UniqueFile& file, std::uint64_t fileSize, std::uint32_t chunkSize,
+                                    ChunkObserver observer, void* context) noexcept
+{
+    Close();
+    if (!file || !ReserveRing(chunkSize) || !StartThread()) return false;
+    Begin(std::move(file), fileSize, chunkSize, observer, context);
+    return true;
+}
+
+void PersistentFileReader::Begin(UniqueFile file, std::uint64_t fileSize, std::uint32_t chunkSize,
+                                 ChunkObserver observer, void* context) noexcept
+{
+    file_ = std::move(file);
+    fileSize_ = fileSize;
     chunkSize_ = chunkSize;
     observer_ = observer;
     observerContext_ = context;

@@ -39,6 +39,12 @@ public:
     // The observer runs until the data ends or Close returns.
     void Open(const std::wstring& path, std::uint32_t chunkSize, ChunkObserver observer = nullptr,
               void* context = nullptr) noexcept;
+    // The same for a file already open (by OpenHashedFile) and partly read by
+    // the caller: reading goes on from its current position, and FileSize
+    // gives fileSize. Takes the file and returns true, or leaves it with the
+    // caller and returns false when the ring or the thread cannot be had.
+    bool Continue(UniqueFile& file, std::uint64_t fileSize, std::uint32_t chunkSize, ChunkObserver observer = nullptr,
+                  void* context = nullptr) noexcept;
     bool IsOpen() const noexcept { return open_; }
     std::uint64_t FileSize() const noexcept { return fileSize_; }
     std::uint32_t Read(void* buffer) noexcept;
@@ -48,6 +54,8 @@ public:
     void Close() noexcept;
 
 private:
+    void Begin(UniqueFile file, std::uint64_t fileSize, std::uint32_t chunkSize, ChunkObserver observer,
+               void* context) noexcept;
     bool ReserveRing(std::uint32_t chunkSize) noexcept;
     bool StartThread() noexcept;
     void WakeReader() noexcept { ::SetEvent(readerWake_.get()); }

@@ -122,7 +122,7 @@ private:
             const bool link = (entry_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
             if (listFolders_ || !folder) {
                 const std::uint64_t size = (std::uint64_t{entry_.nFileSizeHigh} << 32) | entry_.nFileSizeLow;
-                AddEntry(job_, base_, rel, folder ? 0 : static_cast<std::int64_t>(size));
+                AddEntry(job_, base_, rel, folder ? 0 : static_cast<std::int64_t>(size), folder);
             }
             if (folder && !(skipLinks_ && link) && Enter(std::move(rel), link || chain_.back().linked)) return true;
         }

@@ -1,136 +1,48 @@
-// The hashing pass: every listed file is read once, each chunk feeds every
-// enabled digest, and the columns are appended to the entry's line.
+// The hashing pass: a pool of workers takes the listed files one at a time in
+// list order; each worker opens its file, reads it chunk by chunk and feeds
+// every chosen digest on its own thread, then appends the columns to the
+// entry's line. Small files thus overlap their opening, first read and
+// closing across workers, and large ones their digests.
+//
+// A processor that no worker needs any more (the list is taken, a worker has
+// left) goes to a file that is still being read: its worker hands the rest of
+// the file to a reader thread, which reads ahead and runs CRC-32 and SHA-1
+// while the worker runs MD5 (FileDigests). That is the split of a single
+// large file over two threads.
+//
+// Memory in flight: a 64 KiB chunk per worker, and a ring of
+// PersistentFileReader::kSlots chunks (512 KiB) per file being shared, freed
+// with the reader's thread when the file is done. Threads hashing never
+// outnumber the workers and each shared file has its own worker, so at most
+// workers / 2 files are shared at once: workers x 320 KiB in all (640 KiB
+// with 2 workers, 5 MiB with 16).
 
 #include "job/hashing_pass.h"
 
-#include "hash/crc32.h"
-#include "hash/md5.h"
-#include "hash/persistent_file_reader.h"
-#include "hash/sha1.h"
-#include "job/copy_job.h"
 #include "common/long_path.h"
+#include "hash/file_digests.h"
+#include "hash/hashed_file.h"
+#include "hash/persistent_file_reader.h"
+#include "job/copy_job.h"
 #include "progress/progress_window.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 namespace lumbrix {
 namespace {
 
 constexpr std::uint32_t kChunkSize = 65536;
 constexpr std::uint64_t kProgressScale = 65535;
+// Bytes still to read for a second thread to repay its start.
+constexpr std::uint64_t kShareMinimum = 1 << 20;
 constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
-
-// The engines of the file at hand and the options that select them. The
-// reader's thread takes CRC-32 and, when MD5 is wanted, SHA-1, so that they
-// overlap with the work of the pass's thread: MD5 is the slowest engine and
-// cannot be split; without it SHA-1 is the slowest, and it runs here while
-// the reader's thread reads.
-class FileDigests {
-public:
-    explicit FileDigests(const OutputOptions& options) noexcept
-        : useCrc32_(options[OutputCRC32]), useMd5_(options[OutputMD5]), useSha1_(options[OutputSHA1]),
-          sha1OnReader_(useMd5_)
-    {
-    }
-
-    void Init() noexcept
-    {
-        crc32_.Init();
-        md5_.Init();
-        sha1_.Init();
-    }
-
-    // The share of the pass's thread.
-    void FeedHere(const std::uint8_t* data, std::uint32_t size) noexcept
-    {
-        if (useMd5_) md5_.Update(data, size);
-        if (useSha1_ && !sha1OnReader_) sha1_.Update(data, size);
-    }
-
-    // The share of the reader's thread.
-    void FeedOnReader(const std::uint8_t* data, std::uint32_t size) noexcept
-    {
-        if (useSha1_ && sha1OnReader_) sha1_.Update(data, size);
-        if (useCrc32_) crc32_.Update(data, size);
-    }
-
-    static void ObserveChunk(void* digests, const std::uint8_t* data, std::uint32_t size) noexcept
-    {
-        static_cast<FileDigests*>(digests)->FeedOnReader(data, size);
-    }
-
-    void AppendColumns(std::wstring& text) const
-    {
-        wchar_t hex[41];
-        if (useCrc32_) text.append(L"\tCRC32:").append(crc32_.HexDigest(hex));
-        if (useMd5_) text.append(L"\tMD5:").append(md5_.HexDigest(hex));
-        if (useSha1_) text.append(L"\tSHA1:").append(sha1_.HexDigest(hex));
-    }
-
-private:
-    Crc32 crc32_;
-    Md5 md5_;
-    Sha1 sha1_;
-    bool useCrc32_;
-    bool useMd5_;
-    bool useSha1_;
-    bool sha1OnReader_;
-};
-
-// The progress fields: the position on the fixed 0..65535 scale over all
-// files, and the entry's text with the share of its file read so far.
-class PassProgress {
-public:
-    explicit PassProgress(CopyJob& job) : job_(job) {}
-
-    void StartFile(const std::wstring& text, std::uint64_t size) noexcept
-    {
-        text_ = &text;
-        fileSize_ = size;
-        fileDone_ = 0;
-    }
-
-    void Advance(std::uint32_t bytes)
-    {
-        fileDone_ += bytes;
-        allDone_ += bytes;
-        ShowShare();
-        // Data beyond the walk's total (a file that grew, or a size that
-        // could not be read then) leaves the bar full rather than past its end.
-        if (job_.results.totalBytes > 0) {
-            const double position = double(allDone_) * double(kProgressScale) / double(job_.results.totalBytes);
-            job_.progress.position.store(position < double(kProgressScale) ? std::uint64_t(position) : kProgressScale);
-        }
-    }
-
-private:
-    void ShowShare()
-    {
-        // Without a size no share can be right: the line stays as it is.
-        if (fileSize_ == 0) return;
-        // A file that grew after its size was taken stops at 100%.
-        const double percent =
-            fileDone_ >= fileSize_ ? 100.0 : double(fileDone_) / double(fileSize_) * 100.0;
-        wchar_t share[32];
-        const int shareLength = std::swprintf(share, 32, L" (%0.1f%%)", percent);
-        if (shareLength <= 0) return;
-        // A line too long for the progress text loses its end, not the share.
-        const std::size_t room = ProgressText::kCapacity - 1 - std::size_t(shareLength);
-        detail_.assign(*text_, 0, std::min(text_->size(), room));
-        detail_.append(share, std::size_t(shareLength));
-        job_.progress.detailText.Set(detail_);
-    }
-
-    CopyJob& job_;
-    const std::wstring* text_ = nullptr;
-    std::uint64_t fileSize_ = 0;
-    std::uint64_t fileDone_ = 0;
-    std::uint64_t allDone_ = 0;
-    std::wstring detail_; // reused, so a chunk costs no allocation
-};
 
 bool IsFolder(const std::wstring& path)
 {
@@ -138,7 +50,288 @@ bool IsFolder(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// What the workers share: the list and its next entry, the bytes done, the
+// detail text, the processors and the reason to stop.
+class HashingPool {
+public:
+    HashingPool(CopyJob& job, const HashingPassSettings& settings, unsigned processors, unsigned workers) noexcept
+        : job_(job), settings_(settings), next_(job.results.lines.begin()), end_(job.results.lines.end()),
+          processors_(processors), busy_(workers)
+    {
+    }
+
+    CopyJob& Job() const noexcept { return job_; }
+    const HashingPassSettings& Settings() const noexcept { return settings_; }
+    bool Stopping() const noexcept { return stop_.load(std::memory_order_relaxed) || !job_.IsRunning(); }
+
+    // The next entry in list order; null when none is left or the pass stops.
+    ResultEntry* Claim() noexcept
+    {
+        if (Stopping()) return nullptr;
+        ::AcquireSRWLockExclusive(&lock_);
+        ResultEntry* entry = next_ == end_ ? nullptr : &*next_++;
+        ::ReleaseSRWLockExclusive(&lock_);
+        return entry;
+    }
+
+    void Finished() noexcept { finished_.fetch_add(1, std::memory_order_relaxed); }
+    bool AllFinished() const noexcept { return finished_.load() == job_.results.lines.size(); }
+
+    // A processor for a second thread on a file: free when fewer threads hash
+    // than there are workers. Given back by ReturnProcessor or Leave.
+    bool TakeProcessor() noexcept
+    {
+        unsigned busy = busy_.load(std::memory_order_relaxed);
+        while (busy < processors_)
+            if (busy_.compare_exchange_weak(busy, busy + 1)) return true;
+        return false;
+    }
+    void ReturnProcessor() noexcept { busy_.fetch_sub(1); }
+    void Leave() noexcept { busy_.fetch_sub(1); }
+
+    // Bytes read by any worker, on the fixed 0..65535 scale over all files. A
+    // position is never taken back by a worker that counted earlier but stores
+    // later; data beyond the walk's total (a file that grew, or a size that
+    // could not be read then) leaves the bar full rather than past its end.
+    void Count(std::uint32_t bytes) noexcept
+    {
+        const std::uint64_t done = bytesDone_.fetch_add(bytes) + bytes;
+        const std::int64_t total = job_.results.totalBytes;
+        if (total <= 0) return;
+        const double exact = double(done) * double(kProgressScale) / double(total);
+        const std::uint64_t position = exact < double(kProgressScale) ? std::uint64_t(exact) : kProgressScale;
+        std::uint64_t shown = job_.progress.position.load();
+        while (shown < position && !job_.progress.position.compare_exchange_weak(shown, position)) {
+        }
+    }
+
+    // The detail text has one writer at a time: the worker that holds it
+    // keeps it until its file is done, and the next one to ask takes it over.
+    bool HoldDisplay(int worker) noexcept
+    {
+        int holder = display_.load();
+        return holder == worker || (holder == -1 && display_.compare_exchange_strong(holder, worker));
+    }
+    void ReleaseDisplay(int worker) noexcept { display_.compare_exchange_strong(worker, -1); }
+
+    // The first exception of any worker ends the pass; the caller rethrows it.
+    void Fail(std::exception_ptr failure) noexcept
+    {
+        if (!failed_.exchange(true)) failure_ = std::move(failure);
+        stop_.store(true);
+    }
+    void RethrowFailure() const
+    {
+        if (failure_) std::rethrow_exception(failure_);
+    }
+
+private:
+    CopyJob& job_;
+    const HashingPassSettings& settings_;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    ResultList::iterator next_;
+    const ResultList::iterator end_;
+    const unsigned processors_;
+    std::atomic<unsigned> busy_;          // threads hashing: workers at work and shared files' readers
+    std::atomic<std::size_t> finished_{0}; // entries done
+    std::atomic<std::uint64_t> bytesDone_{0};
+    std::atomic<int> display_{-1}; // the worker that writes the detail text
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> failed_{false};
+    std::exception_ptr failure_;
+};
+
+class HashingWorker {
+public:
+    HashingWorker(HashingPool& pool, int id)
+        : pool_(pool), job_(pool.Job()), id_(id),
+          digests_(job_.request.options[OutputCRC32], job_.request.options[OutputMD5],
+                   job_.request.options[OutputSHA1]),
+          chunk_(new std::uint8_t[kChunkSize])
+    {
+    }
+
+    // Takes files until none is left or the pass stops; on the worker's thread.
+    void Run() noexcept
+    {
+        try {
+            while (ResultEntry* entry = pool_.Claim()) {
+                if (!Hash(*entry)) break;
+                pool_.Finished();
+            }
+        } catch (...) { // out of memory while a line grows, or a test's hook
+            pool_.Fail(std::current_exception());
+        }
+        pool_.Leave();
+    }
+
+    static DWORD WINAPI ThreadProc(void* worker)
+    {
+        static_cast<HashingWorker*>(worker)->Run();
+        return 0;
+    }
+
+    std::uint64_t Chars() const noexcept { return chars_; }
+
+private:
+    // Appends the entry's columns; false when the pass stopped first.
+    bool Hash(ResultEntry& entry)
+    {
+        if (pool_.HoldDisplay(id_)) job_.progress.detailText.Set(entry.text);
+        // A folder line gets no column; so does one that turns out to be a
+        // folder although the walk did not say so.
+        if (!entry.folder) {
+            std::uint64_t size = 0;
+            UniqueFile file = OpenHashedFile(entry.sourcePath, size);
+            if (file) {
+                if (!Digest(entry, file, size)) return false;
+            } else if (!IsFolder(entry.sourcePath)) {
+                entry.text += kHashFailedColumn;
+            }
+        }
+        chars_ += entry.text.size() + 2;
+        std::wstring().swap(entry.sourcePath); // not needed again
+        pool_.ReleaseDisplay(id_);
+        return true;
+    }
+
+    // Ends the sharing of a file on every way out of Digest: the reader's
+    // thread has ended and its ring is freed.
+    class Sharing {
+    public:
+        explicit Sharing(HashingWorker& worker) noexcept : worker_(worker) {}
+        ~Sharing()
+        {
+            if (!shared_) return;
+            worker_.reader_.reset();
+            worker_.pool_.ReturnProcessor();
+        }
+        bool shared_ = false;
+
+    private:
+        HashingWorker& worker_;
+    };
+
+    bool Digest(ResultEntry& entry, UniqueFile& file, std::uint64_t size)
+    {
+        digests_.Init();
+        std::uint64_t done = 0;
+        bool readFailed = false;
+        Sharing sharing(*this);
+        for (;;) {
+            if (!sharing.shared_ && done < size && size - done >= kShareMinimum && digests_.Shareable())
+                sharing.shared_ = Share(file, size);
+            std::uint32_t got = 0;
+            if (sharing.shared_) {
+                got = reader_->Read(chunk_.get());
+            } else {
+                DWORD read = 0;
+                readFailed = !::ReadFile(file.get(), chunk_.get(), kChunkSize, &read, nullptr);
+                got = readFailed ? 0 : read;
+            }
+            if (got == 0) break;
+            if (pool_.Stopping()) return false;
+            done += got;
+            pool_.Count(got);
+            ShowShare(entry.text, size, done);
+            if (sharing.shared_)
+                digests_.FeedOwnerShare(chunk_.get(), got);
+            else
+                digests_.Feed(chunk_.get(), got);
+            if (pool_.Settings().afterChunk) pool_.Settings().afterChunk(job_, pool_.Settings().context);
+        }
+        // Digests of the bytes before a failed read are not the file's.
+        if (sharing.shared_ ? reader_->ReadFailed() : readFailed)
+            entry.text += kHashFailedColumn;
+        else
+            digests_.AppendColumns(entry.text);
+        return true;
+    }
+
+    // Hands the rest of the file to the reader's thread on a free processor.
+    bool Share(UniqueFile& file, std::uint64_t size) noexcept
+    {
+        if (!pool_.TakeProcessor()) return false;
+        reader_.reset(new (std::nothrow) PersistentFileReader);
+        if (reader_ && reader_->Continue(file, size, kChunkSize, &FileDigests::ObserveChunk, &digests_)) return true;
+        reader_.reset();
+        pool_.ReturnProcessor();
+        return false;
+    }
+
+    // The entry's text and the share of its file read so far, when this
+    // worker holds the detail text.
+    void ShowShare(const std::wstring& text, std::uint64_t size, std::uint64_t done)
+    {
+        // Without a size no share can be right: the line stays as it is.
+        if (size == 0 || !pool_.HoldDisplay(id_)) return;
+        // A file that grew after its size was taken stops at 100%.
+        const double percent = done >= size ? 100.0 : double(done) / double(size) * 100.0;
+        wchar_t share[32];
+        const int shareLength = std::swprintf(share, 32, L" (%0.1f%%)", percent);
+        if (shareLength <= 0) return;
+        // A line too long for the progress text loses its end, not the share.
+        const std::size_t room = ProgressText::kCapacity - 1 - std::size_t(shareLength);
+        detail_.assign(text, 0, std::min(text.size(), room));
+        detail_.append(share, std::size_t(shareLength));
+        job_.progress.detailText.Set(detail_);
+    }
+
+    HashingPool& pool_;
+    CopyJob& job_;
+    const int id_;
+    FileDigests digests_;
+    std::unique_ptr<PersistentFileReader> reader_; // while a file is shared; after digests_, which it feeds
+    std::unique_ptr<std::uint8_t[]> chunk_;
+    std::wstring detail_; // reused, so a chunk costs no allocation
+    std::uint64_t chars_ = 0;
+};
+
+// The workers' threads, from the second worker on: started together, and
+// joined however the first worker's run ends.
+class WorkerThreads {
+public:
+    WorkerThreads(HashingPool& pool, std::vector<std::unique_ptr<HashingWorker>>& workers) noexcept
+    {
+        for (std::size_t i = 1; i < workers.size(); ++i) {
+            HANDLE thread = ::CreateThread(nullptr, 0, &HashingWorker::ThreadProc, workers[i].get(), 0, nullptr);
+            if (thread)
+                threads_[count_++] = thread;
+            else
+                pool.Leave(); // one worker fewer
+        }
+    }
+    ~WorkerThreads()
+    {
+        for (unsigned i = 0; i < count_; ++i) {
+            ::WaitForSingleObject(threads_[i], INFINITE);
+            ::CloseHandle(threads_[i]);
+        }
+    }
+    WorkerThreads(const WorkerThreads&) = delete;
+    WorkerThreads& operator=(const WorkerThreads&) = delete;
+
+private:
+    HANDLE threads_[kMaxHashingWorkers] = {};
+    unsigned count_ = 0;
+};
+
 } // namespace
+
+unsigned DefaultHashingWorkers() noexcept
+{
+    unsigned count = 0;
+    DWORD_PTR process = 0;
+    DWORD_PTR system = 0;
+    if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system))
+        for (; process != 0; process &= process - 1) ++count;
+    if (count == 0) {
+        SYSTEM_INFO info;
+        ::GetSystemInfo(&info);
+        count = info.dwNumberOfProcessors;
+    }
+    return std::clamp(count, 1u, kMaxHashingWorkers);
+}
 
 bool ComputeHashes(CopyJob& job) { return ComputeHashes(job, HashingPassSettings{}); }
 
@@ -150,39 +343,25 @@ bool ComputeHashes(CopyJob& job, const HashingPassSettings& settings)
     job.progress.position.store(0);
     PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, kProgressScale);
 
-    // Destroyed on every way out, cancellation and exceptions included, the
-    // reader (declared after the engines that its thread may still feed)
-    // first: its thread is idle or gone before the pass returns.
-    FileDigests digests(job.request.options);
-    PersistentFileReader reader;
-    PassProgress progress(job);
-    const auto chunk = std::make_unique<std::uint8_t[]>(kChunkSize);
-
-    for (ResultEntry& entry : job.results.lines) {
-        if (!job.IsRunning()) return false;
-        job.progress.detailText.Set(entry.text);
-        digests.Init();
-        reader.Open(entry.sourcePath, kChunkSize, &FileDigests::ObserveChunk, &digests);
-        if (reader.IsOpen()) {
-            progress.StartFile(entry.text, reader.FileSize());
-            for (std::uint32_t size = reader.Read(chunk.get()); size != 0; size = reader.Read(chunk.get())) {
-                if (!job.IsRunning()) return false;
-                progress.Advance(size);
-                digests.FeedHere(chunk.get(), size);
-                if (settings.afterChunk) settings.afterChunk(job, settings.context);
-            }
-            // Digests of the bytes before a failed read are not the file's.
-            if (reader.ReadFailed())
-                entry.text += kHashFailedColumn;
-            else
-                digests.AppendColumns(entry.text);
-        } else if (!IsFolder(entry.sourcePath)) {
-            entry.text += kHashFailedColumn;
-        }
-        job.results.totalChars += entry.text.size() + 2;
-        std::wstring().swap(entry.sourcePath); // not needed again
-        reader.Close();
+    const unsigned processors =
+        settings.workers ? std::min(settings.workers, kMaxHashingWorkers) : DefaultHashingWorkers();
+    // No more workers than files; one file alone still may take a second processor.
+    const std::size_t files = job.results.lines.size();
+    const unsigned workerCount = unsigned(std::clamp<std::size_t>(files, 1, processors));
+    HashingPool pool(job, settings, processors, workerCount);
+    std::vector<std::unique_ptr<HashingWorker>> workers;
+    workers.reserve(workerCount);
+    for (unsigned i = 0; i < workerCount; ++i) workers.push_back(std::make_unique<HashingWorker>(pool, int(i)));
+    {
+        const WorkerThreads threads(pool, workers);
+        workers[0]->Run();
     }
+    pool.RethrowFailure();
+
+    std::uint64_t chars = 0;
+    for (const auto& worker : workers) chars += worker->Chars();
+    job.results.totalChars = chars;
+    if (!pool.AllFinished()) return false;
     job.progress.position.store(kProgressScale);
     return true;
 }

@@ -89,7 +89,7 @@ std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
     return resolved;
 }
 
-void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size)
+void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size, bool folder)
 {
     std::wstring line;
     std::wstring source;
@@ -127,13 +127,13 @@ void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, s
         line = ToFileUrl(line);
     job.progress.detailText.Set(line);
 
-    if (job.request.options[OutputSize]) {
-        const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(source).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            line += L'\t';
-            line += FormatGrouped(size);
-            line += L" bytes";
-        }
+    if (job.request.options[OutputSize] && !folder) {
+        // Grown once to its final length, which the result list then keeps as it is.
+        const std::wstring grouped = FormatGrouped(size);
+        line.reserve(line.size() + 1 + grouped.size() + 6);
+        line += L'\t';
+        line += grouped;
+        line += L" bytes";
     }
 
     // Duplicates count too: the totals only size the later phases' work.
@@ -142,7 +142,7 @@ void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, s
         job.results.totalBytes += size;
     else
         source.clear();
-    job.results.lines.Insert(ResultEntry{std::move(line), std::move(source)});
+    job.results.lines.Insert(ResultEntry{std::move(line), std::move(source), folder});
 }
 
 } // namespace lumbrix

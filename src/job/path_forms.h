@@ -10,7 +10,9 @@ namespace lumbrix {
 
 struct CopyJob;
 
-void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size);
+// folder and size are what the walk or the selection's own query found: the
+// line is built without asking the file system again.
+void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size, bool folder);
 std::wstring ResolvePath(const std::wstring& path, bool useShortNames);
 
 } // namespace lumbrix

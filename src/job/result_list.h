@@ -15,6 +15,7 @@ namespace lumbrix {
 struct ResultEntry {
     std::wstring text;
     std::wstring sourcePath;
+    bool folder = false; // as the walk found it: no size column, no digest columns
 };
 
 class ResultList {

@@ -38,7 +38,7 @@ void ExpandWalking(CopyJob& job)
         const std::wstring name = NamePart(resolved);
         const bool folder = IsFolder(resolved);
         if (listFolders || !folder)
-            AddEntry(job, base, name, folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)));
+            AddEntry(job, base, name, folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)), folder);
         // A selected folder is walked even when it is a link; OutputJunction
         // only concerns links met inside the walk.
         if (folder) WalkFolder(job, base, std::wstring(), name);
@@ -58,7 +58,8 @@ void ExpandSelected(CopyJob& job)
         job.progress.position = number;
         const bool folder = IsFolder(resolved);
         if (!listFolders && folder) continue;
-        AddEntry(job, resolved, std::wstring(), folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)));
+        AddEntry(job, resolved, std::wstring(), folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)),
+                 folder);
     }
 }
 

@@ -1,6 +1,7 @@
 // The hashing pass on jobs built here: columns and their order, failures,
 // folders, the progress fields, cancellation, and that no thread or handle
-// outlives a pass. Real files under Wine; both reader kinds.
+// outlives a pass; then the pool of workers against one worker. Real files
+// under Wine.
 
 #include "support/process_census.h"
 
@@ -9,14 +10,17 @@
 #include "hash/md5.h"
 #include "hash/sha1.h"
 #include "job/copy_job.h"
+#include "job/selection_expansion.h"
 #include "progress/progress_messages.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -84,11 +88,14 @@ std::wstring ExpectedColumns(const std::wstring& path)
 
 class HashingPass : public ::testing::Test {
 protected:
-    bool Run(CopyJob& job, void (*afterChunk)(CopyJob&, void*) = nullptr, void* context = nullptr)
+    // workers 1 where the order of chunks across files matters.
+    bool Run(CopyJob& job, void (*afterChunk)(CopyJob&, void*) = nullptr, void* context = nullptr,
+             unsigned workers = 0)
     {
         HashingPassSettings settings;
         settings.afterChunk = afterChunk;
         settings.context = context;
+        settings.workers = workers;
         return lumbrix::ComputeHashes(job, settings);
     }
 
@@ -194,14 +201,17 @@ struct ChunkLog {
     std::vector<std::wstring> details;
     std::vector<std::uint64_t> positions;
     std::size_t cancelAfter = 0; // clear running after this many chunks (0: never)
+    SRWLOCK lock = SRWLOCK_INIT; // several workers may call at once
 };
 
 void LogChunk(CopyJob& job, void* context)
 {
     auto& log = *static_cast<ChunkLog*>(context);
+    ::AcquireSRWLockExclusive(&log.lock);
     log.details.push_back(job.progress.detailText.c_str());
     log.positions.push_back(job.progress.position.load());
     if (log.details.size() == log.cancelAfter) job.progress.running.store(false);
+    ::ReleaseSRWLockExclusive(&log.lock);
 }
 
 TEST_F(HashingPass, DetailTextShowsTheShareOfTheFileAfterEachChunk)
@@ -210,7 +220,7 @@ TEST_F(HashingPass, DetailTextShowsTheShareOfTheFileAfterEachChunk)
     AddEntry(*job, L"a.bin\t200,000 bytes", folder_.AddFileOfSize(L"a.bin", 200000), 200000);
     AddEntry(*job, L"b.bin", folder_.AddFileOfSize(L"b.bin", 200000), 200000);
     ChunkLog log;
-    ASSERT_TRUE(Run(*job, LogChunk, &log));
+    ASSERT_TRUE(Run(*job, LogChunk, &log, 1));
     ASSERT_EQ(log.details.size(), 8u);
     const std::vector<std::wstring> first(log.details.begin(), log.details.begin() + 4);
     EXPECT_EQ(first, (std::vector<std::wstring>{L"a.bin\t200,000 bytes (32.8%)", L"a.bin\t200,000 bytes (65.5%)",
@@ -240,7 +250,7 @@ TEST_F(HashingPass, DataBeyondTheWalkedTotalKeepsTheBarWithinItsRange)
     AddEntry(*job, L"a", folder_.AddFileOfSize(L"a", 100000), 0);
     AddEntry(*job, L"b", folder_.AddFile(L"b", "x"), 1);
     ChunkLog log;
-    ASSERT_TRUE(Run(*job, LogChunk, &log));
+    ASSERT_TRUE(Run(*job, LogChunk, &log, 1));
     EXPECT_EQ(log.positions, (std::vector<std::uint64_t>{65535, 65535, 65535}));
 
     JobPtr unsized = MakeJob(true, false, false);
@@ -287,7 +297,7 @@ TEST_F(HashingPass, CancelDuringALargeFileStopsAfterTheChunkInHand)
     AddEntry(*job, L"c", folder_.AddFile(L"c", "123456789"), 9);
     ChunkLog log;
     log.cancelAfter = 4; // a, then three chunks of b
-    EXPECT_FALSE(Run(*job, LogChunk, &log));
+    EXPECT_FALSE(Run(*job, LogChunk, &log, 1));
     EXPECT_EQ(log.details.size(), 4u);
     EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a" + std::wstring(kDigitsColumns), L"b", L"c"}));
     EXPECT_EQ(job->results.totalChars, 1u + 98 + 2);
@@ -362,6 +372,155 @@ TEST_F(HashingPass, NoThreadOrHandleOutlivesManyPasses)
     for (int round = 0; round < 10; ++round) pass(round % 2 ? 0 : 5 + round);
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
     EXPECT_EQ(lumbrix::test::KernelHandleCount(), handlesBefore);
+}
+
+// The pool: several workers give the text of one.
+
+// A tree of random depth, sizes (around the chunk, up to past the size from
+// which a file is shared) and bytes.
+std::wstring MakeRandomTree(const ScratchFolder& scratch, const std::wstring& root, std::mt19937& random)
+{
+    static const std::uint32_t kSizes[] = {0, 1, 4096, 65535, 65536, 65537, 300000, 1 << 20, 3 << 20};
+    std::vector<std::wstring> folders{root}; // relative to scratch
+    for (int i = 0; i < 40; ++i) {
+        const std::wstring parent = folders[random() % folders.size()];
+        if (random() % 6 == 0) {
+            folders.push_back(parent + L"\\d" + std::to_wstring(i));
+            scratch.AddFolder(folders.back());
+        }
+        std::string bytes(kSizes[random() % 9] + random() % 3, '\0');
+        for (char& byte : bytes) byte = char(random());
+        scratch.AddFile(parent + L"\\f" + std::to_wstring(i), bytes);
+    }
+    return scratch / root;
+}
+
+TEST_F(HashingPass, PoolGivesTheTextOfOneWorkerOnRandomTrees)
+{
+    const bool options[][3] = {{true, true, true}, {false, true, false}, {true, false, true}};
+    for (unsigned seed = 0; seed < 3; ++seed) {
+        std::mt19937 random(seed);
+        const std::wstring tree = MakeRandomTree(folder_, L"tree" + std::to_wstring(seed), random);
+        std::vector<std::vector<std::wstring>> texts;
+        std::vector<std::uint64_t> chars;
+        for (unsigned workers : {1u, 2u, 5u}) {
+            JobPtr job = MakeJob(options[seed][0], options[seed][1], options[seed][2]);
+            job->request.mode = lumbrix::FullPathWithSubfolders;
+            job->request.options[lumbrix::OutputDirectory] = true;
+            job->request.options[lumbrix::OutputSize] = true;
+            job->request.selection.Insert(tree);
+            lumbrix::ExpandSelection(*job);
+            ASSERT_TRUE(Run(*job, nullptr, nullptr, workers));
+            texts.push_back(Lines(*job));
+            chars.push_back(job->results.totalChars);
+        }
+        EXPECT_GT(texts[0].size(), 40u);
+        EXPECT_EQ(texts[1], texts[0]);
+        EXPECT_EQ(texts[2], texts[0]);
+        EXPECT_EQ(chars, std::vector<std::uint64_t>(3, chars[0]));
+    }
+}
+
+TEST_F(HashingPass, FileFailingAmongManyGetsItsMarkAndTheRestTheirDigests)
+{
+    JobPtr job = MakeJob(true, true, true);
+    for (int i = 0; i < 40; ++i) {
+        const std::wstring path = folder_.AddFileOfSize(L"f" + std::to_wstring(100 + i), 3000 * i * i);
+        AddEntry(*job, path, path, 3000 * i * i);
+    }
+    AddEntry(*job, folder_ / L"f120 unreadable", kUnreadableFile);
+    ChunkLog log;
+    ASSERT_TRUE(Run(*job, LogChunk, &log, 4));
+    for (const std::wstring& line : Lines(*job)) {
+        const std::wstring path = line.substr(0, line.find(L'\t'));
+        EXPECT_EQ(line, path + (path == folder_ / L"f120 unreadable" ? kFailed : ExpectedColumns(path)));
+    }
+    // The bytes of every worker move one bar, which never goes back.
+    EXPECT_TRUE(std::is_sorted(log.positions.begin(), log.positions.end()));
+    EXPECT_EQ(log.positions.back(), 65535u);
+}
+
+TEST_F(HashingPass, CancelDuringAManyFilePassStopsEveryWorkerWithin100Ms)
+{
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 200; ++i) paths.push_back(folder_.AddFileOfSize(L"f" + std::to_wstring(1000 + i), 256 << 10));
+    const std::wstring columns = ExpectedColumns(paths[0]);
+    struct Cancel {
+        CopyJob* job;
+        LARGE_INTEGER at;
+    };
+    for (int round = 0; round < 2; ++round) { // the first sets up what the system makes once
+        const int threadsBefore = lumbrix::test::ThreadCount();
+        const std::size_t handlesBefore = lumbrix::test::KernelHandleCount();
+        JobPtr job = MakeJob(true, true, true);
+        for (const std::wstring& path : paths) AddEntry(*job, path, path, 256 << 10);
+        Cancel cancel{job.get(), {}};
+        HANDLE canceller = ::CreateThread(
+            nullptr, 0,
+            [](void* context) -> DWORD {
+                auto& cancel = *static_cast<Cancel*>(context);
+                while (cancel.job->progress.position.load() < 16384) ::Sleep(1);
+                ::QueryPerformanceCounter(&cancel.at);
+                cancel.job->progress.running.store(false);
+                return 0;
+            },
+            &cancel, 0, nullptr);
+        EXPECT_FALSE(Run(*job, nullptr, nullptr, 4));
+        LARGE_INTEGER end, frequency;
+        ::QueryPerformanceCounter(&end);
+        ::QueryPerformanceFrequency(&frequency);
+        ::WaitForSingleObject(canceller, INFINITE);
+        ::CloseHandle(canceller);
+        EXPECT_LT(double(end.QuadPart - cancel.at.QuadPart) / double(frequency.QuadPart), 0.1);
+        std::size_t done = 0;
+        for (const lumbrix::ResultEntry& entry : job->results.lines) {
+            const std::wstring path = entry.text.substr(0, entry.text.find(L'\t'));
+            done += entry.text != path;
+            EXPECT_TRUE(entry.text == path || entry.text == path + columns) << entry.text;
+        }
+        EXPECT_GT(done, 0u);
+        EXPECT_LT(done, paths.size());
+        if (round == 0) continue;
+        EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
+        EXPECT_EQ(lumbrix::test::KernelHandleCount(), handlesBefore);
+    }
+}
+
+TEST_F(HashingPass, ExceptionOnAnotherWorkerComesOutOnTheCallersThread)
+{
+    JobPtr job = MakeJob(true, true, true);
+    for (int i = 0; i < 8; ++i) {
+        const std::wstring path = folder_.AddFileOfSize(L"f" + std::to_wstring(i), 1 << 20);
+        AddEntry(*job, path, path, 1 << 20);
+    }
+    const int threadsBefore = lumbrix::test::ThreadCount();
+    DWORD caller = ::GetCurrentThreadId();
+    const auto throwElsewhere = [](CopyJob&, void* caller) {
+        if (::GetCurrentThreadId() != *static_cast<DWORD*>(caller)) throw std::bad_alloc();
+    };
+    EXPECT_THROW(Run(*job, throwElsewhere, &caller, 3), std::bad_alloc);
+    EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
+}
+
+TEST_F(HashingPass, LoneLargeFileSharesItsDigestsWithASecondThread)
+{
+    const std::wstring path = folder_.AddFileOfSize(L"big", 4 << 20);
+    struct Census {
+        int before;
+        int most;
+    };
+    for (unsigned workers : {1u, 2u}) {
+        JobPtr job = MakeJob(true, true, true);
+        AddEntry(*job, path, path, 4 << 20);
+        Census census{lumbrix::test::ThreadCount(), 0};
+        const auto count = [](CopyJob&, void* census) {
+            auto& threads = *static_cast<Census*>(census);
+            threads.most = std::max(threads.most, lumbrix::test::ThreadCount());
+        };
+        ASSERT_TRUE(Run(*job, count, &census, workers));
+        EXPECT_EQ(Lines(*job), std::vector<std::wstring>{path + ExpectedColumns(path)});
+        EXPECT_EQ(census.most, census.before + int(workers) - 1);
+    }
 }
 
 } // namespace

@@ -278,18 +278,24 @@ TEST(FolderWalk, CancelFromAnotherThreadStopsTheWalk)
     const std::wstring after = scratch.AddFile(L"zz.txt");
     JobPointer job = MakeJob(RelativeWithSubfolders, {scratch / L"big", after});
     ASSERT_TRUE(job);
+    // The canceller spins from before the walk starts: a thread that has yet
+    // to run, or that yields, may wait for a processor while whole folders go by.
     std::atomic<bool> done{false};
+    std::atomic<bool> watching{false};
     std::thread canceller([&] {
-        while (!done && std::wstring(job->progress.detailText.c_str()).rfind(L"big\\", 0) != 0) std::this_thread::yield();
+        watching = true;
+        while (!done && std::wstring(job->progress.detailText.c_str()).rfind(L"big\\", 0) != 0) {
+        }
         job->progress.running = false;
     });
+    while (!watching) std::this_thread::yield();
     ExpandSelection(*job);
     done = true;
     canceller.join();
     const Strings lines = Lines(*job);
-    // The canceller may be descheduled a while on a loaded machine; a walk that
-    // ignored the flag would list all 3,661 items.
-    EXPECT_LT(lines.size(), 1800u);
+    // Far from the 3,662 of the whole walk. On a busy machine the canceller
+    // may still lose its processor to the walk for a few folders of 61 lines.
+    EXPECT_LT(lines.size(), 1000u);
     EXPECT_EQ(lines.front(), L"big");
     EXPECT_EQ(lines.back(), L"zz.txt");
     EXPECT_TRUE(OpenExclusively(scratch / L"big"));

@@ -103,8 +103,11 @@ TEST_F(ProjTable, TotalsCountEveryLineAddedDuplicatesIncluded)
     chars += lines[1].size() + 2;
     EXPECT_EQ(job->results.totalChars, chars);
     EXPECT_EQ(job->results.totalBytes, 1234 + 1234 + 56789);
-    // With a digest wanted every line keeps the path to read.
-    for (const ResultEntry& entry : job->results.lines) EXPECT_EQ(entry.sourcePath, entry.text);
+    // With a digest wanted every line keeps the path to read, and what the walk found it to be.
+    for (const ResultEntry& entry : job->results.lines) {
+        EXPECT_EQ(entry.sourcePath, entry.text);
+        EXPECT_EQ(entry.folder, entry.text == tree_.proj || entry.text == tree_.proj + L"\\src") << entry.text;
+    }
 }
 
 TEST_F(ProjTable, WithoutDigestsNoSourcePathAndNoBytes)
@@ -184,13 +187,23 @@ TEST(PathForms, LinesLongerThanAStatusLineAreStoredWhole)
     EXPECT_EQ(std::wstring(job->progress.detailText.c_str()), file);
 }
 
+TEST(PathForms, SizeColumnTakesTheFolderFlagAndSizeAsGiven)
+{
+    // What the walk found is not asked again: these paths do not exist.
+    JobPointer job = MakeJob(FullPath, {}, {OutputSize});
+    ASSERT_TRUE(job);
+    AddEntry(*job, L"C:\\nowhere\\a folder", L"", 0, true);
+    AddEntry(*job, L"C:\\nowhere\\b file", L"", 1234567, false);
+    EXPECT_EQ(Lines(*job), Strings({L"C:\\nowhere\\a folder", L"C:\\nowhere\\b file\t1,234,567 bytes"}));
+}
+
 TEST(PathForms, DetailTextShowsTheColumnAsFarAsItFits)
 {
     JobPointer job = MakeJob(RelativeWithSubfolders, {}, {OutputURL});
     ASSERT_TRUE(job);
     // Every space becomes three units: 36000 in all, more than the buffer.
     const std::wstring rel = L"x" + std::wstring(12000, L' ');
-    AddEntry(*job, L"C:\\Data", rel, 0);
+    AddEntry(*job, L"C:\\Data", rel, 0, false);
     ASSERT_EQ(job->results.lines.size(), 1u);
     const std::wstring& line = job->results.lines.begin()->text;
     EXPECT_EQ(line.size(), 1u + 3u * 12000u);
