@@ -5,6 +5,7 @@
 #include "support/process_census.h"
 
 #include "async_file_reader.h"
+#include "hash/hashed_file.h"
 #include "hash/persistent_file_reader.h"
 #include "support/scratch_folder.h"
 
@@ -312,6 +313,28 @@ TEST(PersistentFileReader, ObserverIsDoneWhenCloseReturns)
     EXPECT_LE(calls, int(1 + lumbrix::PersistentFileReader::kSlots));
     ::Sleep(20);
     EXPECT_EQ(seen.calls, calls);
+}
+
+TEST(PersistentFileReader, ContinuesAFileThatTheCallerBeganToRead)
+{
+    ScratchFolder folder;
+    const std::wstring path = folder.AddFileOfSize(L"f.bin", 3 * kChunk + 5);
+    std::uint64_t size = 0;
+    lumbrix::UniqueFile file = lumbrix::OpenHashedFile(path, size);
+    char head[1000];
+    DWORD got = 0;
+    ASSERT_TRUE(::ReadFile(file.get(), head, sizeof(head), &got, nullptr));
+    lumbrix::PersistentFileReader reader;
+    ObservedChunks seen;
+    ASSERT_TRUE(reader.Continue(file, size, kChunk, ObserveChunk, &seen));
+    EXPECT_FALSE(file.valid()); // the reader's now
+    EXPECT_EQ(reader.FileSize(), 3u * kChunk + 5);
+    std::string bytes(head, got);
+    EXPECT_EQ(ReadAll(reader, &bytes), (std::vector<std::uint32_t>{65536, 65536, 65536 + 5 - 1000}));
+    EXPECT_TRUE(bytes == FileBytes(path));
+    EXPECT_TRUE(seen.bytes == bytes.substr(1000));
+    lumbrix::UniqueFile none;
+    EXPECT_FALSE(reader.Continue(none, 0, kChunk));
 }
 
 } // namespace
