@@ -12,6 +12,8 @@
 #include "job/copy_job.h"
 #include "job/hashing_pass.h"
 
+#include "bench_clock.h"
+
 #include <windows.h>
 #include <objbase.h>
 
@@ -24,14 +26,6 @@
 #include <vector>
 
 namespace {
-
-double Seconds()
-{
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 struct File {
     std::wstring path;

@@ -8,6 +8,8 @@
 #include "shell_selection.h"
 #include "shellext/lumbrix_menu.h"
 
+#include "bench_clock.h"
+
 #include <windows.h>
 #include <objbase.h>
 
@@ -18,14 +20,6 @@
 #include <vector>
 
 namespace {
-
-double Seconds()
-{
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 // Best time of rounds Initialize calls on fresh handlers.
 double BestInitialize(IDataObject* data, int rounds, std::size_t expected)

@@ -19,7 +19,7 @@
 
 #include "job/hashing_pass.h"
 
-#include "common/long_path.h"
+#include "common/folder_check.h"
 #include "hash/file_digests.h"
 #include "hash/hashed_file.h"
 #include "hash/persistent_file_reader.h"
@@ -43,12 +43,6 @@ constexpr std::uint64_t kProgressScale = 65535;
 // Bytes still to read for a second thread to repay its start.
 constexpr std::uint64_t kShareMinimum = 1 << 20;
 constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
-
-bool IsFolder(const std::wstring& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // What the workers share: the list and its next entry, the bytes done, the
 // detail text, the processors and the reason to stop.
@@ -185,7 +179,7 @@ private:
             UniqueFile file = OpenHashedFile(entry.sourcePath, size);
             if (file) {
                 if (!Digest(entry, file, size)) return false;
-            } else if (!IsFolder(entry.sourcePath)) {
+            } else if (!IsFolderOnDisk(entry.sourcePath)) {
                 entry.text += kHashFailedColumn;
             }
         }

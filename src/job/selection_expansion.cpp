@@ -2,6 +2,7 @@
 
 #include "common/unique_any.h"
 #include "job/copy_job.h"
+#include "common/folder_check.h"
 #include "common/long_path.h"
 #include "job/path_forms.h"
 #include "progress/progress_window.h"
@@ -14,13 +15,6 @@ namespace {
 bool IsWalkingMode(std::int32_t mode) noexcept
 {
     return mode == FullPathWithSubfolders || mode == RelativeWithSubfolders || mode == RelativeOneLevelDown;
-}
-
-// A selected item that cannot be asked (gone, no access) counts as a file.
-bool IsFolder(const std::wstring& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void ExpandWalking(CopyJob& job)
@@ -36,7 +30,7 @@ void ExpandWalking(CopyJob& job)
         const std::wstring resolved = ResolvePath(path, shortNames);
         const std::wstring base = ParentPart(resolved);
         const std::wstring name = NamePart(resolved);
-        const bool folder = IsFolder(resolved);
+        const bool folder = IsFolderOnDisk(resolved);
         if (listFolders || !folder)
             AddEntry(job, base, name, folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)), folder);
         // A selected folder is walked even when it is a link; OutputJunction
@@ -56,7 +50,7 @@ void ExpandSelected(CopyJob& job)
         const std::wstring resolved = ResolvePath(path, shortNames);
         job.progress.detailText.Set(resolved);
         job.progress.position = number;
-        const bool folder = IsFolder(resolved);
+        const bool folder = IsFolderOnDisk(resolved);
         if (!listFolders && folder) continue;
         AddEntry(job, resolved, std::wstring(), folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)),
                  folder);

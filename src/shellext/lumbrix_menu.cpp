@@ -2,7 +2,7 @@
 
 #include "common/com_boundary.h"
 #include "common/com_ptr.h"
-#include "common/long_path.h"
+#include "common/folder_check.h"
 #include "common/message_box.h"
 #include "common/unique_any.h"
 #include "job/copy_job.h"
@@ -59,14 +59,6 @@ void CopyWideText(const wchar_t* text, wchar_t* out, UINT capacity) noexcept
     out[length] = L'\0';
 }
 
-// For a name list alone. The extended-length form, so that a folder deeper
-// than MAX_PATH still counts as a folder; an unreadable path counts as a file.
-bool IsFolderOnDisk(const std::wstring& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // An offset is a value with nothing above its low 16 bits; anything else is
 // the address of a verb (on 64 bits an address may have bits 16 to 31 clear).
 int CommandOfVerb(LPCSTR verb) noexcept
@@ -113,6 +105,7 @@ try {
     for (std::size_t index = 0; index < names.size(); ++index) {
         // "\0\0", the empty list, reads as one empty name; it names nothing.
         if (names[index].empty()) continue;
+        // A name list alone: the file system says.
         const bool folder = shellFolders.empty() ? IsFolderOnDisk(names[index]) : shellFolders[index];
         // Out of memory ends the intake at the boundary; the names added so far stay.
         selection.Insert(std::move(names[index]));
