@@ -12,7 +12,12 @@ bool KeysFollowLstrcmpi(LCID locale) noexcept { return SORTIDFROMLCID(locale) ==
 bool MakeCollationKey(std::wstring_view text, LCID locale, std::string& key)
 {
     key.clear();
-    if (text.empty() || text.size() > INT_MAX / 8) return false;
+    return AppendCollationKey(text, locale, key) != 0;
+}
+
+std::size_t AppendCollationKey(std::wstring_view text, LCID locale, std::string& keys)
+{
+    if (text.empty() || text.size() > INT_MAX / 8) return 0;
     constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
     const int length = static_cast<int>(text.size());
 
@@ -21,20 +26,21 @@ bool MakeCollationKey(std::wstring_view text, LCID locale, std::string& key)
     int bytes = ::LCMapStringW(locale, kFlags, text.data(), length, reinterpret_cast<LPWSTR>(inlineKey),
                                sizeof(inlineKey));
     if (bytes > 0) {
-        key.assign(reinterpret_cast<const char*>(inlineKey), static_cast<std::size_t>(bytes));
-        return true;
+        keys.append(reinterpret_cast<const char*>(inlineKey), static_cast<std::size_t>(bytes));
+        return static_cast<std::size_t>(bytes);
     }
-    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
     bytes = ::LCMapStringW(locale, kFlags, text.data(), length, nullptr, 0);
-    if (bytes <= 0) return false;
-    key.resize(static_cast<std::size_t>(bytes));
-    bytes = ::LCMapStringW(locale, kFlags, text.data(), length, reinterpret_cast<LPWSTR>(key.data()), bytes);
+    if (bytes <= 0) return 0;
+    const std::size_t start = keys.size();
+    keys.resize(start + static_cast<std::size_t>(bytes));
+    bytes = ::LCMapStringW(locale, kFlags, text.data(), length, reinterpret_cast<LPWSTR>(keys.data() + start), bytes);
     if (bytes <= 0) {
-        key.clear();
-        return false;
+        keys.resize(start);
+        return 0;
     }
-    key.resize(static_cast<std::size_t>(bytes));
-    return true;
+    keys.resize(start + static_cast<std::size_t>(bytes));
+    return static_cast<std::size_t>(bytes);
 }
 
 int CompareCollationKeys(std::string_view a, std::string_view b) noexcept

@@ -36,10 +36,10 @@ TEST(LargeCopy, AMillionLinesReachTheClipboardWithinASmallMultipleOfTheirSize)
     ASSERT_NE(job, nullptr);
     std::uint64_t textUnits = 0;
     for (int i = 0; i < kLines; ++i) {
-        std::wstring text = LineText(i);
+        const std::wstring text = LineText(i);
         job->results.totalChars += text.size() + 2;
         textUnits += text.size() + 2;
-        job->results.lines.Insert(ResultEntry{std::move(text), std::wstring()});
+        job->results.lines.Append(text);
     }
     ASSERT_EQ(job->results.lines.size(), std::uint64_t(kLines));
     ASSERT_TRUE(BuildText(*job));
