@@ -165,7 +165,11 @@ int Phases(const std::wstring& folder, bool size)
     double at = Seconds();
     lumbrix::ExpandSelection(*job);
     std::printf("  %.1f s\n", Seconds() - at);
-    PrintStep("after the expansion", start, *job);
+    PrintStep("after the walk", start, *job);
+    at = Seconds();
+    if (!lumbrix::ArrangeResults(*job)) return 1;
+    std::printf("  %.1f s\n", Seconds() - at);
+    PrintStep("after the sorting", start, *job);
     at = Seconds();
     if (!lumbrix::BuildText(*job)) return 1;
     std::printf("  %.1f s\n", Seconds() - at);

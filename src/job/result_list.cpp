@@ -118,6 +118,7 @@ private:
 
 void ResultList::Append(std::wstring_view text, std::wstring_view sourcePath, bool folder)
 {
+    addedUnits_ += text.size();
     if (locale_ == 0) {
         locale_ = CollationLocale();
         useKeys_ = KeysFollowLstrcmpi(locale_);
@@ -139,6 +140,7 @@ void ResultList::clear() noexcept
     writer_.Reset();
     runs_.clear();
     count_ = 0;
+    addedUnits_ = 0;
     arranged_ = false;
     textUnits_ = 0;
     columnChunks_.clear();
@@ -167,8 +169,7 @@ bool ResultList::Arrange(const ArrangeWatch& watch)
 void ResultList::RunSortedBatches(const ArrangeWatch& watch)
 {
     const std::size_t batchUnits =
-        std::clamp<std::size_t>(static_cast<std::size_t>(lines_.Bytes() / sizeof(wchar_t) / 16), kLeastBatchUnits,
-                                kMostBatchUnits);
+        std::clamp<std::size_t>(static_cast<std::size_t>(addedUnits_ / 16), kLeastBatchUnits, kMostBatchUnits);
     CodedLineReader reader(lines_, true);
     Batch batch;
     std::uint64_t done = 0;
@@ -239,6 +240,7 @@ void ResultList::MergeRuns(const ArrangeWatch& watch)
     }
     runs_.clear();
     count_ = kept;
+    addedUnits_ = units - 2 * std::uint64_t(kept);
     textUnits_ = units;
     Report(watch, ArrangeSteps(added));
 }

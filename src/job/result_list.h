@@ -97,6 +97,7 @@ private:
     LCID locale_ = 0;      // fixed at the first line, so that every key uses the same one
     bool useKeys_ = false; // whether this locale's keys follow lstrcmpiW
     std::uint64_t textUnits_ = 0;
+    std::uint64_t addedUnits_ = 0; // of the lines' texts, for the size of a batch
 
     std::vector<std::unique_ptr<wchar_t[]>> columnChunks_;
     std::size_t columnWidth_ = 0;
