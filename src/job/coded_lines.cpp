@@ -62,21 +62,16 @@ void GetDifference(const unsigned char*& at, std::basic_string<Char>& value)
 
 } // namespace
 
-void CodedLineWriter::Write(ChunkedBytes& out, const CodedLine& line)
+void WriteCodedLine(ChunkedBytes& out, const CodedLine& line, CodedBase& base)
 {
     unsigned char form = kNoSource;
     if (!line.source.empty())
         form = line.source.size() <= line.text.size() && line.text.substr(0, line.source.size()) == line.source
                    ? kTextPrefix
                    : kOwnSource;
-    const std::size_t sharedText = SharedLength(std::wstring_view(text_), line.text);
-    const std::size_t sharedSource = form == kOwnSource ? SharedLength(std::wstring_view(source_), line.source) : 0;
-    const std::size_t sharedKey = line.key.empty() ? 0 : SharedLength(std::string_view(key_), line.key);
-
-    // Every allocation first, so that a failure changes nothing.
-    text_.reserve(line.text.size());
-    if (form == kOwnSource) source_.reserve(line.source.size());
-    key_.reserve(line.key.size());
+    const std::size_t sharedText = SharedLength(base.text, line.text);
+    const std::size_t sharedSource = form == kOwnSource ? SharedLength(base.source, line.source) : 0;
+    const std::size_t sharedKey = line.key.empty() ? 0 : SharedLength(base.key, line.key);
     const std::size_t most = 1 + 7 * kMaxCountBytes + (line.text.size() - sharedText) * sizeof(wchar_t) +
                              (form == kOwnSource ? (line.source.size() - sharedSource) * sizeof(wchar_t) : 0) +
                              (line.key.size() - sharedKey);
@@ -85,18 +80,32 @@ void CodedLineWriter::Write(ChunkedBytes& out, const CodedLine& line)
     unsigned char* at = start;
     *at++ = static_cast<unsigned char>(form | (line.folder ? kFolderBit : 0) | (line.key.empty() ? 0 : kKeyBit));
     at = PutDifference(at, sharedText, line.text);
-    text_.assign(line.text);
+    base.text = line.text;
     if (form == kTextPrefix) {
         at = PutCount(at, line.source.size());
     } else if (form == kOwnSource) {
         at = PutDifference(at, sharedSource, line.source);
-        source_.assign(line.source);
+        base.source = line.source;
     }
     if (!line.key.empty()) {
         at = PutDifference(at, sharedKey, line.key);
-        key_.assign(line.key);
+        base.key = line.key;
     }
     out.Commit(std::size_t(at - start));
+}
+
+void CodedLineWriter::Write(ChunkedBytes& out, const CodedLine& line)
+{
+    // Every allocation first, so that a failure changes nothing.
+    text_.reserve(line.text.size());
+    source_.reserve(line.source.size());
+    key_.reserve(line.key.size());
+    CodedBase base{text_, source_, key_};
+    const CodedBase before = base;
+    WriteCodedLine(out, line, base);
+    if (base.text.data() != before.text.data()) text_.assign(line.text);
+    if (base.source.data() != before.source.data()) source_.assign(line.source);
+    if (base.key.data() != before.key.data()) key_.assign(line.key);
 }
 
 bool CodedLineReader::Next()

@@ -25,11 +25,24 @@ struct CodedLine {
     std::string_view key; // empty when the record carries none
 };
 
+// What a record is coded against: the previous text, and the previous
+// source and key of their own.
+struct CodedBase {
+    std::wstring_view text;
+    std::wstring_view source;
+    std::string_view key;
+};
+
+// Appends one record to out, coded against base, and moves base on to the
+// line (its views then point into line). A source equal to the start of the
+// text is stored as a length. Throws std::bad_alloc; out and base are then
+// as they were.
+void WriteCodedLine(ChunkedBytes& out, const CodedLine& line, CodedBase& base);
+
+// For lines whose memory is reused for the next one: keeps copies of what
+// the next record is coded against.
 class CodedLineWriter {
 public:
-    // Appends one record to out. A source equal to the start of the text is
-    // stored as a length. Throws std::bad_alloc; out and the writer are then
-    // as they were.
     void Write(ChunkedBytes& out, const CodedLine& line);
     // The next record shares nothing with those before it (a new store).
     void Reset() noexcept

@@ -1,9 +1,21 @@
 #include "job/collation_key.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace lumbrix {
+namespace {
+
+// The first byte in memory becomes the most significant: Windows runs little-endian.
+std::uint64_t ByteSwap(std::uint64_t value) noexcept
+{
+    value = ((value & 0x00FF00FF00FF00FFull) << 8) | ((value >> 8) & 0x00FF00FF00FF00FFull);
+    value = ((value & 0x0000FFFF0000FFFFull) << 16) | ((value >> 16) & 0x0000FFFF0000FFFFull);
+    return (value << 32) | (value >> 32);
+}
+
+} // namespace
 
 LCID CollationLocale() noexcept { return ::GetThreadLocale(); }
 
@@ -45,10 +57,20 @@ std::size_t AppendCollationKey(std::wstring_view text, LCID locale, std::string&
 
 int CompareCollationKeys(std::string_view a, std::string_view b) noexcept
 {
+    // Keys of neighbouring paths share most of their bytes: compared eight at
+    // a time, in the byte order that memcmp would follow.
     const std::size_t common = a.size() < b.size() ? a.size() : b.size();
-    if (common != 0) {
-        const int order = std::memcmp(a.data(), b.data(), common);
-        if (order != 0) return order;
+    std::size_t at = 0;
+    for (; at + 8 <= common; at += 8) {
+        std::uint64_t left, right;
+        std::memcpy(&left, a.data() + at, 8);
+        std::memcpy(&right, b.data() + at, 8);
+        if (left != right) return ByteSwap(left) < ByteSwap(right) ? -1 : 1;
+    }
+    for (; at < common; ++at) {
+        const auto left = static_cast<unsigned char>(a[at]);
+        const auto right = static_cast<unsigned char>(b[at]);
+        if (left != right) return left < right ? -1 : 1;
     }
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }

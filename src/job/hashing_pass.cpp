@@ -183,9 +183,10 @@ public:
     std::uint64_t Chars() const noexcept { return chars_; }
 
     // The most units a line's columns take with these options.
-    std::size_t ColumnsWidth() const
+    std::size_t ColumnsWidth()
     {
         std::wstring columns;
+        digests_.Init(); // the digests of no bytes: as long as any
         digests_.AppendColumns(columns);
         return std::max(columns.size(), std::size(kHashFailedColumn) - 1);
     }

@@ -1,6 +1,7 @@
 #include "job/result_list.h"
 
 #include "job/collation_key.h"
+#include "job/line_order.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,15 +10,15 @@
 namespace lumbrix {
 namespace {
 
-// Text of the lines sorted at once: their keys and the order of the batch are
-// about as large again. A sixteenth of the whole keeps that small beside the
-// lines themselves, and the merge then reads at most some sixty runs.
-constexpr std::size_t kLeastBatchUnits = std::size_t{1} << 19;
-constexpr std::size_t kMostBatchUnits = std::size_t{16} << 20;
+// A batch's text: a tenth of what was added before it, so that the runs stay
+// few (the merge reads a few dozen at most) and the batch still sorting when
+// the walk ends is a small part of the whole; within bounds that keep a
+// batch's keys small and its sort well under a second.
+constexpr std::uint64_t kLeastBatchUnits = std::uint64_t{1} << 20;
+constexpr std::uint64_t kMostBatchUnits = std::uint64_t{16} << 20;
+constexpr std::uint64_t kBatchShare = 10;
 // Lines between two looks at the cancel flag and two progress reports.
 constexpr std::size_t kLinesPerLook = 1024;
-constexpr unsigned kBatchStepsPerLine = 3; // of ArrangeSteps' four: keys and sorting
-constexpr unsigned kMergeStepsPerLine = 1;
 
 bool Cancelled(const ArrangeWatch& watch) noexcept
 {
@@ -29,120 +30,49 @@ void Report(const ArrangeWatch& watch, std::uint64_t steps) noexcept
     if (watch.position) watch.position->store(steps, std::memory_order_relaxed);
 }
 
-// Keys order texts exactly as lstrcmpiW does (the collation tests prove it
-// on the platform), so a text without a key still meets keyed ones through
-// lstrcmpiW itself.
-int CompareLines(std::string_view keyA, const wchar_t* textA, std::string_view keyB, const wchar_t* textB) noexcept
-{
-    if (!keyA.empty() && !keyB.empty()) return CompareCollationKeys(keyA, keyB);
-    return ::lstrcmpiW(textA, textB);
-}
-
-// The lines of one batch, decoded, each text terminated for lstrcmpiW.
-class Batch {
-public:
-    void Clear() noexcept
-    {
-        texts_.clear();
-        sources_.clear();
-        keys_.clear();
-        lines_.clear();
-    }
-    bool Empty() const noexcept { return lines_.empty(); }
-    std::size_t Units() const noexcept { return texts_.size(); }
-
-    void Add(const CodedLine& line, LCID locale, bool useKeys)
-    {
-        Entry entry;
-        entry.text = texts_.size();
-        entry.textLength = line.text.size();
-        texts_.append(line.text).push_back(L'\0');
-        entry.source = sources_.size();
-        entry.sourceLength = line.source.size();
-        sources_.append(line.source);
-        entry.key = keys_.size();
-        entry.keyLength = useKeys ? AppendCollationKey(line.text, locale, keys_) : 0;
-        entry.folder = line.folder;
-        lines_.push_back(entry);
-    }
-
-    // The batch as one sorted run: equal texts once, the first added.
-    void WriteSorted(ChunkedBytes& run)
-    {
-        order_.resize(lines_.size());
-        for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<std::uint32_t>(i);
-        // Stable, so that of equal lines the first added comes first; and it
-        // never reads outside the range, whatever lstrcmpiW answers.
-        std::stable_sort(order_.begin(), order_.end(),
-                         [this](std::uint32_t a, std::uint32_t b) { return Compare(a, b) < 0; });
-        CodedLineWriter writer;
-        std::size_t previous = order_.size();
-        for (const std::uint32_t index : order_) {
-            if (previous != order_.size() && Compare(static_cast<std::uint32_t>(previous), index) == 0) continue;
-            previous = index;
-            const Entry& entry = lines_[index];
-            CodedLine line;
-            line.text = std::wstring_view(texts_).substr(entry.text, entry.textLength);
-            line.source = std::wstring_view(sources_).substr(entry.source, entry.sourceLength);
-            line.folder = entry.folder;
-            line.key = std::string_view(keys_).substr(entry.key, entry.keyLength);
-            writer.Write(run, line);
-        }
-    }
-
-private:
-    struct Entry {
-        std::size_t text, textLength;
-        std::size_t source, sourceLength;
-        std::size_t key, keyLength;
-        bool folder;
-    };
-
-    int Compare(std::uint32_t a, std::uint32_t b) const noexcept
-    {
-        const Entry& first = lines_[a];
-        const Entry& second = lines_[b];
-        return CompareLines(std::string_view(keys_).substr(first.key, first.keyLength), texts_.c_str() + first.text,
-                            std::string_view(keys_).substr(second.key, second.keyLength),
-                            texts_.c_str() + second.text);
-    }
-
-    std::wstring texts_;
-    std::wstring sources_;
-    std::string keys_;
-    std::vector<Entry> lines_;
-    std::vector<std::uint32_t> order_;
-};
-
 } // namespace
 
 void ResultList::Append(std::wstring_view text, std::wstring_view sourcePath, bool folder)
 {
-    addedUnits_ += text.size();
     if (locale_ == 0) {
         locale_ = CollationLocale();
         useKeys_ = KeysFollowLstrcmpi(locale_);
     }
     if (arranged_) {
-        // The arranged lines are stored as added lines are, and were all added first.
+        // The arranged lines are stored as added lines are, and were all added
+        // first: they become the batch being added to.
         columnChunks_.clear();
         columnWidth_ = 0;
         columnUnits_ = 0;
+        batchUnits_ = addedUnits_;
         arranged_ = false;
     }
+    // Sealed before the line is written, so that a failure changes nothing.
+    if (batchUnits_ >= std::clamp(addedUnits_ / kBatchShare, kLeastBatchUnits, kMostBatchUnits)) Seal(true);
     writer_.Write(lines_, CodedLine{text, sourcePath, folder, {}});
     ++count_;
+    batchUnits_ += text.size();
+    addedUnits_ += text.size();
+}
+
+void ResultList::Seal(bool startThread)
+{
+    if (!runs_) runs_ = std::make_unique<SortedRuns>(locale_, useKeys_);
+    runs_->Add(lines_, startThread);
+    writer_.Reset();
+    batchUnits_ = 0;
 }
 
 void ResultList::clear() noexcept
 {
+    runs_.reset(); // its thread has ended when this returns
     lines_.clear();
     writer_.Reset();
-    runs_.clear();
+    batchUnits_ = 0;
     count_ = 0;
-    addedUnits_ = 0;
     arranged_ = false;
     textUnits_ = 0;
+    addedUnits_ = 0;
     columnChunks_.clear();
     columnWidth_ = 0;
     columnUnits_ = 0;
@@ -151,14 +81,22 @@ void ResultList::clear() noexcept
 bool ResultList::Arrange(const ArrangeWatch& watch)
 {
     if (arranged_) return true;
+    bool finished = false;
     try {
-        RunSortedBatches(watch);
-        if (!Cancelled(watch)) MergeRuns(watch);
+        const std::size_t added = count_;
+        if (added > 0) {
+            if (lines_.Bytes() > 0) Seal(false);
+            std::vector<ChunkedBytes> runs;
+            finished = runs_->Finish(watch, runs);
+            runs_.reset();
+            if (finished) MergeRuns(runs, watch, added);
+        }
+        finished = !Cancelled(watch);
     } catch (...) {
         clear();
         throw;
     }
-    if (Cancelled(watch)) {
+    if (!finished) {
         clear();
         return false;
     }
@@ -166,39 +104,12 @@ bool ResultList::Arrange(const ArrangeWatch& watch)
     return true;
 }
 
-void ResultList::RunSortedBatches(const ArrangeWatch& watch)
+void ResultList::MergeRuns(std::vector<ChunkedBytes>& runs, const ArrangeWatch& watch, std::size_t added)
 {
-    const std::size_t batchUnits =
-        std::clamp<std::size_t>(static_cast<std::size_t>(addedUnits_ / 16), kLeastBatchUnits, kMostBatchUnits);
-    CodedLineReader reader(lines_, true);
-    Batch batch;
-    std::uint64_t done = 0;
-    const auto flush = [&] {
-        runs_.emplace_back();
-        batch.WriteSorted(runs_.back());
-        batch.Clear();
-    };
-    while (reader.Next()) {
-        batch.Add(reader.Line(), locale_, useKeys_);
-        if (++done % kLinesPerLook == 0) {
-            if (Cancelled(watch)) return;
-            Report(watch, done * kBatchStepsPerLine);
-        }
-        if (batch.Units() >= batchUnits) flush();
-    }
-    if (!batch.Empty()) flush();
-    lines_.clear();
-    writer_.Reset();
-    Report(watch, done * kBatchStepsPerLine);
-}
-
-void ResultList::MergeRuns(const ArrangeWatch& watch)
-{
-    const std::size_t added = count_;
-    const std::uint64_t stepsBefore = std::uint64_t(added) * kBatchStepsPerLine;
+    const std::uint64_t stepsBefore = std::uint64_t(added) * kSortStepsPerLine;
     std::vector<CodedLineReader> heads;
-    heads.reserve(runs_.size());
-    for (ChunkedBytes& run : runs_) heads.emplace_back(run, true);
+    heads.reserve(runs.size());
+    for (ChunkedBytes& run : runs) heads.emplace_back(run, true);
     // Which of two runs' lines comes first: the smaller, or of equal ones the
     // earlier run's, which holds the lines added first.
     const auto later = [&heads](std::size_t a, std::size_t b) {
@@ -225,7 +136,7 @@ void ResultList::MergeRuns(const ArrangeWatch& watch)
         if (kept == 0 || CompareLines(line.key, head.TextCString(), lastKey, lastText.c_str()) != 0) {
             writer_.Write(lines_, CodedLine{line.text, line.source, line.folder, {}});
             ++kept;
-            units += line.text.size() + 2;
+            units += line.text.size();
             lastKey.assign(line.key);
             lastText.assign(line.text);
         }
@@ -235,13 +146,12 @@ void ResultList::MergeRuns(const ArrangeWatch& watch)
             heap.pop_back();
         if (++taken % kLinesPerLook == 0) {
             if (Cancelled(watch)) return;
-            Report(watch, stepsBefore + taken * kMergeStepsPerLine);
+            Report(watch, stepsBefore + taken);
         }
     }
-    runs_.clear();
     count_ = kept;
-    addedUnits_ = units - 2 * std::uint64_t(kept);
-    textUnits_ = units;
+    addedUnits_ = units;
+    textUnits_ = units + 2 * std::uint64_t(kept);
     Report(watch, ArrangeSteps(added));
 }
 

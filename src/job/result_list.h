@@ -5,13 +5,14 @@
 // texts. The hashing pass writes each line's digest columns into a slot of its
 // own afterwards; the order is not revisited.
 //
-// Arrange sorts batches of lines by their collation keys and writes each
-// batch as a front-coded run with its keys, freeing the lines it has read;
-// then it merges the runs into the arranged list, freeing each run as it is
-// read. So at no time are there whole keys for every line, and the memory of
-// one stage goes back while the next one grows.
+// The lines are added in batches, which are sorted into runs while more lines
+// are added (SortedRuns); Arrange sorts what is left and merges the runs into
+// the arranged list, freeing each run as it is read. So at no time are there
+// whole keys for every line, and the memory of one stage goes back while the
+// next one grows.
 
 #include "job/coded_lines.h"
+#include "job/sorted_runs.h"
 
 #include <windows.h>
 
@@ -35,12 +36,6 @@ struct ResultLine {
 
     std::size_t Length() const noexcept { return text.size() + columns.size(); }
     std::wstring Text() const { return std::wstring(text).append(columns); }
-};
-
-// What a long Arrange reports to and obeys; either may be null.
-struct ArrangeWatch {
-    const std::atomic<bool>* running = nullptr;     // false: stop
-    std::atomic<std::uint64_t>* position = nullptr; // of ArrangeSteps(size())
 };
 
 class ResultList {
@@ -85,19 +80,20 @@ public:
     iterator end() noexcept;
 
 private:
-    void RunSortedBatches(const ArrangeWatch& watch);
-    void MergeRuns(const ArrangeWatch& watch);
+    void Seal(bool startThread);
+    void MergeRuns(std::vector<ChunkedBytes>& runs, const ArrangeWatch& watch, std::size_t added);
     const wchar_t* ColumnSlot(std::size_t index) const noexcept;
 
-    ChunkedBytes lines_;           // unarranged: as added; arranged: in order
-    CodedLineWriter writer_;       // of lines_
-    std::vector<ChunkedBytes> runs_; // during Arrange
+    ChunkedBytes lines_;     // unarranged: the batch being added to; arranged: the lines in order
+    CodedLineWriter writer_; // of lines_
+    std::uint64_t batchUnits_ = 0; // of the texts in lines_ while unarranged
+    std::unique_ptr<SortedRuns> runs_; // the sealed batches, from the first one sealed
     std::size_t count_ = 0;
     bool arranged_ = false;
     LCID locale_ = 0;      // fixed at the first line, so that every key uses the same one
     bool useKeys_ = false; // whether this locale's keys follow lstrcmpiW
-    std::uint64_t textUnits_ = 0;
-    std::uint64_t addedUnits_ = 0; // of the lines' texts, for the size of a batch
+    std::uint64_t textUnits_ = 0;  // of an arranged list
+    std::uint64_t addedUnits_ = 0; // of the texts added, for the size of a batch
 
     std::vector<std::unique_ptr<wchar_t[]>> columnChunks_;
     std::size_t columnWidth_ = 0;

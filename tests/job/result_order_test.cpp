@@ -275,7 +275,8 @@ TEST(ResultOrder, RunningOutOfMemoryLeavesAnUsableList)
             } catch (const std::bad_alloc&) {
                 ++failures;
             }
-            ASSERT_EQ(failing.Fired(), !arranged);
+            // A sort that finds no memory for its buffer sorts in place instead.
+            ASSERT_TRUE(arranged || failing.Fired());
         }
         if (arranged) {
             EXPECT_EQ(list.size(), 50u);

@@ -1,0 +1,241 @@
+#include "job/sorted_runs.h"
+
+#include "job/coded_lines.h"
+#include "job/collation_key.h"
+#include "job/line_order.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace lumbrix {
+namespace {
+
+// Lines between two looks at the reasons to stop and two progress counts.
+constexpr std::size_t kLinesPerLook = 1024;
+// How long the calling thread waits for the sorting thread between two looks.
+constexpr DWORD kWaitMs = 50;
+
+bool Cancelled(const std::atomic<bool>* running) noexcept
+{
+    return running && !running->load(std::memory_order_acquire);
+}
+
+// The lines of one batch, decoded, each text terminated for lstrcmpiW.
+class Batch {
+public:
+    // Decodes batch (freeing it as it goes) and makes the keys; false when
+    // told to stop first.
+    template <typename Stop, typename Counted>
+    bool Read(ChunkedBytes& batch, LCID locale, bool useKeys, Stop stop, Counted counted)
+    {
+        CodedLineReader reader(batch, true);
+        std::size_t read = 0;
+        while (reader.Next()) {
+            Add(reader.Line(), locale, useKeys);
+            if (++read % kLinesPerLook == 0) {
+                if (stop()) return false;
+                counted(kLinesPerLook);
+            }
+        }
+        counted(read % kLinesPerLook);
+        return true;
+    }
+
+    // The batch as one sorted run: equal texts once, the first added.
+    void WriteSorted(ChunkedBytes& run)
+    {
+        order_.clear();
+        order_.reserve(lines_.size());
+        for (std::size_t i = 0; i < lines_.size(); ++i)
+            order_.push_back(SortItem{keys_.data() + lines_[i].key, static_cast<std::uint32_t>(lines_[i].keyLength),
+                                      static_cast<std::uint32_t>(i)});
+        // Stable, so that of equal lines the first added comes first; and it
+        // never reads outside the range, whatever lstrcmpiW answers.
+        std::stable_sort(order_.begin(), order_.end(),
+                         [this](const SortItem& a, const SortItem& b) { return Compare(a, b) < 0; });
+        CodedBase base;
+        const SortItem* previous = nullptr;
+        for (const SortItem& item : order_) {
+            if (previous && Compare(*previous, item) == 0) continue;
+            previous = &item;
+            const Entry& entry = lines_[item.index];
+            CodedLine line;
+            line.text = std::wstring_view(texts_).substr(entry.text, entry.textLength);
+            line.source = std::wstring_view(sources_).substr(entry.source, entry.sourceLength);
+            line.folder = entry.folder;
+            line.key = std::string_view(item.key, item.keyLength);
+            WriteCodedLine(run, line, base); // the batch keeps every line, which base points into
+        }
+    }
+
+private:
+    struct Entry {
+        std::size_t text, textLength;
+        std::size_t source, sourceLength;
+        std::size_t key, keyLength;
+        bool folder;
+    };
+
+    void Add(const CodedLine& line, LCID locale, bool useKeys)
+    {
+        Entry entry;
+        entry.text = texts_.size();
+        entry.textLength = line.text.size();
+        texts_.append(line.text).push_back(L'\0');
+        entry.source = sources_.size();
+        entry.sourceLength = line.source.size();
+        sources_.append(line.source);
+        entry.key = keys_.size();
+        entry.keyLength = useKeys ? AppendCollationKey(line.text, locale, keys_) : 0;
+        entry.folder = line.folder;
+        lines_.push_back(entry);
+    }
+
+    // The key beside the line's number: most comparisons need no more.
+    struct SortItem {
+        const char* key;
+        std::uint32_t keyLength;
+        std::uint32_t index;
+    };
+
+    int Compare(const SortItem& a, const SortItem& b) const noexcept
+    {
+        return CompareLines(std::string_view(a.key, a.keyLength), texts_.c_str() + lines_[a.index].text,
+                            std::string_view(b.key, b.keyLength), texts_.c_str() + lines_[b.index].text);
+    }
+
+    std::wstring texts_;
+    std::wstring sources_;
+    std::string keys_;
+    std::vector<Entry> lines_;
+    std::vector<SortItem> order_;
+};
+
+} // namespace
+
+SortedRuns::~SortedRuns() { Stop(); }
+
+void SortedRuns::Add(ChunkedBytes& batch, bool startThread)
+{
+    {
+        ::AcquireSRWLockExclusive(&lock_);
+        struct Unlock {
+            SRWLOCK* lock;
+            ~Unlock() { ::ReleaseSRWLockExclusive(lock); }
+        } unlock{&lock_};
+        queue_.reserve(queue_.size() + 1); // the one step that may fail
+        queue_.push_back(Sealed{std::move(batch), sealed_});
+        ++sealed_;
+    }
+    ::WakeAllConditionVariable(&changed_);
+    // Without its thread the batches wait for Finish, which sorts them all.
+    if (startThread && !thread_ && !stop_) thread_.reset(::CreateThread(nullptr, 0, &ThreadProc, this, 0, nullptr));
+}
+
+DWORD WINAPI SortedRuns::ThreadProc(void* runs)
+{
+    static_cast<SortedRuns*>(runs)->RunThread();
+    return 0;
+}
+
+void SortedRuns::RunThread() noexcept
+{
+    // lstrcmpiW, for lines without a key, follows the thread's locale.
+    ::SetThreadLocale(locale_);
+    for (;;) {
+        Sealed batch;
+        ::AcquireSRWLockExclusive(&lock_);
+        while (!stop_ && queue_.empty()) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+        const bool taken = !stop_ && TakeQueued(batch);
+        threadBusy_ = taken;
+        ::ReleaseSRWLockExclusive(&lock_);
+        if (!taken) return;
+        bool sorted = false;
+        std::exception_ptr failure;
+        try {
+            sorted = Sort(batch, nullptr);
+        } catch (...) { // out of memory
+            failure = std::current_exception();
+        }
+        ::AcquireSRWLockExclusive(&lock_);
+        threadBusy_ = false;
+        if (failure) failure_ = failure;
+        ::ReleaseSRWLockExclusive(&lock_);
+        ::WakeAllConditionVariable(&changed_);
+        if (!sorted) return;
+    }
+}
+
+bool SortedRuns::TakeQueued(Sealed& batch) noexcept
+{
+    if (queue_.empty()) return false;
+    batch = std::move(queue_.front());
+    queue_.erase(queue_.begin());
+    return true;
+}
+
+bool SortedRuns::Sort(Sealed& sealed, const std::atomic<bool>* running)
+{
+    Batch batch;
+    const auto stop = [&] { return stop_.load(std::memory_order_relaxed) || Cancelled(running); };
+    const auto counted = [this](std::size_t lines) { linesSorted_.fetch_add(lines, std::memory_order_relaxed); };
+    if (!batch.Read(sealed.lines, locale_, useKeys_, stop, counted)) return false;
+    if (stop()) return false;
+    ChunkedBytes run;
+    batch.WriteSorted(run);
+    ::AcquireSRWLockExclusive(&lock_);
+    struct Unlock {
+        SRWLOCK* lock;
+        ~Unlock() { ::ReleaseSRWLockExclusive(lock); }
+    } unlock{&lock_};
+    if (runs_.size() <= sealed.sequence) runs_.resize(sealed.sequence + 1);
+    runs_[sealed.sequence] = std::move(run);
+    return true;
+}
+
+bool SortedRuns::Finish(const ArrangeWatch& watch, std::vector<ChunkedBytes>& runs)
+{
+    for (;;) {
+        if (Cancelled(watch.running)) {
+            Stop();
+            return false;
+        }
+        if (watch.position) watch.position->store(LinesSorted() * kSortStepsPerLine, std::memory_order_relaxed);
+        Sealed batch;
+        ::AcquireSRWLockExclusive(&lock_);
+        if (failure_) {
+            const std::exception_ptr failure = failure_;
+            ::ReleaseSRWLockExclusive(&lock_);
+            Stop();
+            std::rethrow_exception(failure);
+        }
+        const bool busy = threadBusy_;
+        const bool taken = TakeQueued(batch);
+        if (!taken && busy) ::SleepConditionVariableSRW(&changed_, &lock_, kWaitMs, 0);
+        ::ReleaseSRWLockExclusive(&lock_);
+        if (taken) {
+            if (!Sort(batch, watch.running)) continue; // cancelled: seen above
+        } else if (!busy) {
+            break;
+        }
+    }
+    Stop();
+    runs = std::move(runs_);
+    runs_.clear();
+    return true;
+}
+
+void SortedRuns::Stop() noexcept
+{
+    ::AcquireSRWLockExclusive(&lock_);
+    stop_ = true;
+    ::ReleaseSRWLockExclusive(&lock_);
+    ::WakeAllConditionVariable(&changed_);
+    if (thread_) {
+        ::WaitForSingleObject(thread_.get(), INFINITE);
+        thread_.reset();
+    }
+}
+
+} // namespace lumbrix
