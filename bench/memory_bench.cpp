@@ -2,17 +2,28 @@
 // handler's InvokeCommand in this process, as the file manager makes it, and
 // how far the process's peak working set rose above its level before the
 // command, against the bytes of the text that reached the clipboard.
-//   memory_bench.exe copy FOLDER [OutputSize]
-// With "phases" instead of "copy" it runs the phases of the copy one by one
-// on a job and prints the working set after each: where the memory goes.
+//   memory_bench.exe copy FOLDER [OutputSize] [--save FILE]
+// With --save, the save question is answered and FILE given to the Save
+// dialog when the clipboard does not take the text.
+//   memory_bench.exe phases FOLDER [OutputSize]
+// runs the phases of the copy one by one on a job and prints the working set
+// after each: where the memory goes.
+//   memory_bench.exe progress FOLDER [OutputSize] [--cancel PHASE]
+// runs the worker on a job and prints, for each phase, how long it took, how
+// often the bar moved and the longest time it stood still; with --cancel it
+// cancels one second into the phase whose status starts with PHASE and
+// prints how long the worker took to end.
 // One case per process, so that no earlier case's peak hides this one's.
 
+#include "common/module_identity.h"
 #include "job/copy_job.h"
 #include "job/selection_expansion.h"
 #include "output/clipboard_transfer.h"
 #include "output/text_assembly.h"
 #include "shell_selection.h"
+#include "shellext/copy_worker.h"
 #include "shellext/lumbrix_menu.h"
+#include "save_dialog_driver.h"
 
 #include "bench_clock.h"
 
@@ -21,9 +32,13 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -43,17 +58,34 @@ Memory MemoryNow()
     return {double(counters.WorkingSetSize), double(counters.PeakWorkingSetSize)};
 }
 
-std::size_t ThreadCount()
+std::vector<DWORD> ThreadIds()
 {
+    std::vector<DWORD> ids;
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof(entry);
-    std::size_t count = 0;
     for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ids.push_back(entry.th32ThreadID);
     ::CloseHandle(snapshot);
-    return count;
+    return ids;
+}
+
+// Waits for the threads that exist now and did not before: the copy's worker
+// (and its window's thread). The Save dialog leaves threads of its own.
+void WaitForThreadsSince(const std::vector<DWORD>& before)
+{
+    std::vector<HANDLE> threads;
+    for (DWORD id : ThreadIds())
+        if (std::find(before.begin(), before.end(), id) == before.end())
+            if (HANDLE thread = ::OpenThread(SYNCHRONIZE, FALSE, id)) threads.push_back(thread);
+    for (HANDLE thread : threads) {
+        while (::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        }
+        ::CloseHandle(thread);
+    }
 }
 
 // The clipboard's text: its length in units and the block's size in bytes.
@@ -74,6 +106,16 @@ bool ClipboardSize(std::size_t& units, std::size_t& blockBytes)
     return found;
 }
 
+// For the console, which Wine's programs write in UTF-8 here.
+std::string Utf8(const std::wstring& text)
+{
+    std::string bytes(text.size() * 3, '\0');
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                             static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return bytes;
+}
+
 void StoreOptions(bool size)
 {
     HKEY key = nullptr;
@@ -89,8 +131,20 @@ void StoreOptions(bool size)
     ::RegCloseKey(key);
 }
 
-int WholeCopy(const std::wstring& folder, bool size)
+std::uint64_t FileBytes(const std::wstring& path)
 {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+int WholeCopy(const std::wstring& folder, bool size, const std::wstring& saveAs)
+{
+    std::unique_ptr<lumbrix::test::SaveDialogDriver> driver;
+    if (!saveAs.empty()) {
+        ::DeleteFileW(saveAs.c_str());
+        driver = std::make_unique<lumbrix::test::SaveDialogDriver>(std::vector<std::wstring>{saveAs});
+    }
     StoreOptions(size);
     IDataObject* data = nullptr;
     if (FAILED(shell_player::SelectionDataObject({folder}, &data))) {
@@ -110,7 +164,7 @@ int WholeCopy(const std::wstring& folder, bool size)
     ::EmptyClipboard();
     ::CloseClipboard();
     const DWORD sequence = ::GetClipboardSequenceNumber();
-    const std::size_t threads = ThreadCount();
+    const std::vector<DWORD> threads = ThreadIds();
 
     const Memory before = MemoryNow();
     const double start = Seconds();
@@ -122,26 +176,31 @@ int WholeCopy(const std::wstring& folder, bool size)
         std::fprintf(stderr, "InvokeCommand failed\n");
         return 1;
     }
+    WaitForThreadsSince(threads);
     handler->Release();
     data->Release();
-    while (ThreadCount() > threads) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-        ::Sleep(20);
-    }
     const double seconds = Seconds() - start;
     const Memory after = MemoryNow();
 
     std::size_t units = 0, blockBytes = 0;
     const bool onClipboard = ::GetClipboardSequenceNumber() != sequence && ClipboardSize(units, blockBytes);
-    const double textBytes = double(units + 1) * sizeof(wchar_t);
+    const std::uint64_t saved = saveAs.empty() ? 0 : FileBytes(saveAs);
+    if (!onClipboard && saved >= 2) units = static_cast<std::size_t>((saved - 2) / sizeof(wchar_t));
+    if (driver) {
+        for (const lumbrix::test::SeenDialog& box : driver->Boxes())
+            std::printf("  box: %s\n", Utf8(box.text).c_str());
+        for (const auto& visit : driver->Visits())
+            std::printf("  the Save dialog opened in %s\n", Utf8(visit.folder).c_str());
+    }
     const double grown = after.peak - before.workingSet;
+    const double textBytes = double(units + 1) * sizeof(wchar_t);
     std::printf("%-12s %9.1f MiB text (%zu units, block %.1f MiB)  peak +%8.1f MiB  %.2f x text  "
-                "(working set before %.1f MiB, its peak %.1f MiB)  %.1f s%s\n",
+                "(working set before %.1f MiB, its peak %.1f MiB)  %.1f s  %s\n",
                 size ? "OutputSize" : "paths only", textBytes / kMiB, units, double(blockBytes) / kMiB, grown / kMiB,
                 grown / textBytes, before.workingSet / kMiB, before.peak / kMiB, seconds,
-                onClipboard ? "" : "  NOT ON THE CLIPBOARD");
-    return onClipboard ? 0 : 1;
+                onClipboard ? "on the clipboard" : saved ? "in the file" : "NEITHER ON THE CLIPBOARD NOR IN A FILE");
+    if (saved) std::printf("  the file holds %llu bytes\n", static_cast<unsigned long long>(saved));
+    return onClipboard || saved ? 0 : 1;
 }
 
 void PrintStep(const char* step, const Memory& start, const lumbrix::CopyJob& job)
@@ -179,18 +238,99 @@ int Phases(const std::wstring& folder, bool size)
     return 0;
 }
 
+// The status without what follows its first "(": the phase.
+std::wstring PhaseOf(const wchar_t* status)
+{
+    std::wstring phase = status;
+    return phase.substr(0, phase.find(L'('));
+}
+
+int Progress(const std::wstring& folder, bool size, const std::wstring& cancelPhase)
+{
+    lumbrix::CopyJobPointer job = lumbrix::CreateCopyJob();
+    if (!job) return 1;
+    job->request.mode = lumbrix::FullPathWithSubfolders;
+    job->request.options[lumbrix::OutputSize] = size;
+    job->request.selection.Insert(folder);
+    lumbrix::CopyJob* const watched = job.get(); // read until "完了" or the cancel, while the worker holds it
+    const Memory start = MemoryNow();
+    std::atomic<double> ended{0};
+    std::thread worker([&ended, owned = std::move(job)]() mutable {
+        lumbrix::RunCopyJob(std::move(owned));
+        ended = Seconds();
+    });
+    struct Phase {
+        std::wstring name;
+        double start = 0, end = 0, lastMove = 0, longestStill = 0;
+        std::uint64_t position = 0;
+        int moves = 0;
+    };
+    std::vector<Phase> phases;
+    double cancelledAt = 0;
+    for (;;) {
+        const double now = Seconds();
+        const std::wstring phase = PhaseOf(watched->progress.statusText.c_str());
+        const std::uint64_t position = watched->progress.position.load();
+        if (phases.empty() || phases.back().name != phase) {
+            if (!phases.empty()) phases.back().end = now;
+            phases.push_back(Phase{phase, now, 0, now, 0, position, 0});
+        }
+        Phase& current = phases.back();
+        if (position != current.position) {
+            current.longestStill = std::max(current.longestStill, now - current.lastMove);
+            current.lastMove = now;
+            current.position = position;
+            ++current.moves;
+        }
+        if (phase == L"完了") break;
+        if (!cancelPhase.empty() && phase.rfind(cancelPhase, 0) == 0 && now - current.start >= 1.0) {
+            watched->progress.running = false;
+            cancelledAt = now;
+            break;
+        }
+        if (ended.load() != 0) break;
+        ::Sleep(20);
+    }
+    worker.join();
+    phases.back().end = Seconds();
+    for (Phase& phase : phases) {
+        phase.longestStill = std::max(phase.longestStill, phase.end - phase.lastMove);
+        std::printf("  %-40s %7.1f s  the bar moved %6d times, stood still %5.2f s at most\n",
+                    phase.name.empty() ? "(starting)" : Utf8(phase.name).c_str(), phase.end - phase.start, phase.moves,
+                    phase.longestStill);
+    }
+    if (cancelledAt != 0) std::printf("  cancelled: the worker ended %.3f s later\n", ended.load() - cancelledAt);
+    std::printf("  peak working set +%.1f MiB\n", (MemoryNow().peak - start.workingSet) / kMiB);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: memory_bench.exe copy|phases FOLDER [OutputSize]\n");
+        std::fprintf(stderr, "usage: memory_bench.exe copy|phases|progress FOLDER [OutputSize] [--save FILE] "
+                             "[--cancel PHASE]\n");
         return 2;
     }
+    // This program carries the DLL's resources (the manifest, the icon), as the tests do.
+    lumbrix::moduleInstance = ::GetModuleHandleW(nullptr);
     ::OleInitialize(nullptr);
     const std::wstring mode = argv[1];
-    const bool size = argc > 3 && std::wcscmp(argv[3], L"OutputSize") == 0;
-    const int status = mode == L"phases" ? Phases(argv[2], size) : WholeCopy(argv[2], size);
+    bool size = false;
+    std::wstring saveAs, cancelPhase;
+    for (int i = 3; i < argc; ++i) {
+        if (std::wcscmp(argv[i], L"OutputSize") == 0) size = true;
+        if (std::wcscmp(argv[i], L"--save") == 0 && i + 1 < argc) saveAs = argv[++i];
+        if (std::wcscmp(argv[i], L"--cancel") == 0 && i + 1 < argc) cancelPhase = argv[++i];
+    }
+    int status = 0;
+    if (mode == L"phases")
+        status = Phases(argv[2], size);
+    else if (mode == L"progress")
+        status = Progress(argv[2], size, cancelPhase);
+    else
+        status = WholeCopy(argv[2], size, saveAs);
     ::OleUninitialize();
     return status;
 }
