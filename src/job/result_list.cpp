@@ -20,6 +20,22 @@ constexpr std::uint64_t kBatchShare = 10;
 // Lines between two looks at the cancel flag and two progress reports.
 constexpr std::size_t kLinesPerLook = 1024;
 
+// The sorting thread works beside the walk only where a processor is left
+// over besides the walk's and the system's own work (the file system's, or
+// Wine's server); with two, it would only slow the walk down, and the batches
+// wait for Arrange, which sorts them on two threads.
+bool SortWhileAdding() noexcept
+{
+    static const bool spare = [] {
+        DWORD_PTR process = 0, system = 0;
+        unsigned count = 0;
+        if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system))
+            for (; process != 0; process &= process - 1) ++count;
+        return count >= 3;
+    }();
+    return spare;
+}
+
 bool Cancelled(const ArrangeWatch& watch) noexcept
 {
     return watch.running && !watch.running->load(std::memory_order_acquire);
@@ -48,7 +64,8 @@ void ResultList::Append(std::wstring_view text, std::wstring_view sourcePath, bo
         arranged_ = false;
     }
     // Sealed before the line is written, so that a failure changes nothing.
-    if (batchUnits_ >= std::clamp(addedUnits_ / kBatchShare, kLeastBatchUnits, kMostBatchUnits)) Seal(true);
+    if (batchUnits_ >= std::clamp(addedUnits_ / kBatchShare, kLeastBatchUnits, kMostBatchUnits))
+        Seal(SortWhileAdding());
     writer_.Write(lines_, CodedLine{text, sourcePath, folder, {}});
     ++count_;
     batchUnits_ += text.size();

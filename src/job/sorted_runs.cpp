@@ -196,6 +196,11 @@ bool SortedRuns::Sort(Sealed& sealed, const std::atomic<bool>* running)
 
 bool SortedRuns::Finish(const ArrangeWatch& watch, std::vector<ChunkedBytes>& runs)
 {
+    // Two batches or more: the thread takes its share.
+    ::AcquireSRWLockExclusive(&lock_);
+    const bool shared = queue_.size() >= 2;
+    ::ReleaseSRWLockExclusive(&lock_);
+    if (shared && !thread_ && !stop_) thread_.reset(::CreateThread(nullptr, 0, &ThreadProc, this, 0, nullptr));
     for (;;) {
         if (Cancelled(watch.running)) {
             Stop();

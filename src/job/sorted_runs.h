@@ -5,7 +5,8 @@
 // its own sorts the sealed batches while lines are still being added, so that
 // the keys, the costliest part, are made while the walk waits on the file
 // system; what is left when the walk ends is sorted by the calling thread and
-// that thread together.
+// that thread together. Where no processor is to spare beside the walk, the
+// thread starts only then.
 //
 // The handoff: a sealed batch passes to the sorting thread through a queue
 // under a lock, and its run comes back under the same lock.
