@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <iterator>
@@ -211,6 +212,7 @@ std::string TestName(Crc32Path path)
     case Crc32Path::Clmul: return "Pclmul";
     case Crc32Path::VpclmulAvx2: return "VpclmulAvx2";
     case Crc32Path::VpclmulAvx512: return "VpclmulAvx512";
+    case Crc32Path::Armv8: return "Armv8";
     }
     return "Unknown";
 }
@@ -222,17 +224,18 @@ std::string TestName(Sha1Path path)
     case Sha1Path::Ssse3: return "Ssse3";
     case Sha1Path::Avx2: return "Avx2";
     case Sha1Path::ShaExtensions: return "ShaExtensions";
+    case Sha1Path::Armv8: return "Armv8";
     }
     return "Unknown";
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Crc32PathTest,
                          ::testing::Values(Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2,
-                                           Crc32Path::VpclmulAvx512),
+                                           Crc32Path::VpclmulAvx512, Crc32Path::Armv8),
                          [](const auto& info) { return TestName(info.param); });
 INSTANTIATE_TEST_SUITE_P(Paths, Sha1PathTest,
                          ::testing::Values(Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2,
-                                           Sha1Path::ShaExtensions),
+                                           Sha1Path::ShaExtensions, Sha1Path::Armv8),
                          [](const auto& info) { return TestName(info.param); });
 
 // HexDigest finishes a copy: asking twice gives the same text, and input
@@ -392,15 +395,30 @@ TEST(Paths, TheBestPathIsActiveUnlessPinned)
 
 TEST(Paths, APathThisProcessorLacksIsRefused)
 {
-    for (Crc32Path path : {Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512}) {
+    for (Crc32Path path : {Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512, Crc32Path::Armv8}) {
         if (CanRun(path)) continue;
         EXPECT_FALSE(UseCrc32Path(path));
         EXPECT_EQ(ActiveCrc32Path(), BestCrc32Path());
     }
-    for (Sha1Path path : {Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions}) {
+    for (Sha1Path path : {Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions, Sha1Path::Armv8}) {
         if (CanRun(path)) continue;
         EXPECT_FALSE(UseSha1Path(path));
         EXPECT_EQ(ActiveSha1Path(), BestSha1Path());
+    }
+}
+
+// The run names the processor's instruction sets that it knows are there
+// (qemu's default processor has them all); each must be found and chosen.
+TEST(Paths, TheProcessorsOwnInstructionsAreFoundAndChosen)
+{
+    const char* expected = std::getenv("LUMBRIX_EXPECT_ARM_FEATURES");
+    if (!expected) GTEST_SKIP() << "LUMBRIX_EXPECT_ARM_FEATURES names no instruction sets";
+    const std::string names = std::string(",") + expected + ",";
+    if (names.find(",crc32,") != std::string::npos) {
+        EXPECT_EQ(BestCrc32Path(), Crc32Path::Armv8);
+    }
+    if (names.find(",sha1,") != std::string::npos) {
+        EXPECT_EQ(BestSha1Path(), Sha1Path::Armv8);
     }
 }
 
