@@ -40,11 +40,16 @@ ensure_source_entry() {
     known=$(apt-cache showsrc "$package" 2>/dev/null || true)
     grep -qx "Version: $version" <<<"$known" && return 0
     local uri suite list=/etc/apt/sources.list.d/lumbrix64-deb-src.sources
-    uri=$(sed -n 's/^URIs: *\([^ ]*debian\/*\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n1)
+    uri=$(sed -n 's/^URIs: *\([^ ]*debian\/*\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n1 || true)
     suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
     log "adding a deb-src entry for $suite main ($list)"
-    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-        "${uri:-http://deb.debian.org/debian}" "$suite" | $sudo tee "$list" >/dev/null
+    $sudo tee "$list" >/dev/null <<EOF
+Types: deb-src
+URIs: ${uri:-http://deb.debian.org/debian}
+Suites: $suite
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
     $sudo apt-get update -qq
 }
 
@@ -53,6 +58,7 @@ ensure_source_entry() {
 step() {
     local name=$1
     shift
+    local started=$SECONDS
     log "arm64 toolchain: $name"
     ("$@") >"$work/$name.log" 2>&1 &
     if ! wait $!; then
@@ -60,6 +66,7 @@ step() {
         log "arm64 toolchain: $name failed; the whole log is $work/$name.log"
         exit 1
     fi
+    printf '%s: %d s\n' "$name" $((SECONDS - started)) >>"$work/times.txt"
 }
 
 # Compiler drivers that find this folder's headers, libraries and runtimes
@@ -180,8 +187,11 @@ if [ ! -f "$dest/versions.txt" ]; then
         step crt crt
         step builtins builtins
         step runtimes runtimes
-        printf '%s\n' "mingw-w64 $mingwVersion" "llvm-toolchain-19 $llvmVersion" "clang-19 $clangVersion" \
-            "built in $(($(date +%s) - started)) s on $(nproc) processors" >"$dest.part/versions.txt"
+        {
+            printf '%s\n' "mingw-w64 $mingwVersion" "llvm-toolchain-19 $llvmVersion" "clang-19 $clangVersion"
+            cat "$work/times.txt"
+            echo "built in $(($(date +%s) - started)) s on $(nproc) processors"
+        } >"$dest.part/versions.txt"
         mv "$dest.part" "$dest"
         [ -n "${LUMBRIX_KEEP_TOOLCHAIN_WORK:-}" ] || rm -rf "$work"
         log "ARM64 toolchain ready: $(tail -n1 "$dest/versions.txt")"
