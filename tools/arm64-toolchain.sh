@@ -160,7 +160,14 @@ runtimes() {
 ensure_packages
 clangVersion=$(dpkg-query -W -f '${Version}' clang-19)
 llvmVersion=$(dpkg-query -W -f '${source:Version}' clang-19)
-mingwVersion=$(apt-cache policy mingw-w64-common | sed -n 's/^ *Candidate: *//p')
+# The binary package of the same name and version as the source, known to apt
+# from the package lists alone.
+mingwCandidate() { apt-cache policy mingw-w64-common | sed -n 's/^ *Candidate: *//p'; }
+mingwVersion=$(mingwCandidate)
+if [ -z "$mingwVersion" ] || [ "$mingwVersion" = "(none)" ]; then
+    $sudo apt-get update -qq
+    mingwVersion=$(mingwCandidate)
+fi
 script=$(sha256sum "${BASH_SOURCE[0]}" | cut -d' ' -f1)
 key=$(printf '%s\n' "mingw-w64 $mingwVersion" "llvm-toolchain-19 $llvmVersion" "clang-19 $clangVersion" "$script" |
     sha256sum | cut -c1-16)
