@@ -156,13 +156,18 @@ TEST(Md5, GivesTheKnownAnswers)
         EXPECT_EQ(Md5Of(answer.message), answer.md5) << answer.message.size();
 }
 
-// Every length around the vector widths and block sizes, at odd addresses,
-// against the portable path.
+// Every length around the vector widths and block sizes, and around whole
+// KiB up to seven (where the multi-stream blocks begin and end), at odd
+// addresses, against the portable path.
 TEST_P(Crc32PathTest, AgreesWithTheTablesOnEveryLengthAndAlignment)
 {
-    const std::vector<std::uint8_t> data = RandomBytes(2048, 7);
+    std::vector<std::size_t> sizes;
+    for (std::size_t size = 0; size <= 1100; size += size < 300 ? 1 : 37) sizes.push_back(size);
+    for (std::size_t kib = 1; kib <= 7; ++kib)
+        for (std::size_t size = kib * 1024 - 9; size <= kib * 1024 + 9; ++size) sizes.push_back(size);
+    const std::vector<std::uint8_t> data = RandomBytes(8192, 7);
     for (std::size_t offset = 0; offset < 4; ++offset) {
-        for (std::size_t size = 0; size + offset <= 1100; size += size < 300 ? 1 : 37) {
+        for (std::size_t size : sizes) {
             ASSERT_EQ(DigestOf<Crc32>(data.data() + offset, size), PortableCrc32(data.data() + offset, size))
                 << "size " << size << " offset " << offset;
         }
