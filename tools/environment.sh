@@ -56,8 +56,13 @@ lumbrix_build_arm64() {
     local build=${LUMBRIX_ARM64_BUILD:-$LUMBRIX_ROOT/build/mingw-arm64}
     local toolchain
     toolchain=$("$LUMBRIX_ROOT/tools/arm64-toolchain.sh")
+    # A build folder configured with another toolchain keeps its compilers: start it afresh.
+    if [ -f "$build/CMakeCache.txt" ] && [ "$(cat "$build/toolchain.txt" 2>/dev/null)" != "$toolchain" ]; then
+        rm -rf "$build"
+    fi
     lumbrix_log "building the ARM64 DLL"
     cmake --preset mingw-arm64 -B "$build" -DLUMBRIX_ARM64_TOOLCHAIN="$toolchain" >/dev/null
+    echo "$toolchain" >"$build/toolchain.txt"
     cmake --build "$build" -j "$(nproc)"
     export LUMBRIX_ARM64_DLL=$build/src/Lumbrix64.dll
 }
