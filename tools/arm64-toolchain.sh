@@ -160,8 +160,8 @@ runtimes() {
 ensure_packages
 clangVersion=$(dpkg-query -W -f '${Version}' clang-19)
 llvmVersion=$(dpkg-query -W -f '${source:Version}' clang-19)
-# The binary package of the same name and version as the source, known to apt
-# from the package lists alone.
+# mingw-w64-common comes from the mingw-w64 source at the same version; apt
+# knows it from the package lists alone, before any deb-src entry.
 mingwCandidate() { apt-cache policy mingw-w64-common | sed -n 's/^ *Candidate: *//p'; }
 mingwVersion=$(mingwCandidate)
 if [ -z "$mingwVersion" ] || [ "$mingwVersion" = "(none)" ]; then
