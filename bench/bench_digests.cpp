@@ -94,7 +94,8 @@ int main(int argc, char** argv)
     if (!sha1Only) {
         contenders.push_back(
             {"CRC-32", "zlib", true, [&](const std::uint8_t* p, std::size_t n) { zlibCrc = crc32_z(zlibCrc, p, n); }});
-        for (Crc32Path path : {Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512})
+        for (Crc32Path path : {Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512,
+                               Crc32Path::Armv8})
             if (CanRun(path))
                 contenders.push_back({"CRC-32", PathName(path), false, [&, path](const std::uint8_t* p, std::size_t n) {
                                           UseCrc32Path(path);
@@ -108,7 +109,8 @@ int main(int argc, char** argv)
     }
     contenders.push_back({"SHA-1", mask ? std::string("OpenSSL ia32cap=") + mask : "OpenSSL", true,
                           [&](const std::uint8_t* p, std::size_t n) { opensslSha1.Update(p, n); }});
-    for (Sha1Path path : {Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions})
+    for (Sha1Path path :
+         {Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions, Sha1Path::Armv8})
         if (CanRun(path))
             contenders.push_back({"SHA-1", PathName(path), false, [&, path](const std::uint8_t* p, std::size_t n) {
                                       UseSha1Path(path);

@@ -31,6 +31,9 @@ lumbrix_ensure_packages() {
         [ -f /usr/include/openssl/sha.h ] || wanted+=(libssl-dev)
         [ -f /usr/include/zlib.h ] || wanted+=(zlib1g-dev)
         ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || wanted+=(libclang-rt-dev)
+        # The portable code and the ARM kernels for Linux on AArch64, run under qemu.
+        command -v aarch64-linux-gnu-g++ >/dev/null || wanted+=(g++-aarch64-linux-gnu)
+        command -v qemu-aarch64-static >/dev/null || wanted+=(qemu-user-static)
     fi
     [ ${#wanted[@]} -eq 0 ] && return 0
     lumbrix_log "installing: ${wanted[*]}"
@@ -40,10 +43,28 @@ lumbrix_ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${wanted[@]}" >/dev/null
 }
 
+# With LUMBRIX_ARM64_DLL set, the x64 build's tests also check that DLL.
 lumbrix_build() {
     lumbrix_log "building the DLL and the test programs"
-    cmake --preset mingw -B "$LUMBRIX_BUILD" >/dev/null
+    cmake --preset mingw -B "$LUMBRIX_BUILD" ${LUMBRIX_ARM64_DLL:+-DLUMBRIX_ARM64_DLL="$LUMBRIX_ARM64_DLL"} >/dev/null
     cmake --build "$LUMBRIX_BUILD" -j "$(nproc)"
+}
+
+# The ARM64 DLL in build/mingw-arm64; the first run on a machine builds the
+# toolchain (tools/arm64-toolchain.sh, minutes) and later runs reuse it.
+lumbrix_build_arm64() {
+    local build=${LUMBRIX_ARM64_BUILD:-$LUMBRIX_ROOT/build/mingw-arm64}
+    local toolchain
+    toolchain=$("$LUMBRIX_ROOT/tools/arm64-toolchain.sh")
+    # A build folder configured with another toolchain keeps its compilers: start it afresh.
+    if [ -f "$build/CMakeCache.txt" ] && [ "$(cat "$build/toolchain.txt" 2>/dev/null)" != "$toolchain" ]; then
+        rm -rf "$build"
+    fi
+    lumbrix_log "building the ARM64 DLL"
+    cmake --preset mingw-arm64 -B "$build" -DLUMBRIX_ARM64_TOOLCHAIN="$toolchain" >/dev/null
+    echo "$toolchain" >"$build/toolchain.txt"
+    cmake --build "$build" -j "$(nproc)"
+    export LUMBRIX_ARM64_DLL=$build/src/Lumbrix64.dll
 }
 
 # A private Wine prefix in the build folder, Xvfb on a free display, and a

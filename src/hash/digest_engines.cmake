@@ -1,7 +1,8 @@
 # The digest engines and the instruction sets their accelerated files are built
-# for. Shared by the DLL's build and the Linux build (tests/native). Every
-# accelerated path is chosen at run time from CPUID, so the product still runs
-# on any x86-64 processor.
+# for. Shared by the DLL's builds and the Linux builds (tests/native). Every
+# accelerated path is chosen at run time from what the processor reports, so
+# the product still runs on any x86-64 or ARM64 processor. The kernels of the
+# other processor compile to empty files.
 set(LUMBRIX_DIGEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(lumbrix_add_digest_engines target)
@@ -17,14 +18,25 @@ function(lumbrix_add_digest_engines target)
         ${dir}/sha1_avx2.cpp
         ${dir}/sha1_shani.cpp
         ${dir}/sha1_ssse3.cpp)
+    target_sources(${target} PRIVATE
+        ${dir}/crc32_armv8.cpp
+        ${dir}/sha1_armv8.cpp)
     # MSVC compiles intrinsics without options; other processors build only
     # the portable code (the accelerated files compile to nothing there).
-    if(MSVC OR NOT CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
-        return()
-    endif()
     macro(file_options file)
         set_property(SOURCE ${dir}/${file} TARGET_DIRECTORY ${target} APPEND PROPERTY COMPILE_OPTIONS ${ARGN})
     endmacro()
+    if(MSVC)
+        return()
+    endif()
+    if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64|ARM64)$")
+        file_options(crc32_armv8.cpp -march=armv8-a+crc)
+        file_options(sha1_armv8.cpp -march=armv8-a+crypto)
+        return()
+    endif()
+    if(NOT CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+        return()
+    endif()
     file_options(cpu_features.cpp -mxsave)
     file_options(crc32_clmul.cpp -mpclmul)
     file_options(crc32_vpclmul_avx2.cpp -mavx2 -mpclmul -mvpclmulqdq)

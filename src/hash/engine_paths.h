@@ -10,6 +10,7 @@ enum class Crc32Path {
     Clmul,         // PCLMULQDQ folding of 128-bit lanes
     VpclmulAvx2,   // VPCLMULQDQ on 256-bit registers
     VpclmulAvx512, // VPCLMULQDQ on 512-bit registers
+    Armv8,         // the ARMv8 CRC32 instructions, three streams at once
 };
 
 enum class Sha1Path {
@@ -17,6 +18,7 @@ enum class Sha1Path {
     Ssse3,         // message schedule four words at a time
     Avx2,          // message schedule of two blocks at once
     ShaExtensions, // the SHA instructions
+    Armv8,         // the ARMv8 SHA-1 instructions
 };
 
 bool CanRun(Crc32Path path) noexcept;

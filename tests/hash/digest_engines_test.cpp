@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <iterator>
@@ -155,13 +156,18 @@ TEST(Md5, GivesTheKnownAnswers)
         EXPECT_EQ(Md5Of(answer.message), answer.md5) << answer.message.size();
 }
 
-// Every length around the vector widths and block sizes, at odd addresses,
-// against the portable path.
+// Every length around the vector widths and block sizes, and around whole
+// KiB up to seven (where the multi-stream blocks begin and end), at odd
+// addresses, against the portable path.
 TEST_P(Crc32PathTest, AgreesWithTheTablesOnEveryLengthAndAlignment)
 {
-    const std::vector<std::uint8_t> data = RandomBytes(2048, 7);
+    std::vector<std::size_t> sizes;
+    for (std::size_t size = 0; size <= 1100; size += size < 300 ? 1 : 37) sizes.push_back(size);
+    for (std::size_t kib = 1; kib <= 7; ++kib)
+        for (std::size_t size = kib * 1024 - 9; size <= kib * 1024 + 9; ++size) sizes.push_back(size);
+    const std::vector<std::uint8_t> data = RandomBytes(8192, 7);
     for (std::size_t offset = 0; offset < 4; ++offset) {
-        for (std::size_t size = 0; size + offset <= 1100; size += size < 300 ? 1 : 37) {
+        for (std::size_t size : sizes) {
             ASSERT_EQ(DigestOf<Crc32>(data.data() + offset, size), PortableCrc32(data.data() + offset, size))
                 << "size " << size << " offset " << offset;
         }
@@ -211,6 +217,7 @@ std::string TestName(Crc32Path path)
     case Crc32Path::Clmul: return "Pclmul";
     case Crc32Path::VpclmulAvx2: return "VpclmulAvx2";
     case Crc32Path::VpclmulAvx512: return "VpclmulAvx512";
+    case Crc32Path::Armv8: return "Armv8";
     }
     return "Unknown";
 }
@@ -222,17 +229,18 @@ std::string TestName(Sha1Path path)
     case Sha1Path::Ssse3: return "Ssse3";
     case Sha1Path::Avx2: return "Avx2";
     case Sha1Path::ShaExtensions: return "ShaExtensions";
+    case Sha1Path::Armv8: return "Armv8";
     }
     return "Unknown";
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Crc32PathTest,
                          ::testing::Values(Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2,
-                                           Crc32Path::VpclmulAvx512),
+                                           Crc32Path::VpclmulAvx512, Crc32Path::Armv8),
                          [](const auto& info) { return TestName(info.param); });
 INSTANTIATE_TEST_SUITE_P(Paths, Sha1PathTest,
                          ::testing::Values(Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2,
-                                           Sha1Path::ShaExtensions),
+                                           Sha1Path::ShaExtensions, Sha1Path::Armv8),
                          [](const auto& info) { return TestName(info.param); });
 
 // HexDigest finishes a copy: asking twice gives the same text, and input
@@ -392,15 +400,30 @@ TEST(Paths, TheBestPathIsActiveUnlessPinned)
 
 TEST(Paths, APathThisProcessorLacksIsRefused)
 {
-    for (Crc32Path path : {Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512}) {
+    for (Crc32Path path : {Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512, Crc32Path::Armv8}) {
         if (CanRun(path)) continue;
         EXPECT_FALSE(UseCrc32Path(path));
         EXPECT_EQ(ActiveCrc32Path(), BestCrc32Path());
     }
-    for (Sha1Path path : {Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions}) {
+    for (Sha1Path path : {Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions, Sha1Path::Armv8}) {
         if (CanRun(path)) continue;
         EXPECT_FALSE(UseSha1Path(path));
         EXPECT_EQ(ActiveSha1Path(), BestSha1Path());
+    }
+}
+
+// The run names the processor's instruction sets that it knows are there
+// (qemu's default processor has them all); each must be found and chosen.
+TEST(Paths, TheProcessorsOwnInstructionsAreFoundAndChosen)
+{
+    const char* expected = std::getenv("LUMBRIX_EXPECT_ARM_FEATURES");
+    if (!expected) GTEST_SKIP() << "LUMBRIX_EXPECT_ARM_FEATURES names no instruction sets";
+    const std::string names = std::string(",") + expected + ",";
+    if (names.find(",crc32,") != std::string::npos) {
+        EXPECT_EQ(BestCrc32Path(), Crc32Path::Armv8);
+    }
+    if (names.find(",sha1,") != std::string::npos) {
+        EXPECT_EQ(BestSha1Path(), Sha1Path::Armv8);
     }
 }
 

@@ -79,14 +79,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Reference(EVP_md5(), message, md5Expected);
     Reference(EVP_sha1(), message, sha1Expected);
 
-    for (Crc32Path path : {Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512}) {
+    for (Crc32Path path : {Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512,
+                            Crc32Path::Armv8}) {
         if (!UseCrc32Path(path)) continue;
         Crc32 crc;
         crc.Init();
         Feed(crc, message, plan);
         if (crc.Value() != crcExpected) Mismatch("CRC-32", PathName(path), message.size());
     }
-    for (Sha1Path path : {Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions}) {
+    for (Sha1Path path :
+         {Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions, Sha1Path::Armv8}) {
         if (!UseSha1Path(path)) continue;
         Sha1 sha1;
         sha1.Init();
