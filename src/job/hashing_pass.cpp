@@ -7,8 +7,8 @@
 // A processor that no worker needs any more (the list is taken, a worker has
 // left) goes to a file that is still being read: its worker hands the rest of
 // the file to a reader thread, which reads ahead and runs the lighter digests
-// while the worker runs the slowest (FileDigests). That is the split of a single
-// large file over two threads.
+// while the worker runs the slowest (FileDigests). That is the split of a
+// single large file over two threads.
 //
 // Memory in flight: a 64 KiB chunk per worker, and a ring of
 // PersistentFileReader::kSlots chunks (512 KiB) per file being shared, freed

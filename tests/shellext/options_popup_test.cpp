@@ -152,8 +152,8 @@ TEST_F(OptionsPopup, TogglesInThePopupAreSavedEachTimeAndTheMenuComesBack)
     EXPECT_FALSE(rounds[3].sha256Checked);
     EXPECT_TRUE(rounds[4].sha256Checked);
     EXPECT_EQ(rounds[4].sha256Stored, 1u);
-    EXPECT_TRUE(job->request.options[OutputSize] && job->request.options[OutputCRC32] && job->request.options[OutputSHA1] &&
-                job->request.options[OutputSHA256]);
+    const OutputOptions& chosen = job->request.options;
+    EXPECT_TRUE(chosen[OutputSize] && chosen[OutputCRC32] && chosen[OutputSHA1] && chosen[OutputSHA256]);
 }
 
 TEST_F(OptionsPopup, GraysByTheJobsSelection)
