@@ -17,7 +17,9 @@ function(lumbrix_add_digest_engines target)
         ${dir}/sha1.cpp
         ${dir}/sha1_avx2.cpp
         ${dir}/sha1_shani.cpp
-        ${dir}/sha1_ssse3.cpp)
+        ${dir}/sha1_ssse3.cpp
+        ${dir}/sha256.cpp
+        ${dir}/sha256_shani.cpp)
     target_sources(${target} PRIVATE
         ${dir}/crc32_armv8.cpp
         ${dir}/sha1_armv8.cpp)
@@ -44,6 +46,7 @@ function(lumbrix_add_digest_engines target)
     file_options(sha1_avx2.cpp -mavx2 -mbmi -mbmi2)
     file_options(sha1_shani.cpp -msha -msse4.1)
     file_options(sha1_ssse3.cpp -mssse3)
+    file_options(sha256_shani.cpp -msha -msse4.1)
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
         # GCC's reassociation moves rotl(a, 5) to the front of a round's sum,
         # which lengthens every round's critical path by two additions; and
@@ -52,6 +55,9 @@ function(lumbrix_add_digest_engines target)
         foreach(file sha1.cpp sha1_avx2.cpp sha1_ssse3.cpp)
             file_options(${file} -fno-tree-reassoc $<$<NOT:$<CONFIG:Debug>>:-O3>)
         endforeach()
+        # The same for SHA-256's rounds: about 10% over -O2; reassociation
+        # makes no difference there.
+        file_options(sha256.cpp $<$<NOT:$<CONFIG:Debug>>:-O3>)
         # False alarm inside GCC 12's own AVX-512 headers (_mm512_undefined_*).
         file_options(crc32_vpclmul_avx512.cpp -Wno-maybe-uninitialized)
     endif()

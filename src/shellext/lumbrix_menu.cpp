@@ -124,7 +124,7 @@ STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idC
 try {
     // A double-click asks only for the default verb, which this menu does not
     // offer. And ids past idCmdLast could belong to another handler, so a range
-    // too short for all fifteen gets no entry at all.
+    // too short for all of them gets no entry at all.
     const UINT64 idsOffered = idCmdLast >= idCmdFirst ? UINT64{idCmdLast} - idCmdFirst + 1 : 0;
     if ((uFlags & CMF_DEFAULTONLY) || idsOffered < static_cast<UINT64>(kCommandCount))
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);

@@ -158,14 +158,14 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     ASSERT_EQ(root->EnumSubCommands(&list), S_OK);
     EXPECT_EQ(root->Release(), 0u);
 
-    IExplorerCommand* commands[16] = {};
+    IExplorerCommand* commands[17] = {};
     ULONG fetched = 0;
-    EXPECT_EQ(list->Next(16, commands, &fetched), S_FALSE);
-    ASSERT_EQ(fetched, 15u) << "five copy commands, a separator, nine options";
-    EXPECT_EQ(list->Next(1, commands + 15, nullptr), S_FALSE);
-    EXPECT_EQ(commands[15], nullptr);
+    EXPECT_EQ(list->Next(17, commands, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 16u) << "five copy commands, a separator, ten options";
+    EXPECT_EQ(list->Next(1, commands + 16, nullptr), S_FALSE);
+    EXPECT_EQ(commands[16], nullptr);
     EXPECT_EQ(list->Reset(), S_OK);
-    EXPECT_EQ(list->Skip(14), S_OK);
+    EXPECT_EQ(list->Skip(15), S_OK);
     IEnumExplorerCommand* clone = nullptr;
     ASSERT_EQ(list->Clone(&clone), S_OK);
     list->Release();
@@ -174,8 +174,9 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     EXPECT_EQ(clone->Skip(1), S_FALSE);
     clone->Release();
     ASSERT_NE(last, nullptr);
-    EXPECT_EQ(Title(last), Title(commands[14]));
-    EXPECT_EQ(Title(last), L"SHA-1 を出力する");
+    EXPECT_EQ(Title(last), Title(commands[15]));
+    EXPECT_EQ(Title(last), L"SHA-256 を出力する");
+    EXPECT_EQ(Title(commands[14]), L"SHA-1 を出力する");
 
     EXPECT_EQ(canUnload_(), S_FALSE);
     for (IExplorerCommand* command : commands)

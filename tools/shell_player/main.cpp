@@ -29,11 +29,11 @@ constexpr UINT kFirstCommandId = 1;
 
 constexpr const wchar_t* kOptionNames[] = {L"OutputDirectory", L"OutputShortFileName", L"OutputJunction",
                                            L"EscapePathSeparator", L"OutputURL", L"OutputSize",
-                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1"};
+                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1", L"OutputSHA256"};
 
 struct Arguments {
     bool showMenu = false;
-    int command = -1; // offset 1..14
+    int command = -1; // offset 1..15
     std::wstring options; // comma-separated names; "-" leaves the stored options alone
     bool haveOptions = false;
     bool printClipboard = false;
@@ -69,10 +69,11 @@ int Usage()
     Print(L"usage: lumbrix-shell [--menu] [--command N] [--options NAME,NAME|none] [--print-clipboard]\n"
           L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early] PATH...\n"
           L"  --menu             print the entry and the submenu that the handler inserts\n"
-          L"  --command N        invoke command offset N (1-5 copy, 6-14 toggle an option)\n"
+          L"  --command N        invoke command offset N (1-5 copy, 6-15 toggle an option)\n"
           L"  --options LIST     store exactly these options as on before the menu is built\n"
           L"                     (OutputDirectory OutputShortFileName OutputJunction EscapePathSeparator\n"
-          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1; none = all off)\n"
+          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1 OutputSHA256;\n"
+          L"                      none = all off)\n"
           L"  --print-clipboard  print the clipboard text after the copy\n"
           L"  --timing           print how long InvokeCommand and the whole copy took\n"
           L"  --repeat N         open N context menus and run the command in each, back to back\n"
@@ -118,7 +119,7 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
         }
     }
     if (args.manifest.empty() != args.externalLocation.empty()) return false;
-    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 14));
+    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 15));
 }
 
 bool StoreOptions(const std::wstring& list)
