@@ -127,7 +127,7 @@ int main(int argc, char** argv)
     if (wantSha256) {
         contenders.push_back(
             {"SHA-256", openssl, true, [&](const std::uint8_t* p, std::size_t n) { opensslSha256.Update(p, n); }});
-        for (Sha256Path path : {Sha256Path::Portable, Sha256Path::ShaExtensions})
+        for (Sha256Path path : {Sha256Path::Portable, Sha256Path::ShaExtensions, Sha256Path::Armv8})
             if (CanRun(path))
                 contenders.push_back({"SHA-256", PathName(path), false,
                                       [&, path](const std::uint8_t* p, std::size_t n) {

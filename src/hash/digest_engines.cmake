@@ -22,7 +22,8 @@ function(lumbrix_add_digest_engines target)
         ${dir}/sha256_shani.cpp)
     target_sources(${target} PRIVATE
         ${dir}/crc32_armv8.cpp
-        ${dir}/sha1_armv8.cpp)
+        ${dir}/sha1_armv8.cpp
+        ${dir}/sha256_armv8.cpp)
     # MSVC compiles intrinsics without options; other processors build only
     # the portable code (the accelerated files compile to nothing there).
     macro(file_options file)
@@ -34,6 +35,7 @@ function(lumbrix_add_digest_engines target)
     if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64|ARM64)$")
         file_options(crc32_armv8.cpp -march=armv8-a+crc)
         file_options(sha1_armv8.cpp -march=armv8-a+crypto)
+        file_options(sha256_armv8.cpp -march=armv8-a+crypto)
         return()
     endif()
     if(NOT CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")

@@ -24,6 +24,7 @@ enum class Sha1Path {
 enum class Sha256Path {
     Portable,      // plain C++, any processor
     ShaExtensions, // the SHA instructions
+    Armv8,         // the ARMv8 SHA-256 instructions
 };
 
 bool CanRun(Crc32Path path) noexcept;

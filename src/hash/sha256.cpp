@@ -78,8 +78,11 @@ Kernel KernelFor(Sha256Path path) noexcept
 #if LUMBRIX_HASH_X86
     switch (path) {
     case Sha256Path::ShaExtensions: return &Sha256BlocksShaExtensions;
-    case Sha256Path::Portable: break;
+    case Sha256Path::Portable:
+    case Sha256Path::Armv8: break;
     }
+#elif LUMBRIX_HASH_ARM64
+    if (path == Sha256Path::Armv8) return &Sha256BlocksArmv8;
 #else
     (void)path;
 #endif
@@ -120,13 +123,14 @@ bool CanRun(Sha256Path path) noexcept
     switch (path) {
     case Sha256Path::Portable: return true;
     case Sha256Path::ShaExtensions: return LUMBRIX_HASH_X86 && cpu.sha && cpu.ssse3 && cpu.sse41;
+    case Sha256Path::Armv8: return LUMBRIX_HASH_ARM64 && cpu.armSha2;
     }
     return false;
 }
 
 Sha256Path BestSha256Path() noexcept
 {
-    for (Sha256Path path : {Sha256Path::ShaExtensions})
+    for (Sha256Path path : {Sha256Path::ShaExtensions, Sha256Path::Armv8})
         if (CanRun(path)) return path;
     return Sha256Path::Portable;
 }
@@ -150,6 +154,7 @@ const char* PathName(Sha256Path path) noexcept
     switch (path) {
     case Sha256Path::Portable: return "portable";
     case Sha256Path::ShaExtensions: return "sha-ni";
+    case Sha256Path::Armv8: return "armv8-sha2";
     }
     return "?";
 }

@@ -25,6 +25,8 @@ void Sha256BlocksPortable(std::uint32_t state[8], const std::uint8_t* blocks, st
 
 #if LUMBRIX_HASH_X86
 void Sha256BlocksShaExtensions(std::uint32_t state[8], const std::uint8_t* blocks, std::size_t count) noexcept;
+#elif LUMBRIX_HASH_ARM64
+void Sha256BlocksArmv8(std::uint32_t state[8], const std::uint8_t* blocks, std::size_t count) noexcept;
 #endif
 
 } // namespace lumbrix

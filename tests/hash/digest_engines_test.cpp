@@ -293,6 +293,7 @@ std::string TestName(Sha256Path path)
     switch (path) {
     case Sha256Path::Portable: return "Portable";
     case Sha256Path::ShaExtensions: return "ShaExtensions";
+    case Sha256Path::Armv8: return "Armv8";
     }
     return "Unknown";
 }
@@ -305,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, Sha1PathTest,
                          ::testing::Values(Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2,
                                            Sha1Path::ShaExtensions, Sha1Path::Armv8),
                          [](const auto& info) { return TestName(info.param); });
-INSTANTIATE_TEST_SUITE_P(Paths, Sha256PathTest, ::testing::Values(Sha256Path::Portable, Sha256Path::ShaExtensions),
+INSTANTIATE_TEST_SUITE_P(Paths, Sha256PathTest, ::testing::Values(Sha256Path::Portable, Sha256Path::ShaExtensions, Sha256Path::Armv8),
                          [](const auto& info) { return TestName(info.param); });
 
 // HexDigest finishes a copy: asking twice gives the same text, and input
@@ -501,8 +502,9 @@ TEST(Paths, APathThisProcessorLacksIsRefused)
         EXPECT_FALSE(UseSha1Path(path));
         EXPECT_EQ(ActiveSha1Path(), BestSha1Path());
     }
-    if (!CanRun(Sha256Path::ShaExtensions)) {
-        EXPECT_FALSE(UseSha256Path(Sha256Path::ShaExtensions));
+    for (Sha256Path path : {Sha256Path::ShaExtensions, Sha256Path::Armv8}) {
+        if (CanRun(path)) continue;
+        EXPECT_FALSE(UseSha256Path(path));
         EXPECT_EQ(ActiveSha256Path(), BestSha256Path());
     }
 }
@@ -519,6 +521,9 @@ TEST(Paths, TheProcessorsOwnInstructionsAreFoundAndChosen)
     }
     if (names.find(",sha1,") != std::string::npos) {
         EXPECT_EQ(BestSha1Path(), Sha1Path::Armv8);
+    }
+    if (names.find(",sha256,") != std::string::npos) {
+        EXPECT_EQ(BestSha256Path(), Sha256Path::Armv8);
     }
 }
 

@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (sha1.Result(digest) != shaSuccess || std::memcmp(digest, sha1Expected, 20) != 0)
             Mismatch("SHA-1", PathName(path), message.size());
     }
-    for (Sha256Path path : {Sha256Path::Portable, Sha256Path::ShaExtensions}) {
+    for (Sha256Path path : {Sha256Path::Portable, Sha256Path::ShaExtensions, Sha256Path::Armv8}) {
         if (!UseSha256Path(path)) continue;
         Sha256 sha256;
         sha256.Init();
