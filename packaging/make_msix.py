@@ -94,7 +94,7 @@ def certificate_subject(pfx):
     """The subject of the PFX's own certificate; the password goes through a pipe."""
     password = os.environ.get("LUMBRIX_SIGN_PASSWORD", "")
     pem = subprocess.run(["openssl", "pkcs12", "-in", pfx, "-nokeys", "-clcerts", "-passin", "stdin"],
-                         input=password.encode(), capture_output=True, check=True).stdout
+                         input=(password + "\n").encode(), capture_output=True, check=True).stdout
     der = subprocess.run(["openssl", "x509", "-outform", "DER"], input=pem, capture_output=True,
                          check=True).stdout
     (_, certificate), = der_items(der)

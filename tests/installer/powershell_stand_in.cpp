@@ -1,7 +1,8 @@
 // Stands in for powershell.exe in the setup test's prefix, where Wine has no
 // package deployment: appends its command line (UTF-8, one line) to the file
-// that LUMBRIX_POWERSHELL_LOG names and ends with the number in
-// LUMBRIX_POWERSHELL_EXIT (0 when unset).
+// that LUMBRIX_POWERSHELL_LOG names, followed by " [probe present]" or
+// " [probe absent]" when LUMBRIX_POWERSHELL_PROBE names a file, and ends with
+// the number in LUMBRIX_POWERSHELL_EXIT (0 when unset).
 
 #include <windows.h>
 
@@ -12,9 +13,15 @@ int wmain()
 {
     wchar_t value[32768] = {};
     if (::GetEnvironmentVariableW(L"LUMBRIX_POWERSHELL_LOG", value, 32768)) {
-        const wchar_t* line = ::GetCommandLineW();
-        std::string text(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr)), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, line, -1, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+        std::wstring line = ::GetCommandLineW();
+        wchar_t probe[32768] = {};
+        if (::GetEnvironmentVariableW(L"LUMBRIX_POWERSHELL_PROBE", probe, 32768))
+            line += ::GetFileAttributesW(probe) == INVALID_FILE_ATTRIBUTES ? L" [probe absent]" : L" [probe present]";
+        std::string text(static_cast<std::size_t>(
+                             ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr)),
+                         '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, text.data(), static_cast<int>(text.size()), nullptr,
+                              nullptr);
         text.back() = '\n';
         HANDLE log = ::CreateFileW(value, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
         if (log == INVALID_HANDLE_VALUE) return 3;
