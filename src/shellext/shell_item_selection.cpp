@@ -14,15 +14,17 @@ using UniqueTaskString = UniqueAny<wchar_t*, FreeTaskMemory>;
 
 constexpr SFGAOF kAskedAttributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM;
 
-// Calls visit(item, isFolder) for each item that has a file-system path.
+// Calls visit(item, isFolder) for each item that has a file-system path until
+// visit returns S_FALSE; E_PENDING when that would read more than limit items.
 template <typename Visit>
-HRESULT ForEachFileSystemItem(IShellItemArray* items, Visit visit)
+HRESULT ForEachFileSystemItem(IShellItemArray* items, Visit visit, DWORD limit = MAXDWORD)
 {
     if (!items) return E_INVALIDARG;
     DWORD count = 0;
     HRESULT hr = items->GetCount(&count);
     if (FAILED(hr)) return hr;
     for (DWORD index = 0; index < count; ++index) {
+        if (index == limit) return E_PENDING;
         ComPtr<IShellItem> item;
         hr = items->GetItemAt(index, item.put());
         if (FAILED(hr)) return hr;
@@ -31,6 +33,7 @@ HRESULT ForEachFileSystemItem(IShellItemArray* items, Visit visit)
             continue;
         const bool isFolder = (attributes & SFGAO_FOLDER) && !(attributes & SFGAO_STREAM);
         hr = visit(item.get(), isFolder);
+        if (hr == S_FALSE) return S_OK;
         if (FAILED(hr)) return hr;
     }
     return S_OK;
@@ -45,7 +48,7 @@ UniqueTaskString FileSystemPath(IShellItem* item) noexcept
 
 } // namespace
 
-HRESULT ReadSelectionMakeUp(IShellItemArray* items, SelectionMakeUp& makeUp) noexcept
+HRESULT ReadSelectionMakeUp(IShellItemArray* items, SelectionMakeUp& makeUp, DWORD itemLimit) noexcept
 {
     makeUp = {};
     if (!items) return S_OK; // a host may ask before it has a selection
@@ -56,8 +59,9 @@ HRESULT ReadSelectionMakeUp(IShellItemArray* items, SelectionMakeUp& makeUp) noe
             item->AddRef();
             first.attach(item);
         }
-        return S_OK;
-    });
+        // A folder among two or more items settles every gray rule.
+        return makeUp.folderCount > 0 && makeUp.folderCount + makeUp.fileCount > 1 ? S_FALSE : S_OK;
+    }, itemLimit);
     if (FAILED(hr)) return hr;
     if (makeUp.folderCount == 1 && makeUp.fileCount == 0) {
         const UniqueTaskString path = FileSystemPath(first.get());
