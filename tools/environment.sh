@@ -22,9 +22,9 @@ lumbrix_ensure_packages() {
     command -v xwininfo >/dev/null || wanted+=(x11-utils)
     fc-list 2>/dev/null | grep -i 'Noto Sans CJK' >/dev/null || wanted+=(fonts-noto-cjk fontconfig)
     [ -f /usr/src/googletest/CMakeLists.txt ] || wanted+=(googletest)
-    # The installer package, and its signature when a certificate is supplied.
+    # The installer package, and its signature when a certificate is supplied
+    # (osslsigncode: lumbrix_ensure_osslsigncode).
     command -v makensis >/dev/null || wanted+=(nsis)
-    command -v osslsigncode >/dev/null || wanted+=(osslsigncode)
     command -v openssl >/dev/null || wanted+=(openssl)
     if [ "${1:-}" = native ]; then
         command -v clang++ >/dev/null || wanted+=(clang)
@@ -35,12 +35,43 @@ lumbrix_ensure_packages() {
         command -v aarch64-linux-gnu-g++ >/dev/null || wanted+=(g++-aarch64-linux-gnu)
         command -v qemu-aarch64-static >/dev/null || wanted+=(qemu-user-static)
     fi
-    [ ${#wanted[@]} -eq 0 ] && return 0
-    lumbrix_log "installing: ${wanted[*]}"
+    if [ ${#wanted[@]} -gt 0 ]; then
+        lumbrix_log "installing: ${wanted[*]}"
+        lumbrix_apt update -qq
+        lumbrix_apt install -y -qq --no-install-recommends "${wanted[@]}" >/dev/null
+    fi
+    lumbrix_ensure_osslsigncode
+}
+
+lumbrix_apt() {
     local sudo=
     [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${wanted[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get "$@"
+}
+
+# osslsigncode signs APPX/MSIX packages from 2.9 on; Debian 12 has that one in
+# bookworm-backports only, which a fresh machine may not list.
+lumbrix_ensure_osslsigncode() {
+    local version
+    version=$(osslsigncode --version 2>/dev/null | sed -n '1s/^osslsigncode \([0-9.]*\).*/\1/p')
+    [ -n "$version" ] && dpkg --compare-versions "$version" ge 2.9 && return 0
+    local codename
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    if [ "$codename" = bookworm ]; then
+        lumbrix_log "installing osslsigncode from bookworm-backports"
+        if ! grep -rqs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+            local sudo=
+            [ "$(id -u)" -eq 0 ] || sudo=sudo
+            echo 'deb http://deb.debian.org/debian bookworm-backports main' |
+                $sudo tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
+        fi
+        lumbrix_apt update -qq
+        lumbrix_apt install -y -qq --no-install-recommends osslsigncode/bookworm-backports >/dev/null
+    else
+        lumbrix_log "installing osslsigncode (signing a Windows 11 package needs 2.9 or later)"
+        lumbrix_apt update -qq
+        lumbrix_apt install -y -qq --no-install-recommends osslsigncode >/dev/null
+    fi
 }
 
 # With LUMBRIX_ARM64_DLL set, the x64 build's tests also check that DLL.

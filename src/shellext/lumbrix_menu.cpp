@@ -13,6 +13,7 @@
 #include "shellext/drop_list.h"
 #include "shellext/menu_bitmap.h"
 #include "shellext/options_popup.h"
+#include "shellext/package_presence.h"
 #include "shellext/shell_item_kinds.h"
 
 #include <shellapi.h>
@@ -128,6 +129,9 @@ try {
     const UINT64 idsOffered = idCmdLast >= idCmdFirst ? UINT64{idCmdLast} - idCmdFirst + 1 : 0;
     if ((uFlags & CMF_DEFAULTONLY) || idsOffered < static_cast<UINT64>(kCommandCount))
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    // Where the Windows 11 package serves this user, its command is in this
+    // menu already.
+    if (IsPackagedMenuRegistered()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     const bool isDriveRoot = IsDriveRoot(selection.First());
     UniqueMenu submenu(BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options).menu);
 

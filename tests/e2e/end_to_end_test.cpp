@@ -196,6 +196,25 @@ TEST_F(EndToEnd, TheWindows11MenuShowsTitlesGrayRulesAndCheckMarks)
     EXPECT_EQ(drive.output.find(L" gray"), drive.output.rfind(L" gray"));
 }
 
+TEST_F(EndToEnd, AWindows11StateThatNeedsManyItemsWaitsForTheSlowCall)
+{
+    std::vector<std::wstring> many;
+    for (int i = 0; i < 300; ++i) many.push_back(scratch.AddFile(L"Proj\\many\\" + std::to_wstring(i) + L".txt"));
+    const ShellRun files = RunShell(Windows11({L"--menu"}), many);
+    ASSERT_EQ(files.exitCode, 0u) << std::string(files.output.begin(), files.output.end());
+    EXPECT_TRUE(LineOf(files.output, L"(command 1)").ends_with(L"state 0x00000000 (pending)"));
+    EXPECT_TRUE(LineOf(files.output, L"(command 2)").ends_with(L" gray (pending)")) << "300 files: no folder to walk";
+    EXPECT_FALSE(LineOf(files.output, L"(command 6)").ends_with(L"(pending)")) << "an option reads no item";
+
+    // A folder first settles every rule at the second item.
+    many.insert(many.begin(), scratch.AddFolder(L"Proj\\many\\sub"));
+    const ShellRun mixed = RunShell(Windows11({L"--menu"}), many);
+    EXPECT_EQ(mixed.output.find(L"(pending)"), std::wstring::npos)
+        << std::string(mixed.output.begin(), mixed.output.end());
+    EXPECT_TRUE(LineOf(mixed.output, L"(command 2)").ends_with(L"state 0x00000000"));
+    EXPECT_TRUE(LineOf(mixed.output, L"(command 4)").ends_with(L" gray"));
+}
+
 TEST_F(EndToEnd, AWindows11OptionCommandStoresItsOptionAndCopiesNothing)
 {
     OptionsKeyGuard optionsKey;

@@ -270,7 +270,9 @@ std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items
     EXPCMDSTATE state = 0;
     command->GetFlags(&flags);
     if (flags & ECF_ISSEPARATOR) return L"    ----------------\n";
-    command->GetState(items, TRUE, &state);
+    // As Explorer asks: quickly first, and again when the command needs time.
+    const bool pending = command->GetState(items, FALSE, &state) == E_PENDING;
+    if (pending) command->GetState(items, TRUE, &state);
     wchar_t* title = nullptr;
     command->GetTitle(items, &title);
     std::wstring line = L"    ";
@@ -278,6 +280,7 @@ std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items
     line += TakeTaskText(title) + L"   (command " + std::to_wstring(number) + L") flags " + Hex(flags) +
             L" state " + Hex(state);
     if (state & ECS_DISABLED) line += L" gray";
+    if (pending) line += L" (pending)";
     return line + L"\n";
 }
 
