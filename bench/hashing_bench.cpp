@@ -49,10 +49,11 @@ std::vector<File> ListFiles(const std::wstring& folder)
 
 struct Digests {
     const char* name;
-    bool crc32, md5, sha1;
+    bool crc32, md5, sha1, sha256;
 };
-constexpr Digests kMd5{"md5", false, true, false};
-constexpr Digests kAllThree{"all3", true, true, true};
+constexpr Digests kMd5{"md5", false, true, false, false};
+constexpr Digests kAllThree{"all3", true, true, true, false};
+constexpr Digests kAllFour{"all4", true, true, true, true};
 
 void Report(const char* scenario, const char* digests, unsigned workers, double seconds,
             const std::vector<File>& files)
@@ -71,6 +72,7 @@ void TimePass(const char* scenario, const std::vector<File>& files, const Digest
     job->request.options[lumbrix::OutputCRC32] = digests.crc32;
     job->request.options[lumbrix::OutputMD5] = digests.md5;
     job->request.options[lumbrix::OutputSHA1] = digests.sha1;
+    job->request.options[lumbrix::OutputSHA256] = digests.sha256;
     for (const File& file : files) {
         job->results.lines.Append(file.path, file.path);
         job->results.totalBytes += std::int64_t(file.size);
@@ -153,7 +155,7 @@ int wmain(int argc, wchar_t** argv)
 
     const std::vector<File> many = ListFiles(folder + L"\\many");
     if (!many.empty()) {
-        for (const Digests& digests : {kMd5, kAllThree})
+        for (const Digests& digests : {kMd5, kAllThree, kAllFour})
             for (unsigned workers : workerCounts) TimePass("many", many, digests, workers);
     }
     const std::vector<File> one = ListFiles(folder + L"\\one");
@@ -161,6 +163,8 @@ int wmain(int argc, wchar_t** argv)
         TimePass("one", one, kMd5, 0);
         TimePass("one", one, kAllThree, 0);
         TimePass("one", one, kAllThree, 1);
+        TimePass("one", one, kAllFour, 0);
+        TimePass("one", one, kAllFour, 1);
     }
     const std::vector<File> small = ListFiles(folder + L"\\small");
     if (!small.empty()) {

@@ -7,6 +7,11 @@ set -euo pipefail
 file=$1
 timestamp=()
 [ -n "${LUMBRIX_SIGN_TIMESTAMP_URL:-}" ] && timestamp=(-ts "$LUMBRIX_SIGN_TIMESTAMP_URL")
-osslsigncode sign -pkcs12 "$LUMBRIX_SIGN_PFX" -readpass <(printf '%s' "${LUMBRIX_SIGN_PASSWORD:-}") \
-    -h sha256 -n Lumbrix64 "${timestamp[@]}" -in "$file" -out "$file.signed" >/dev/null
+sign() { osslsigncode sign -pkcs12 "$LUMBRIX_SIGN_PFX" "$@" -h sha256 -n Lumbrix64 "${timestamp[@]}" \
+    -in "$file" -out "$file.signed" >/dev/null; }
+if [ -n "${LUMBRIX_SIGN_PASSWORD:-}" ]; then
+    sign -readpass <(printf '%s' "$LUMBRIX_SIGN_PASSWORD")
+else
+    sign -pass '' # osslsigncode cannot read an empty password from a file; an empty one gives nothing away
+fi
 mv -f "$file.signed" "$file"

@@ -8,7 +8,7 @@
 #                      [--options NAME,NAME|none] [PATH...]
 # The options are the registry value names: OutputDirectory OutputShortFileName
 # OutputJunction EscapePathSeparator OutputURL OutputSize OutputCRC32 OutputMD5
-# OutputSHA1 (default: OutputDirectory,OutputSize). PATHs are Linux paths; the
+# OutputSHA1 OutputSHA256 (default: OutputDirectory,OutputSize). PATHs are Linux paths; the
 # items of one copy must share one folder, as in Explorer.
 set -euo pipefail
 source "$(dirname "$0")/environment.sh"

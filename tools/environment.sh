@@ -22,28 +22,80 @@ lumbrix_ensure_packages() {
     command -v xwininfo >/dev/null || wanted+=(x11-utils)
     fc-list 2>/dev/null | grep -i 'Noto Sans CJK' >/dev/null || wanted+=(fonts-noto-cjk fontconfig)
     [ -f /usr/src/googletest/CMakeLists.txt ] || wanted+=(googletest)
-    # The installer package, and its signature when a certificate is supplied.
+    # The installer package, and its signature when a certificate is supplied
+    # (osslsigncode: lumbrix_ensure_osslsigncode).
     command -v makensis >/dev/null || wanted+=(nsis)
-    command -v osslsigncode >/dev/null || wanted+=(osslsigncode)
     command -v openssl >/dev/null || wanted+=(openssl)
     if [ "${1:-}" = native ]; then
         command -v clang++ >/dev/null || wanted+=(clang)
         [ -f /usr/include/openssl/sha.h ] || wanted+=(libssl-dev)
         [ -f /usr/include/zlib.h ] || wanted+=(zlib1g-dev)
         ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || wanted+=(libclang-rt-dev)
+        # The portable code and the ARM kernels for Linux on AArch64, run under qemu.
+        command -v aarch64-linux-gnu-g++ >/dev/null || wanted+=(g++-aarch64-linux-gnu)
+        command -v qemu-aarch64-static >/dev/null || wanted+=(qemu-user-static)
     fi
-    [ ${#wanted[@]} -eq 0 ] && return 0
-    lumbrix_log "installing: ${wanted[*]}"
-    local sudo=
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${wanted[@]}" >/dev/null
+    if [ ${#wanted[@]} -gt 0 ]; then
+        lumbrix_log "installing: ${wanted[*]}"
+        lumbrix_apt update -qq
+        lumbrix_apt install -y -qq --no-install-recommends "${wanted[@]}" >/dev/null
+    fi
+    lumbrix_ensure_osslsigncode
 }
 
+lumbrix_apt() {
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get "$@"
+}
+
+# osslsigncode signs APPX/MSIX packages from 2.9 on; Debian 12 has that one in
+# bookworm-backports only, which a fresh machine may not list.
+lumbrix_ensure_osslsigncode() {
+    local version
+    version=$(osslsigncode --version 2>/dev/null | sed -n '1s/^osslsigncode \([0-9.]*\).*/\1/p')
+    [ -n "$version" ] && dpkg --compare-versions "$version" ge 2.9 && return 0
+    local codename
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    if [ "$codename" = bookworm ]; then
+        lumbrix_log "installing osslsigncode from bookworm-backports"
+        if ! grep -rqs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+            local sudo=
+            [ "$(id -u)" -eq 0 ] || sudo=sudo
+            echo 'deb http://deb.debian.org/debian bookworm-backports main' |
+                $sudo tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
+        fi
+        lumbrix_apt update -qq
+        lumbrix_apt install -y -qq --no-install-recommends osslsigncode/bookworm-backports >/dev/null
+    else
+        lumbrix_log "installing osslsigncode (signing a Windows 11 package needs 2.9 or later)"
+        lumbrix_apt update -qq
+        lumbrix_apt install -y -qq --no-install-recommends osslsigncode >/dev/null
+    fi
+}
+
+# With LUMBRIX_ARM64_DLL set, the x64 build's tests also check that DLL.
 lumbrix_build() {
     lumbrix_log "building the DLL and the test programs"
-    cmake --preset mingw -B "$LUMBRIX_BUILD" >/dev/null
+    cmake --preset mingw -B "$LUMBRIX_BUILD" ${LUMBRIX_ARM64_DLL:+-DLUMBRIX_ARM64_DLL="$LUMBRIX_ARM64_DLL"} >/dev/null
     cmake --build "$LUMBRIX_BUILD" -j "$(nproc)"
+}
+
+# The ARM64 DLL in build/mingw-arm64; the first run on a machine builds the
+# toolchain (tools/arm64-toolchain.sh, minutes) and later runs reuse it.
+lumbrix_build_arm64() {
+    local build=${LUMBRIX_ARM64_BUILD:-$LUMBRIX_ROOT/build/mingw-arm64}
+    local toolchain
+    toolchain=$("$LUMBRIX_ROOT/tools/arm64-toolchain.sh")
+    # A build folder configured with another toolchain keeps its compilers: start it afresh.
+    if [ -f "$build/CMakeCache.txt" ] && [ "$(cat "$build/toolchain.txt" 2>/dev/null)" != "$toolchain" ]; then
+        rm -rf "$build"
+    fi
+    lumbrix_log "building the ARM64 DLL"
+    cmake --preset mingw-arm64 -B "$build" -DLUMBRIX_ARM64_TOOLCHAIN="$toolchain" >/dev/null
+    echo "$toolchain" >"$build/toolchain.txt"
+    cmake --build "$build" -j "$(nproc)"
+    export LUMBRIX_ARM64_DLL=$build/src/Lumbrix64.dll
 }
 
 # A private Wine prefix in the build folder, Xvfb on a free display, and a

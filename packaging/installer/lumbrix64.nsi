@@ -2,8 +2,8 @@
 ; HKLM) or for the current user (the user's programs folder, HKCU), registers
 ; it as the context-menu handler of files and folders and adds the
 ; installed-programs entry. Built by make-package.sh, which passes
-; VERSION (a.b.c.d), DLL, ICON and OUTFILE, SIGN when the files are signed,
-; and SPARSE_PACKAGE when a signed Windows 11 package goes with them.
+; VERSION (a.b.c.d), DLL, ICON and OUTFILE, the Windows 11 package MSIX and
+; its PACKAGE_FAMILY, and SIGN and MSIX_SIGNED when the files are signed.
 ;
 ; Switches: /S silent, /ALLUSERS or /CURRENTUSER, /D=folder (last, unquoted).
 ; Exit codes: exit_codes.nsh.
@@ -106,7 +106,7 @@ Section
     ClearErrors
     WriteUninstaller "$INSTDIR\uninstall.exe"
     !insertmacro WriteRegistration
-    !insertmacro RegisterSparsePackage
+    !insertmacro PlaceSparsePackage
 
     ; The installed-programs entry; one per scope, replaced by an upgrade.
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Lumbrix64"
@@ -126,7 +126,11 @@ Section
     ${GetSize} "$INSTDIR" "/M=Lumbrix64.dll /S=0K /G=0" $R0 $R1 $R2
     ${GetSize} "$INSTDIR" "/M=uninstall.exe /S=0K /G=0" $R3 $R1 $R2
     IntOp $R0 $R0 + $R3
+    ${GetSize} "$INSTDIR" "/M=Lumbrix64.msix /S=0K /G=0" $R3 $R1 $R2
+    IntOp $R0 $R0 + $R3
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $R0
+
+    !insertmacro RegisterSparsePackage
 
     ${If} $OldDllInUse == 1
         SetErrorLevel ${EXIT_RESTART_NEEDED}

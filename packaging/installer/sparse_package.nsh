@@ -1,31 +1,82 @@
 ; The Windows 11 first-level menu entry comes from an identity-only package
-; whose external location is the install folder. The package (AppxManifest.xml,
-; packed and signed with the Windows SDK) is included only when the build is
-; given one (SPARSE_PACKAGE); on Windows 10 and earlier the step is skipped and
-; the classic menu entry serves alone.
+; whose external location is the install folder. Every setup carries the
+; package (MSIX, made by make_msix.py; MSIX_SIGNED when it is signed) and puts
+; it beside the DLL; on Windows 11 it is registered:
+; - all users: with -AllowUnsigned when it is unsigned (Windows takes an
+;   unsigned package only from an elevated process);
+; - the current user: only when it is signed.
+; Whatever happens, the classic handler stays registered: the DLL itself
+; leaves the classic menu alone for a user who has the package (see
+; PACKAGE_FAMILY below), so nobody is left without an entry.
+
+!include WordFunc.nsh
 
 !define SPARSE_PACKAGE_NAME "Orvane.Lumbrix64"
+!define POWERSHELL `"$SYSDIR\WindowsPowerShell\v1.0\powershell.exe" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command`
+!ifdef MSIX_SIGNED
+    !define ALLOW_UNSIGNED ""
+!else
+    !define ALLOW_UNSIGNED " -AllowUnsigned"
+!endif
 
-!macro RegisterSparsePackage
-!ifdef SPARSE_PACKAGE
+; $R0 = 1 on Windows 11 (build 22000 or later), else 0.
+!macro IsWindows11
     ReadRegStr $R0 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
     ${If} $R0 >= 22000
-        File "/oname=Lumbrix64.msix" "${SPARSE_PACKAGE}"
-        ; Registered for the user who runs the setup; the classic entry works
-        ; for everyone whether this succeeds or not.
-        nsExec::ExecToLog `powershell.exe -NoProfile -ExecutionPolicy Bypass -Command "Add-AppxPackage -Path '$INSTDIR\Lumbrix64.msix' -ExternalLocation '$INSTDIR'"`
-        Pop $R1
-        ${If} $R1 != 0
-            MessageBox MB_ICONINFORMATION "The Windows 11 menu entry could not be registered ($R1). Lumbrix64 is still available under $\"Show more options$\"." /SD IDOK
-        ${EndIf}
+        StrCpy $R0 1
+    ${Else}
+        StrCpy $R0 0
     ${EndIf}
-!endif
 !macroend
 
-!macro RemoveSparsePackage
-    ${If} ${FileExists} "$INSTDIR\Lumbrix64.msix"
-        nsExec::ExecToLog `powershell.exe -NoProfile -ExecutionPolicy Bypass -Command "Get-AppxPackage -Name ${SPARSE_PACKAGE_NAME} | Remove-AppxPackage"`
-        Pop $R1
-        Delete "$INSTDIR\Lumbrix64.msix"
+; PowerShell's -AllUsers for an all-users installation, nothing otherwise.
+!macro AllUsersSwitch var
+    StrCpy ${var} ""
+    ${If} $Mode == "all"
+        StrCpy ${var} " -AllUsers"
     ${EndIf}
+!macroend
+
+; The package beside the DLL, and its family name under the classic class:
+; the DLL asks Windows whether that family is registered for the user whose
+; menu it builds.
+!macro PlaceSparsePackage
+    File "/oname=Lumbrix64.msix" "${MSIX}"
+    WriteRegStr SHCTX "${CLASS_KEY}" "PackageFamilyName" "${PACKAGE_FAMILY}"
+!macroend
+
+; Windows 11 only; a failure or a skip is reported but never fails the setup.
+!macro RegisterSparsePackage
+    !insertmacro IsWindows11
+    ${If} $R0 == 1
+    ${AndIf} $Mode != "all"
+    ${AndIf} "${ALLOW_UNSIGNED}" != ""
+        MessageBox MB_ICONINFORMATION "Lumbrix64 is installed for you only. Windows 11 registers an unsigned package only for all users, so Lumbrix64 is in the menu under $\"Show more options$\". Install it for all users (as an administrator) to have it in the first-level menu." /SD IDOK
+    ${ElseIf} $R0 == 1
+        ; Quoted for PowerShell: a ' in the folder name is written twice.
+        ${WordReplace} "$INSTDIR" "'" "''" "+" $R2
+        !insertmacro AllUsersSwitch $R3
+        ; An upgrade updates the package in place; another family of the same
+        ; name (signed before, unsigned now) would add a second entry and goes.
+        nsExec::ExecToLog `${POWERSHELL} "$$ErrorActionPreference = 'Stop'; Get-AppxPackage$R3 -Name ${SPARSE_PACKAGE_NAME} | Where-Object PackageFamilyName -ne '${PACKAGE_FAMILY}' | Remove-AppxPackage$R3; Add-AppxPackage -Path '$R2\Lumbrix64.msix' -ExternalLocation '$R2' -ForceUpdateFromAnyVersion${ALLOW_UNSIGNED}"`
+        Pop $R1
+        ${If} $R1 != 0
+            MessageBox MB_ICONINFORMATION "The Windows 11 menu entry could not be registered (PowerShell ended with $R1). Lumbrix64 is in the menu under $\"Show more options$\"." /SD IDOK
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+; Before the files go: a package whose external location is gone would leave
+; a dead entry.
+!macro RemoveSparsePackage
+    !insertmacro IsWindows11
+    ${If} $R0 == 1
+        !insertmacro AllUsersSwitch $R3
+        nsExec::ExecToLog `${POWERSHELL} "$$ErrorActionPreference = 'Stop'; Get-AppxPackage$R3 -Name ${SPARSE_PACKAGE_NAME} | Remove-AppxPackage$R3"`
+        Pop $R1
+        ${If} $R1 != 0
+            MessageBox MB_ICONINFORMATION "The Windows 11 menu entry could not be removed (PowerShell ended with $R1). Remove it from PowerShell with: Get-AppxPackage -Name ${SPARSE_PACKAGE_NAME} | Remove-AppxPackage" /SD IDOK
+        ${EndIf}
+    ${EndIf}
+    Delete "$INSTDIR\Lumbrix64.msix"
 !macroend

@@ -9,6 +9,12 @@
 #include <cpuid.h>
 #include <immintrin.h> // _xgetbv: this file is built with XSAVE enabled
 #endif
+#elif LUMBRIX_HASH_ARM64
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/auxv.h>
+#endif
 #endif
 
 namespace lumbrix {
@@ -59,6 +65,22 @@ CpuFeatures Detect() noexcept
     f.avx2 = avx && Bit(leaf7.ebx, 5);
     f.vpclmul = f.avx2 && f.pclmul && Bit(leaf7.ecx, 10);
     f.avx512 = f.avx2 && zmmState && Bit(leaf7.ebx, 16);
+    return f;
+}
+#elif LUMBRIX_HASH_ARM64
+CpuFeatures Detect() noexcept
+{
+    CpuFeatures f;
+#if defined(_WIN32)
+    // Windows reports the SHA instructions only as part of the crypto extension.
+    f.armCrc32 = ::IsProcessorFeaturePresent(PF_ARM_V8_CRC32_INSTRUCTIONS_AVAILABLE) != FALSE;
+    f.armSha1 = f.armSha2 = ::IsProcessorFeaturePresent(PF_ARM_V8_CRYPTO_INSTRUCTIONS_AVAILABLE) != FALSE;
+#else
+    const unsigned long hwcap = ::getauxval(AT_HWCAP);
+    f.armCrc32 = (hwcap & HWCAP_CRC32) != 0;
+    f.armSha1 = (hwcap & HWCAP_SHA1) != 0;
+    f.armSha2 = (hwcap & HWCAP_SHA2) != 0;
+#endif
     return f;
 }
 #else

@@ -44,8 +44,11 @@ Kernel KernelFor(Crc32Path path) noexcept
     case Crc32Path::Clmul: return &Crc32Clmul;
     case Crc32Path::VpclmulAvx2: return &Crc32VpclmulAvx2;
     case Crc32Path::VpclmulAvx512: return &Crc32VpclmulAvx512;
-    case Crc32Path::Table: break;
+    case Crc32Path::Table:
+    case Crc32Path::Armv8: break;
     }
+#elif LUMBRIX_HASH_ARM64
+    if (path == Crc32Path::Armv8) return &Crc32Armv8;
 #else
     (void)path;
 #endif
@@ -90,13 +93,14 @@ bool CanRun(Crc32Path path) noexcept
     case Crc32Path::Clmul: return LUMBRIX_HASH_X86 && cpu.pclmul;
     case Crc32Path::VpclmulAvx2: return LUMBRIX_HASH_X86 && cpu.vpclmul;
     case Crc32Path::VpclmulAvx512: return LUMBRIX_HASH_X86 && cpu.vpclmul && cpu.avx512;
+    case Crc32Path::Armv8: return LUMBRIX_HASH_ARM64 && cpu.armCrc32;
     }
     return false;
 }
 
 Crc32Path BestCrc32Path() noexcept
 {
-    for (Crc32Path path : {Crc32Path::VpclmulAvx512, Crc32Path::VpclmulAvx2, Crc32Path::Clmul})
+    for (Crc32Path path : {Crc32Path::VpclmulAvx512, Crc32Path::VpclmulAvx2, Crc32Path::Clmul, Crc32Path::Armv8})
         if (CanRun(path)) return path;
     return Crc32Path::Table;
 }
@@ -122,6 +126,7 @@ const char* PathName(Crc32Path path) noexcept
     case Crc32Path::Clmul: return "pclmul";
     case Crc32Path::VpclmulAvx2: return "vpclmul-avx2";
     case Crc32Path::VpclmulAvx512: return "vpclmul-avx512";
+    case Crc32Path::Armv8: return "armv8-crc32";
     }
     return "?";
 }

@@ -17,4 +17,8 @@ std::uint32_t Crc32VpclmulAvx2(std::uint32_t reg, const std::uint8_t* data, std:
 std::uint32_t Crc32VpclmulAvx512(std::uint32_t reg, const std::uint8_t* data, std::size_t size) noexcept;
 #endif
 
+#if LUMBRIX_HASH_ARM64
+std::uint32_t Crc32Armv8(std::uint32_t reg, const std::uint8_t* data, std::size_t size) noexcept;
+#endif
+
 } // namespace lumbrix

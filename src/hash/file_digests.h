@@ -1,27 +1,34 @@
 #pragma once
 // The digests of one file as the hashing pass wants them: the engines that the
 // options select, fed on one thread or shared between two, and their columns
-// in the fixed order "\tCRC32:", "\tMD5:", "\tSHA1:" in upper-case hex.
+// in the fixed order "\tCRC32:", "\tMD5:", "\tSHA1:", "\tSHA256:" in
+// upper-case hex.
 //
-// Shared, the owner's thread (the one that takes the chunks) runs MD5, or
-// SHA-1 when MD5 is off; the helper's thread (the one that reads them) runs
-// CRC-32 and, beside MD5, SHA-1. MD5 is the slowest engine and cannot be
-// split; without it SHA-1 is the slowest. A file may go from one thread to
-// two between chunks: each engine's state carries over.
+// Shared, the owner's thread (the one that takes the chunks) runs the slowest
+// engine and the helper's thread (the one that reads them) all the others:
+// MD5 cannot be split and is the slowest; SHA-1 and SHA-256 on the SHA
+// instructions come next, but without them SHA-256 is the slowest by far. A
+// file may go from one thread to two between chunks: each engine's state
+// carries over.
 
 #include "hash/crc32.h"
+#include "hash/engine_paths.h"
 #include "hash/md5.h"
 #include "hash/sha1.h"
+#include "hash/sha256.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace lumbrix {
 
 class FileDigests {
 public:
-    FileDigests(bool crc32, bool md5, bool sha1) noexcept
-        : useCrc32_(crc32), useMd5_(md5), useSha1_(sha1), sha1OnHelper_(md5)
+    FileDigests(bool crc32, bool md5, bool sha1, bool sha256) noexcept
+        : uses_((crc32 ? kCrc32 : 0u) | (md5 ? kMd5 : 0u) | (sha1 ? kSha1 : 0u) | (sha256 ? kSha256 : 0u)),
+          sha256Accelerated_(ActiveSha256Path() != Sha256Path::Portable),
+          ownerShare_(SlowestOf(uses_, sha256Accelerated_))
     {
     }
 
@@ -30,28 +37,23 @@ public:
         crc32_.Init();
         md5_.Init();
         sha1_.Init();
+        sha256_.Init();
     }
 
     // Both threads would have an engine to run: two digests or more.
-    bool Shareable() const noexcept { return int(useCrc32_) + int(useMd5_) + int(useSha1_) >= 2; }
+    bool Shareable() const noexcept { return (uses_ & (uses_ - 1)) != 0; }
 
     // Every engine, on the calling thread.
-    void Feed(const std::uint8_t* data, std::uint32_t size) noexcept
-    {
-        FeedHelperShare(data, size);
-        FeedOwnerShare(data, size);
-    }
+    void Feed(const std::uint8_t* data, std::uint32_t size) noexcept { FeedEngines(uses_, data, size); }
 
     void FeedOwnerShare(const std::uint8_t* data, std::uint32_t size) noexcept
     {
-        if (useMd5_) md5_.Update(data, size);
-        if (useSha1_ && !sha1OnHelper_) sha1_.Update(data, size);
+        FeedEngines(ownerShare_, data, size);
     }
 
     void FeedHelperShare(const std::uint8_t* data, std::uint32_t size) noexcept
     {
-        if (useSha1_ && sha1OnHelper_) sha1_.Update(data, size);
-        if (useCrc32_) crc32_.Update(data, size);
+        FeedEngines(uses_ & ~ownerShare_, data, size);
     }
 
     // As a reader's chunk observer: the helper's share.
@@ -62,20 +64,49 @@ public:
 
     void AppendColumns(std::wstring& text) const
     {
-        wchar_t hex[41];
-        if (useCrc32_) text.append(L"\tCRC32:").append(crc32_.HexDigest(hex));
-        if (useMd5_) text.append(L"\tMD5:").append(md5_.HexDigest(hex));
-        if (useSha1_) text.append(L"\tSHA1:").append(sha1_.HexDigest(hex));
+        wchar_t hex[65];
+        if (uses_ & kCrc32) text.append(L"\tCRC32:").append(crc32_.HexDigest(hex));
+        if (uses_ & kMd5) text.append(L"\tMD5:").append(md5_.HexDigest(hex));
+        if (uses_ & kSha1) text.append(L"\tSHA1:").append(sha1_.HexDigest(hex));
+        if (uses_ & kSha256) text.append(L"\tSHA256:").append(sha256_.HexDigest(hex));
     }
 
 private:
+    static constexpr unsigned kCrc32 = 1, kMd5 = 2, kSha1 = 4, kSha256 = 8;
+
+    static unsigned SlowestOf(unsigned uses, bool sha256Accelerated) noexcept
+    {
+        for (unsigned engine : {sha256Accelerated ? kMd5 : kSha256, kMd5, kSha1, kSha256, kCrc32})
+            if (uses & engine) return engine;
+        return 0;
+    }
+
+    void FeedEngines(unsigned engines, const std::uint8_t* data, std::uint32_t size) noexcept
+    {
+        if (engines & kMd5) md5_.Update(data, size);
+        if ((engines & (kSha1 | kSha256)) == (kSha1 | kSha256) && sha256Accelerated_) {
+            // On the SHA instructions each of the two waits on the latency of
+            // its own rounds: fed a block of each in turn, the processor runs
+            // them side by side, about 1.5 times as fast as one after the other.
+            for (std::uint32_t done = 0; done < size; done += 64) {
+                const std::uint32_t piece = size - done < 64 ? size - done : 64;
+                sha1_.Update(data + done, piece);
+                sha256_.Update(data + done, piece);
+            }
+        } else {
+            if (engines & kSha1) sha1_.Update(data, size);
+            if (engines & kSha256) sha256_.Update(data, size);
+        }
+        if (engines & kCrc32) crc32_.Update(data, size);
+    }
+
     Crc32 crc32_;
     Md5 md5_;
     Sha1 sha1_;
-    bool useCrc32_;
-    bool useMd5_;
-    bool useSha1_;
-    bool sha1OnHelper_;
+    Sha256 sha256_;
+    unsigned uses_;
+    bool sha256Accelerated_;
+    unsigned ownerShare_; // one engine, or none when no digest is chosen
 };
 
 } // namespace lumbrix

@@ -42,8 +42,11 @@ Kernel KernelFor(Sha1Path path) noexcept
     case Sha1Path::Ssse3: return &Sha1BlocksSsse3;
     case Sha1Path::Avx2: return &Sha1BlocksAvx2;
     case Sha1Path::ShaExtensions: return &Sha1BlocksShaExtensions;
-    case Sha1Path::Portable: break;
+    case Sha1Path::Portable:
+    case Sha1Path::Armv8: break;
     }
+#elif LUMBRIX_HASH_ARM64
+    if (path == Sha1Path::Armv8) return &Sha1BlocksArmv8;
 #else
     (void)path;
 #endif
@@ -85,13 +88,14 @@ bool CanRun(Sha1Path path) noexcept
     case Sha1Path::Ssse3: return LUMBRIX_HASH_X86 && cpu.ssse3;
     case Sha1Path::Avx2: return LUMBRIX_HASH_X86 && cpu.avx2 && cpu.bmi;
     case Sha1Path::ShaExtensions: return LUMBRIX_HASH_X86 && cpu.sha && cpu.ssse3 && cpu.sse41;
+    case Sha1Path::Armv8: return LUMBRIX_HASH_ARM64 && cpu.armSha1;
     }
     return false;
 }
 
 Sha1Path BestSha1Path() noexcept
 {
-    for (Sha1Path path : {Sha1Path::ShaExtensions, Sha1Path::Avx2, Sha1Path::Ssse3})
+    for (Sha1Path path : {Sha1Path::ShaExtensions, Sha1Path::Avx2, Sha1Path::Ssse3, Sha1Path::Armv8})
         if (CanRun(path)) return path;
     return Sha1Path::Portable;
 }
@@ -117,6 +121,7 @@ const char* PathName(Sha1Path path) noexcept
     case Sha1Path::Ssse3: return "ssse3";
     case Sha1Path::Avx2: return "avx2";
     case Sha1Path::ShaExtensions: return "sha-ni";
+    case Sha1Path::Armv8: return "armv8-sha1";
     }
     return "?";
 }

@@ -17,4 +17,8 @@ void Sha1BlocksAvx2(std::uint32_t state[5], const std::uint8_t* blocks, std::siz
 void Sha1BlocksShaExtensions(std::uint32_t state[5], const std::uint8_t* blocks, std::size_t count) noexcept;
 #endif
 
+#if LUMBRIX_HASH_ARM64
+void Sha1BlocksArmv8(std::uint32_t state[5], const std::uint8_t* blocks, std::size_t count) noexcept;
+#endif
+
 } // namespace lumbrix

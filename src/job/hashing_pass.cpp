@@ -6,9 +6,9 @@
 //
 // A processor that no worker needs any more (the list is taken, a worker has
 // left) goes to a file that is still being read: its worker hands the rest of
-// the file to a reader thread, which reads ahead and runs CRC-32 and SHA-1
-// while the worker runs MD5 (FileDigests). That is the split of a single
-// large file over two threads.
+// the file to a reader thread, which reads ahead and runs the lighter digests
+// while the worker runs the slowest (FileDigests). That is the split of a
+// single large file over two threads.
 //
 // Memory in flight: a 64 KiB chunk per worker, and a ring of
 // PersistentFileReader::kSlots chunks (512 KiB) per file being shared, freed
@@ -155,7 +155,7 @@ public:
     HashingWorker(HashingPool& pool, int id)
         : pool_(pool), job_(pool.Job()), id_(id),
           digests_(job_.request.options[OutputCRC32], job_.request.options[OutputMD5],
-                   job_.request.options[OutputSHA1]),
+                   job_.request.options[OutputSHA1], job_.request.options[OutputSHA256]),
           chunk_(new std::uint8_t[kChunkSize])
     {
     }

@@ -1,5 +1,5 @@
 #pragma once
-// The nine persisted output options, in menu and registry order.
+// The ten persisted output options, in menu and registry order.
 
 #include <cstddef>
 
@@ -15,6 +15,7 @@ enum OptionFlag : int {
     OutputCRC32,
     OutputMD5,
     OutputSHA1,
+    OutputSHA256,
     OptionFlagCount
 };
 
@@ -22,26 +23,26 @@ enum OptionFlag : int {
 inline constexpr const wchar_t* kOptionValueNames[OptionFlagCount] = {
     L"OutputDirectory", L"OutputShortFileName", L"OutputJunction",
     L"EscapePathSeparator", L"OutputURL", L"OutputSize",
-    L"OutputCRC32", L"OutputMD5", L"OutputSHA1"};
+    L"OutputCRC32", L"OutputMD5", L"OutputSHA1", L"OutputSHA256"};
 
 struct OutputOptions {
-    bool flags[OptionFlagCount] = {true, false, false, false, false, false, false, false, false};
+    bool flags[OptionFlagCount] = {true, false, false, false, false, false, false, false, false, false};
 
     bool& operator[](OptionFlag flag) noexcept { return flags[flag]; }
     bool operator[](OptionFlag flag) const noexcept { return flags[flag]; }
 
     bool AnyDigest() const noexcept
     {
-        return flags[OutputCRC32] || flags[OutputMD5] || flags[OutputSHA1];
+        return flags[OutputCRC32] || flags[OutputMD5] || flags[OutputSHA1] || flags[OutputSHA256];
     }
 };
 
-// Per-user key that holds the nine values (under HKEY_CURRENT_USER).
+// Per-user key that holds the ten values (under HKEY_CURRENT_USER).
 inline constexpr wchar_t kOptionsKeyPath[] = L"Software\\Orvane\\Lumbrix64";
 
 // Fills every flag: defaults, then the stored values. Never fails towards the caller.
 void LoadOutputOptions(OutputOptions& options) noexcept;
-// Writes all nine flags as REG_DWORD 1 or 0. Never fails towards the caller.
+// Writes all ten flags as REG_DWORD 1 or 0. Never fails towards the caller.
 void SaveOutputOptions(const OutputOptions& options) noexcept;
 
 } // namespace lumbrix

@@ -15,7 +15,7 @@ struct CommandMenu {
     UINT identifiersUsed = 0;
 };
 
-// Commands 1 to 14 at identifiers commandBase + n - 1, a separator after
+// Commands 1 to 15 at identifiers commandBase + n - 1, a separator after
 // command 5, copy commands grayed by the selection's make-up, check marks from
 // options. The results of the single menu calls are ignored.
 CommandMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fileCount,
@@ -27,7 +27,7 @@ CommandMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t f
 bool IsCopyCommandGrayed(int command, bool isDriveRoot, std::uint64_t fileCount,
                          std::uint64_t folderCount) noexcept;
 
-// Sets the check marks of the nine option commands from options.
+// Sets the check marks of the option commands from options.
 void SetOptionCheckMarks(HMENU menu, UINT commandBase, const OutputOptions& options) noexcept;
 
 } // namespace lumbrix

@@ -1,25 +1,26 @@
 #pragma once
-// The fifteen commands of the context menu: number, label, help text (which
+// The sixteen commands of the context menu: number, label, help text (which
 // is also the verb) and action. Command 0 is the entry that carries the
-// submenu, 1 to 5 copy (the number is the CopyMode), 6 to 14 toggle the
+// submenu, 1 to 5 copy (the number is the CopyMode), 6 to 15 toggle the
 // option flags in OutputOptions order.
 
 #include "settings/output_options.h"
 
 namespace lumbrix {
 
-inline constexpr int kCommandCount = 15;
+inline constexpr int kCommandCount = 16;
 inline constexpr int kFirstCopyCommand = 1;
 inline constexpr int kLastCopyCommand = 5;
 inline constexpr int kFirstOptionCommand = 6;
-inline constexpr int kLastOptionCommand = 14;
+inline constexpr int kLastOptionCommand = 15;
+static_assert(kLastOptionCommand - kFirstOptionCommand + 1 == OptionFlagCount);
 
 struct MenuCommand {
     const wchar_t* label;
     const wchar_t* helpText;
 };
 
-// command must be 0 to 14.
+// command must be 0 to 15.
 const MenuCommand& CommandAt(int command) noexcept;
 
 constexpr bool IsCopyCommand(int command) noexcept

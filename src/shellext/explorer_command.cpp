@@ -18,6 +18,9 @@ namespace {
 // The sub-commands in menu order: the copy commands, a separator, the options.
 constexpr int kSubCommandCount = kCommandCount;
 
+// Items a state may read while the shell says it must not be slow.
+constexpr DWORD kQuickStateItems = 256;
+
 int SubCommandAt(int position) noexcept
 {
     if (position < kLastCopyCommand) return position + 1;
@@ -161,13 +164,15 @@ try {
 }
 LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* psiItemArray, BOOL, EXPCMDSTATE* pCmdState)
+STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* psiItemArray, BOOL fOkToBeSlow, EXPCMDSTATE* pCmdState)
 try {
     if (!pCmdState) return E_POINTER;
     *pCmdState = ECS_ENABLED;
     if (IsCopyCommand(command_)) {
+        // Each item read costs a shell item; a long selection waits for the
+        // call that may take its time (E_PENDING asks the shell for it).
         SelectionMakeUp makeUp;
-        const HRESULT hr = ReadSelectionMakeUp(psiItemArray, makeUp);
+        const HRESULT hr = ReadSelectionMakeUp(psiItemArray, makeUp, fOkToBeSlow ? MAXDWORD : kQuickStateItems);
         if (FAILED(hr)) return hr;
         if (IsCopyCommandGrayed(command_, makeUp.isDriveRoot, makeUp.fileCount, makeUp.folderCount))
             *pCmdState = ECS_DISABLED;

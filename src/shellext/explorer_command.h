@@ -12,7 +12,7 @@ class ExplorerCommand : public ComBaseObject, public IExplorerCommand {
 public:
     // The root; the class factory makes these.
     ExplorerCommand() noexcept = default;
-    // A command number of the command table (1 to 14), or kSeparator.
+    // A command number of the command table (1 to 15), or kSeparator.
     explicit ExplorerCommand(int command) noexcept : command_(command) {}
 
     static constexpr int kSeparator = -1;

@@ -13,6 +13,7 @@
 #include "shellext/drop_list.h"
 #include "shellext/menu_bitmap.h"
 #include "shellext/options_popup.h"
+#include "shellext/package_presence.h"
 #include "shellext/shell_item_kinds.h"
 
 #include <shellapi.h>
@@ -135,10 +136,13 @@ STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idC
 try {
     // A double-click asks only for the default verb, which this menu does not
     // offer. And ids past idCmdLast could belong to another handler, so a range
-    // too short for all fifteen gets no entry at all.
+    // too short for all of them gets no entry at all.
     const UINT64 idsOffered = idCmdLast >= idCmdFirst ? UINT64{idCmdLast} - idCmdFirst + 1 : 0;
     if ((uFlags & CMF_DEFAULTONLY) || idsOffered < static_cast<UINT64>(kCommandCount))
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    // Where the Windows 11 package serves this user, its command is in this
+    // menu already.
+    if (IsPackagedMenuRegistered()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     const bool isDriveRoot = IsDriveRoot(selection.First());
     UniqueMenu submenu(BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options).menu);
 

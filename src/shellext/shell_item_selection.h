@@ -19,8 +19,11 @@ struct SelectionMakeUp {
 };
 
 // From the attributes the items carry, without touching the disk: a folder is
-// SFGAO_FOLDER without SFGAO_STREAM, so a .zip counts as a file.
-HRESULT ReadSelectionMakeUp(IShellItemArray* items, SelectionMakeUp& makeUp) noexcept;
+// SFGAO_FOLDER without SFGAO_STREAM, so a .zip counts as a file. Only the
+// attributes that the item IDs hold are asked for (no SFGAO_VALIDATE). The
+// counts stop once the gray rules are settled (a folder among two or more
+// items); E_PENDING when that takes more than itemLimit items.
+HRESULT ReadSelectionMakeUp(IShellItemArray* items, SelectionMakeUp& makeUp, DWORD itemLimit = MAXDWORD) noexcept;
 
 // Fills request.selection with the items' file-system paths and the counts
 // as above. Throws std::bad_alloc when memory runs out.

@@ -150,7 +150,8 @@ TEST_F(EndToEnd, TheWindows11MenuCopiesWhatTheClassicMenuCopies)
     const std::wstring& p = tree.proj;
     const std::vector<std::wstring> files = {p + L"\\empty.dat", p + L"\\a b.txt"};
     const std::vector<std::tuple<int, std::wstring, std::vector<std::wstring>>> cases = {
-        {2, L"OutputDirectory,OutputSize", {p}}, {4, L"OutputURL", {p}}, {5, L"OutputDirectory", files}};
+        {2, L"OutputDirectory,OutputSize", {p}}, {4, L"OutputURL", {p}}, {5, L"OutputDirectory", files},
+        {1, L"OutputSHA256", files}};
     for (const auto& [command, options, paths] : cases) {
         const ClipboardText classic = Copy(command, options, paths);
         ShellRun run;
@@ -169,7 +170,7 @@ TEST_F(EndToEnd, TheWindows11MenuShowsTitlesGrayRulesAndCheckMarks)
 {
     // An empty archive: the Windows shell gives it SFGAO_FOLDER and SFGAO_STREAM.
     const std::wstring zip = scratch.AddFile(L"Proj\\archive.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
-    const ShellRun files = RunShell(Windows11({L"--options", L"OutputDirectory,OutputMD5", L"--menu"}),
+    const ShellRun files = RunShell(Windows11({L"--options", L"OutputDirectory,OutputMD5,OutputSHA256", L"--menu"}),
                                     {zip, tree.proj + L"\\a b.txt"});
     ASSERT_EQ(files.exitCode, 0u) << std::string(files.output.begin(), files.output.end());
     const std::wstring& out = files.output;
@@ -181,7 +182,9 @@ TEST_F(EndToEnd, TheWindows11MenuShowsTitlesGrayRulesAndCheckMarks)
                                 L"\n    カレント サブフォルダ 1 段配下   (command 4) flags 0x00000000 state 0x00000001 gray\n",
                                 L"\n    ----------------\n    [x] フォルダを含める   (command 6) flags 0x00000000 state 0x0000000C\n",
                                 L"\n    [ ] 短いファイル名を取得する   (command 7) flags 0x00000000 state 0x00000004\n",
-                                L"\n    [x] MD5 を出力する   (command 13) flags 0x00000000 state 0x0000000C\n"})
+                                L"\n    [x] MD5 を出力する   (command 13) flags 0x00000000 state 0x0000000C\n",
+                                L"\n    [ ] SHA-1 を出力する   (command 14) flags 0x00000000 state 0x00000004\n",
+                                L"\n    [x] SHA-256 を出力する   (command 15) flags 0x00000000 state 0x0000000C\n"})
         EXPECT_NE(out.find(line), std::wstring::npos) << std::string(out.begin(), out.end());
     EXPECT_EQ(out.find(L'&'), std::wstring::npos) << "no access keys in this menu";
 
@@ -191,6 +194,25 @@ TEST_F(EndToEnd, TheWindows11MenuShowsTitlesGrayRulesAndCheckMarks)
     const ShellRun drive = RunShell(Windows11({L"--menu"}), {L"C:\\."});
     EXPECT_TRUE(LineOf(drive.output, L"(command 4)").ends_with(L" gray")) << "a drive root: not one level down";
     EXPECT_EQ(drive.output.find(L" gray"), drive.output.rfind(L" gray"));
+}
+
+TEST_F(EndToEnd, AWindows11StateThatNeedsManyItemsWaitsForTheSlowCall)
+{
+    std::vector<std::wstring> many;
+    for (int i = 0; i < 300; ++i) many.push_back(scratch.AddFile(L"Proj\\many\\" + std::to_wstring(i) + L".txt"));
+    const ShellRun files = RunShell(Windows11({L"--menu"}), many);
+    ASSERT_EQ(files.exitCode, 0u) << std::string(files.output.begin(), files.output.end());
+    EXPECT_TRUE(LineOf(files.output, L"(command 1)").ends_with(L"state 0x00000000 (pending)"));
+    EXPECT_TRUE(LineOf(files.output, L"(command 2)").ends_with(L" gray (pending)")) << "300 files: no folder to walk";
+    EXPECT_FALSE(LineOf(files.output, L"(command 6)").ends_with(L"(pending)")) << "an option reads no item";
+
+    // A folder first settles every rule at the second item.
+    many.insert(many.begin(), scratch.AddFolder(L"Proj\\many\\sub"));
+    const ShellRun mixed = RunShell(Windows11({L"--menu"}), many);
+    EXPECT_EQ(mixed.output.find(L"(pending)"), std::wstring::npos)
+        << std::string(mixed.output.begin(), mixed.output.end());
+    EXPECT_TRUE(LineOf(mixed.output, L"(command 2)").ends_with(L"state 0x00000000"));
+    EXPECT_TRUE(LineOf(mixed.output, L"(command 4)").ends_with(L" gray"));
 }
 
 TEST_F(EndToEnd, AWindows11OptionCommandStoresItsOptionAndCopiesNothing)
@@ -222,13 +244,16 @@ protected:
     std::wstring folder;
 };
 
-TEST_F(EndToEndDigests, EachDigestAloneAndAllThreeAfterTheSize)
+TEST_F(EndToEndDigests, EachDigestAloneAndAllFourAfterTheSize)
 {
     const std::vector<std::pair<std::wstring, std::pair<std::wstring, std::wstring>>> columns = {
         {L"OutputCRC32", {L"\tCRC32:CBF43926", L"\tCRC32:00000000"}},
         {L"OutputMD5", {L"\tMD5:25F9E794323B453885F5181F1B624D0B", L"\tMD5:D41D8CD98F00B204E9800998ECF8427E"}},
         {L"OutputSHA1",
          {L"\tSHA1:F7C3BC1D808E04732ADF679965CCC34CA7AE3441", L"\tSHA1:DA39A3EE5E6B4B0D3255BFEF95601890AFD80709"}},
+        {L"OutputSHA256",
+         {L"\tSHA256:15E2B0D3C33891EBB0F1EF609EC419420C20E320CE94C65FBC8C3312448EB225",
+          L"\tSHA256:E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"}},
     };
     std::wstring allData, allEmpty;
     for (const auto& [option, digests] : columns) {
@@ -238,7 +263,7 @@ TEST_F(EndToEndDigests, EachDigestAloneAndAllThreeAfterTheSize)
         allData += digests.first;
         allEmpty += digests.second;
     }
-    ExpectLines(Copy(3, L"OutputDirectory,OutputSize,OutputSHA1,OutputMD5,OutputCRC32", {folder}),
+    ExpectLines(Copy(3, L"OutputDirectory,OutputSize,OutputSHA256,OutputSHA1,OutputMD5,OutputCRC32", {folder}),
                 {L"D", L"D\\data.bin\t9 bytes" + allData, L"D\\empty.txt\t0 bytes" + allEmpty, L"D\\sub"});
 }
 
@@ -247,7 +272,7 @@ TEST_F(EndToEndDigests, AFileLockedByAnotherProgramGetsOneFailureMark)
     const std::wstring locked = scratch.AddFile(L"D\\locked.bin", "12345");
     HANDLE holder = ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    const ClipboardText clipboard = Copy(4, L"OutputSize,OutputCRC32,OutputMD5,OutputSHA1", {folder});
+    const ClipboardText clipboard = Copy(4, L"OutputSize,OutputCRC32,OutputMD5,OutputSHA1,OutputSHA256", {folder});
     ::CloseHandle(holder);
     const std::wstring text = clipboard.Text();
     // The last line (folders are not listed here).

@@ -6,9 +6,11 @@
 #include "support/process_census.h"
 
 #include "hash/crc32.h"
+#include "hash/engine_paths.h"
 #include "job/hashing_pass.h"
 #include "hash/md5.h"
 #include "hash/sha1.h"
+#include "hash/sha256.h"
 #include "job/copy_job.h"
 #include "job/selection_expansion.h"
 #include "progress/progress_messages.h"
@@ -18,6 +20,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <random>
@@ -37,15 +40,18 @@ constexpr wchar_t kEmptyColumns[] = L"\tCRC32:00000000\tMD5:D41D8CD98F00B204E980
                                     L"\tSHA1:DA39A3EE5E6B4B0D3255BFEF95601890AFD80709";
 constexpr wchar_t kDigitsColumns[] = L"\tCRC32:CBF43926\tMD5:25F9E794323B453885F5181F1B624D0B"
                                      L"\tSHA1:F7C3BC1D808E04732ADF679965CCC34CA7AE3441";
+constexpr wchar_t kEmptySha256[] = L"\tSHA256:E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855";
+constexpr wchar_t kDigitsSha256[] = L"\tSHA256:15E2B0D3C33891EBB0F1EF609EC419420C20E320CE94C65FBC8C3312448EB225";
 
 using JobPtr = lumbrix::CopyJobPointer;
 
-JobPtr MakeJob(bool crc32, bool md5, bool sha1)
+JobPtr MakeJob(bool crc32, bool md5, bool sha1, bool sha256 = false)
 {
     JobPtr job = lumbrix::CreateCopyJob();
     job->request.options[lumbrix::OutputCRC32] = crc32;
     job->request.options[lumbrix::OutputMD5] = md5;
     job->request.options[lumbrix::OutputSHA1] = sha1;
+    job->request.options[lumbrix::OutputSHA256] = sha256;
     return job;
 }
 
@@ -74,16 +80,20 @@ std::wstring ExpectedColumns(const std::wstring& path)
     lumbrix::Crc32 crc32;
     lumbrix::Md5 md5;
     lumbrix::Sha1 sha1;
+    lumbrix::Sha256 sha256;
     crc32.Init();
     md5.Init();
     sha1.Init();
+    sha256.Init();
     crc32.Update(bytes.data(), got);
     md5.Update(bytes.data(), got);
     sha1.Update(bytes.data(), got);
-    wchar_t hex[41];
+    sha256.Update(bytes.data(), got);
+    wchar_t hex[65];
     std::wstring columns = L"\tCRC32:" + std::wstring(crc32.HexDigest(hex));
     columns += L"\tMD5:" + std::wstring(md5.HexDigest(hex));
-    return columns + L"\tSHA1:" + sha1.HexDigest(hex);
+    columns += L"\tSHA1:" + std::wstring(sha1.HexDigest(hex));
+    return columns + L"\tSHA256:" + sha256.HexDigest(hex);
 }
 
 class HashingPass : public ::testing::Test {
@@ -106,37 +116,38 @@ TEST_F(HashingPass, EachOptionAloneAppendsOnlyItsColumn)
 {
     const std::wstring path = folder_.AddFile(L"digits.txt", "123456789");
     const struct {
-        bool crc32, md5, sha1;
+        bool crc32, md5, sha1, sha256;
         const wchar_t* columns;
     } cases[] = {
-        {true, false, false, L"\tCRC32:CBF43926"},
-        {false, true, false, L"\tMD5:25F9E794323B453885F5181F1B624D0B"},
-        {false, false, true, L"\tSHA1:F7C3BC1D808E04732ADF679965CCC34CA7AE3441"},
+        {true, false, false, false, L"\tCRC32:CBF43926"},
+        {false, true, false, false, L"\tMD5:25F9E794323B453885F5181F1B624D0B"},
+        {false, false, true, false, L"\tSHA1:F7C3BC1D808E04732ADF679965CCC34CA7AE3441"},
+        {false, false, false, true, kDigitsSha256},
     };
     for (const auto& c : cases) {
-        JobPtr job = MakeJob(c.crc32, c.md5, c.sha1);
+        JobPtr job = MakeJob(c.crc32, c.md5, c.sha1, c.sha256);
         AddEntry(*job, L"digits.txt", path, 9);
         ASSERT_TRUE(Run(*job));
         EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"digits.txt" + std::wstring(c.columns)});
     }
 }
 
-TEST_F(HashingPass, AllThreeFollowTheSizeColumnInFixedOrder)
+TEST_F(HashingPass, AllFourFollowTheSizeColumnInFixedOrder)
 {
     const std::wstring path = folder_.AddFile(L"digits.txt", "123456789");
-    JobPtr job = MakeJob(true, true, true);
+    JobPtr job = MakeJob(true, true, true, true);
     const std::wstring line = path + L"\t9 bytes";
     AddEntry(*job, line, path, 9);
     ASSERT_TRUE(Run(*job));
-    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{line + kDigitsColumns});
+    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{line + kDigitsColumns + kDigitsSha256});
 }
 
 TEST_F(HashingPass, EmptyFileGetsTheDigestsOfEmptyInput)
 {
-    JobPtr job = MakeJob(true, true, true);
+    JobPtr job = MakeJob(true, true, true, true);
     AddEntry(*job, L"empty", folder_.AddFile(L"empty"));
     ASSERT_TRUE(Run(*job));
-    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"empty" + std::wstring(kEmptyColumns)});
+    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"empty" + std::wstring(kEmptyColumns) + kEmptySha256});
     EXPECT_EQ(job->progress.position.load(), 65535u);
 }
 
@@ -145,7 +156,7 @@ TEST_F(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
     const std::wstring locked = folder_.AddFile(L"locked.txt", "data");
     HANDLE lock = ::CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    JobPtr job = MakeJob(true, true, true);
+    JobPtr job = MakeJob(true, true, true, true);
     AddEntry(*job, L"a folder", folder_.AddFolder(L"sub"));
     AddEntry(*job, L"b locked", locked, 4);
     AddEntry(*job, L"c missing", folder_ / L"missing.txt");
@@ -155,7 +166,7 @@ TEST_F(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
     ASSERT_TRUE(finished);
     EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a folder", L"b locked" + std::wstring(kFailed),
                                                       L"c missing" + std::wstring(kFailed),
-                                                      L"d digits" + std::wstring(kDigitsColumns)}));
+                                                      L"d digits" + std::wstring(kDigitsColumns) + kDigitsSha256}));
 }
 
 TEST_F(HashingPass, FileWhoseReadFailsGetsTheFailureColumnNotDigests)
@@ -173,13 +184,18 @@ TEST_F(HashingPass, FileWhoseReadFailsGetsTheFailureColumnNotDigests)
 TEST_F(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
 {
     // Sizes around the chunk and around the size from which a helper thread
-    // shares the work, in several combinations of options.
+    // shares the work, in several combinations of options, and with SHA-256
+    // on each path (which moves it between the threads).
     std::vector<std::wstring> paths;
     for (std::uint64_t size : {32767ull, 32768ull, 65536ull, 65537ull, 1048576ull + 123})
         paths.push_back(folder_.AddFileOfSize(L"f" + std::to_wstring(size), size));
-    const bool options[][3] = {{true, true, true}, {false, true, true}, {true, true, false}, {true, false, true}};
+    const bool options[][4] = {{true, true, true, true},  {false, true, true, false}, {true, true, false, false},
+                               {true, false, true, false}, {false, false, true, true}, {true, false, false, true},
+                               {false, true, false, true}, {true, true, true, true}};
     for (const auto& option : options) {
-        JobPtr job = MakeJob(option[0], option[1], option[2]);
+        const bool last = &option == &options[std::size(options) - 1];
+        ASSERT_TRUE(lumbrix::UseSha256Path(last ? lumbrix::Sha256Path::Portable : lumbrix::BestSha256Path()));
+        JobPtr job = MakeJob(option[0], option[1], option[2], option[3]);
         for (const std::wstring& path : paths) AddEntry(*job, path, path);
         ASSERT_TRUE(Run(*job));
         for (const lumbrix::ResultLine& line : job->results.lines) {
@@ -187,7 +203,7 @@ TEST_F(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
             const std::wstring path = text.substr(0, text.find(L'\t'));
             const std::wstring all = ExpectedColumns(path);
             std::wstring expected = path;
-            // Keep the wanted columns of the three, in their order.
+            // Keep the wanted columns of the four, in their order.
             for (std::size_t at = 0, column = 0; at < all.size(); ++column) {
                 const std::size_t next = std::min(all.find(L'\t', at + 1), all.size());
                 if (option[column]) expected += all.substr(at, next - at);
@@ -196,6 +212,7 @@ TEST_F(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
             EXPECT_EQ(text, expected);
         }
     }
+    lumbrix::UseSha256Path(lumbrix::BestSha256Path());
 }
 
 struct ChunkLog {
@@ -395,14 +412,14 @@ std::wstring MakeRandomTree(const ScratchFolder& scratch, const std::wstring& ro
 
 TEST_F(HashingPass, PoolGivesTheTextOfOneWorkerOnRandomTrees)
 {
-    const bool options[][3] = {{true, true, true}, {false, true, false}, {true, false, true}};
+    const bool options[][4] = {{true, true, true, true}, {false, true, false, false}, {true, false, true, false}};
     for (unsigned seed = 0; seed < 3; ++seed) {
         std::mt19937 random(seed);
         const std::wstring tree = MakeRandomTree(folder_, L"tree" + std::to_wstring(seed), random);
         std::vector<std::vector<std::wstring>> texts;
         std::vector<std::uint64_t> chars;
         for (unsigned workers : {1u, 2u, 5u}) {
-            JobPtr job = MakeJob(options[seed][0], options[seed][1], options[seed][2]);
+            JobPtr job = MakeJob(options[seed][0], options[seed][1], options[seed][2], options[seed][3]);
             job->request.mode = lumbrix::FullPathWithSubfolders;
             job->request.options[lumbrix::OutputDirectory] = true;
             job->request.options[lumbrix::OutputSize] = true;
@@ -421,7 +438,7 @@ TEST_F(HashingPass, PoolGivesTheTextOfOneWorkerOnRandomTrees)
 
 TEST_F(HashingPass, FileFailingAmongManyGetsItsMarkAndTheRestTheirDigests)
 {
-    JobPtr job = MakeJob(true, true, true);
+    JobPtr job = MakeJob(true, true, true, true);
     for (int i = 0; i < 40; ++i) {
         const std::wstring path = folder_.AddFileOfSize(L"f" + std::to_wstring(100 + i), 3000 * i * i);
         AddEntry(*job, path, path, 3000 * i * i);
@@ -450,7 +467,7 @@ TEST_F(HashingPass, CancelDuringAManyFilePassStopsEveryWorkerWithin100Ms)
     for (int round = 0; round < 2; ++round) { // the first sets up what the system makes once
         const int threadsBefore = lumbrix::test::ThreadCount();
         const std::size_t handlesBefore = lumbrix::test::KernelHandleCount();
-        JobPtr job = MakeJob(true, true, true);
+        JobPtr job = MakeJob(true, true, true, true);
         for (const std::wstring& path : paths) AddEntry(*job, path, path, 256 << 10);
         Cancel cancel{job.get(), {}};
         HANDLE canceller = ::CreateThread(
@@ -509,7 +526,7 @@ TEST_F(HashingPass, LoneLargeFileSharesItsDigestsWithASecondThread)
         int most;
     };
     for (unsigned workers : {1u, 2u}) {
-        JobPtr job = MakeJob(true, true, true);
+        JobPtr job = MakeJob(true, true, true, true);
         AddEntry(*job, path, path, 4 << 20);
         Census census{lumbrix::test::ThreadCount(), 0};
         const auto count = [](CopyJob&, void* census) {

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Signing with a throwaway self-signed certificate: the DLL and the package
-# carry signatures that osslsigncode verifies against it; a wrong password
-# fails the build; without a certificate nothing is signed.
+# Signing with a throwaway self-signed certificate: the DLL, the Windows 11
+# package and the setup carry signatures that osslsigncode verifies against
+# it, and the package's publisher is the certificate's subject as Windows
+# writes it; a wrong password fails the build; without a certificate nothing
+# is signed.
 # Environment: LUMBRIX_INSTALLER_WORK, LUMBRIX_SETUP, LUMBRIX_PACKAGE_DLL,
-# LUMBRIX_MAKE_PACKAGE, LUMBRIX_ICON, LUMBRIX_VERSION.
+# LUMBRIX_MSIX, LUMBRIX_PACKAGE_READER, LUMBRIX_MAKE_PACKAGE, LUMBRIX_ICON,
+# LUMBRIX_VERSION.
 set -uo pipefail
 work=$LUMBRIX_INSTALLER_WORK
 rm -rf "$work"
@@ -12,7 +15,7 @@ failures=0
 check() { if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.out" 2>&1 || { cat "$work/verify.out"; return 1; }; }
 
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Lumbrix64 test signing" \
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/C=JP/O=Orvane, Inc./CN=Lumbrix64 test signing" \
     -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
 openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/sign.pfx" -passout pass:'p w"d'
 
@@ -20,12 +23,16 @@ export LUMBRIX_SIGN_PFX=$work/sign.pfx
 check "the package builds with the certificate" env LUMBRIX_SIGN_PASSWORD='p w"d' \
     "$LUMBRIX_MAKE_PACKAGE" "$LUMBRIX_PACKAGE_DLL" "$LUMBRIX_ICON" "$LUMBRIX_VERSION" "$work/signed"
 check "the DLL's signature verifies" verify "$work/signed/Lumbrix64.dll"
-check "the package's signature verifies" verify "$work/signed/Lumbrix64-$LUMBRIX_VERSION-setup.exe"
+check "the Windows 11 package's signature verifies" verify "$work/signed/Lumbrix64-$LUMBRIX_VERSION-x64.msix"
+check "its publisher is the subject, last part first, without the unsigned-package OID" \
+    python3 "$LUMBRIX_PACKAGE_READER" "$work/signed/Lumbrix64-$LUMBRIX_VERSION-x64.msix" --version "$LUMBRIX_VERSION" \
+        --arch x64 --publisher 'CN=Lumbrix64 test signing, O="Orvane, Inc.", C=JP'
+check "the setup's signature verifies" verify "$work/signed/Lumbrix64-$LUMBRIX_VERSION-setup.exe"
 check "a wrong password fails the build" eval \
     '! LUMBRIX_SIGN_PASSWORD=wrong "$LUMBRIX_MAKE_PACKAGE" "$LUMBRIX_PACKAGE_DLL" "$LUMBRIX_ICON" "$LUMBRIX_VERSION" "$work/wrong" >/dev/null 2>&1'
 unset LUMBRIX_SIGN_PFX
 check "the default build signs nothing" eval \
-    '! osslsigncode verify -in "$LUMBRIX_SETUP" >/dev/null 2>&1 && ! osslsigncode verify -in "$LUMBRIX_PACKAGE_DLL" >/dev/null 2>&1'
+    '(for file in "$LUMBRIX_SETUP" "$LUMBRIX_PACKAGE_DLL" "$LUMBRIX_MSIX"; do ! osslsigncode verify -in "$file" >/dev/null 2>&1 || exit 1; done)'
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -1,12 +1,13 @@
 // Differential fuzzer: each engine, on every path this processor runs, fed the
 // input in chunk sizes that the input itself chooses (with HexDigest between
-// chunks when it asks), must agree with zlib's CRC-32 and OpenSSL's MD5 and
-// SHA-1 of the whole message.
+// chunks when it asks), must agree with zlib's CRC-32 and OpenSSL's MD5, SHA-1
+// and SHA-256 of the whole message.
 
 #include "hash/crc32.h"
 #include "hash/engine_paths.h"
 #include "hash/md5.h"
 #include "hash/sha1.h"
+#include "hash/sha256.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <openssl/evp.h>
@@ -35,7 +36,7 @@ void Feed(Engine& engine, const std::vector<std::uint8_t>& message, const Plan& 
 {
     std::uint32_t state = plan.seed | 1u;
     std::size_t done = 0;
-    wchar_t hex[41];
+    wchar_t hex[65];
     while (done < message.size()) {
         state ^= state << 13;
         state ^= state >> 17;
@@ -75,18 +76,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::uint32_t crcExpected =
         static_cast<std::uint32_t>(crc32(0, message.data(), static_cast<uInt>(message.size())));
-    std::uint8_t md5Expected[16], sha1Expected[20];
+    std::uint8_t md5Expected[16], sha1Expected[20], sha256Expected[32];
     Reference(EVP_md5(), message, md5Expected);
     Reference(EVP_sha1(), message, sha1Expected);
+    Reference(EVP_sha256(), message, sha256Expected);
 
-    for (Crc32Path path : {Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512}) {
+    for (Crc32Path path : {Crc32Path::Table, Crc32Path::Clmul, Crc32Path::VpclmulAvx2, Crc32Path::VpclmulAvx512,
+                            Crc32Path::Armv8}) {
         if (!UseCrc32Path(path)) continue;
         Crc32 crc;
         crc.Init();
         Feed(crc, message, plan);
         if (crc.Value() != crcExpected) Mismatch("CRC-32", PathName(path), message.size());
     }
-    for (Sha1Path path : {Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions}) {
+    for (Sha1Path path :
+         {Sha1Path::Portable, Sha1Path::Ssse3, Sha1Path::Avx2, Sha1Path::ShaExtensions, Sha1Path::Armv8}) {
         if (!UseSha1Path(path)) continue;
         Sha1 sha1;
         sha1.Init();
@@ -94,6 +98,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::uint8_t digest[20];
         if (sha1.Result(digest) != shaSuccess || std::memcmp(digest, sha1Expected, 20) != 0)
             Mismatch("SHA-1", PathName(path), message.size());
+    }
+    for (Sha256Path path : {Sha256Path::Portable, Sha256Path::ShaExtensions, Sha256Path::Armv8}) {
+        if (!UseSha256Path(path)) continue;
+        Sha256 sha256;
+        sha256.Init();
+        Feed(sha256, message, plan);
+        std::uint8_t digest[32];
+        sha256.Digest(digest);
+        if (std::memcmp(digest, sha256Expected, 32) != 0) Mismatch("SHA-256", PathName(path), message.size());
     }
     Md5 md5;
     md5.Init();

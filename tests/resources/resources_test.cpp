@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <utility>
@@ -73,8 +74,18 @@ TEST_F(DllResources, IconGroupHasThreeSizesInSixteenAndTwoHundredFiftySixColours
     EXPECT_EQ(images, (std::set<std::pair<int, int>>{{16, 4}, {32, 4}, {48, 4}, {16, 8}, {32, 8}, {48, 8}}));
 }
 
-TEST_F(DllResources, ManifestAsksForCommonControlsSixForAmd64)
+// The processor the manifest names: amd64 unless the run says otherwise (the
+// ARM64 DLL is read by the same program).
+std::string ManifestArchitecture()
 {
+    char value[32];
+    const DWORD length = ::GetEnvironmentVariableA("LUMBRIX_DLL_ARCH", value, sizeof(value));
+    return length == 0 || length >= sizeof(value) ? "amd64" : std::string(value, length);
+}
+
+TEST_F(DllResources, ManifestAsksForCommonControlsSixForItsProcessor)
+{
+    const std::string architecture = "processorArchitecture=\"" + ManifestArchitecture() + "\"";
     const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEW(IDR_COMMON_CONTROLS_MANIFEST));
     const std::size_t dependency = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
     ASSERT_NE(dependency, std::string::npos) << manifest;
@@ -82,15 +93,28 @@ TEST_F(DllResources, ManifestAsksForCommonControlsSixForAmd64)
     const std::size_t start = manifest.rfind("<assemblyIdentity", dependency);
     const std::string identity = manifest.substr(start, end - start);
     EXPECT_NE(identity.find("version=\"6.0.0.0\""), std::string::npos) << identity;
-    EXPECT_NE(identity.find("processorArchitecture=\"amd64\""), std::string::npos) << identity;
+    EXPECT_NE(identity.find(architecture), std::string::npos) << identity;
+    const std::size_t own = manifest.find("name=\"Orvane.Lumbrix64\"");
+    ASSERT_NE(own, std::string::npos) << manifest;
+    const std::string ownIdentity = manifest.substr(own, manifest.find("/>", own) - own);
+    EXPECT_NE(ownIdentity.find(architecture), std::string::npos) << ownIdentity;
 }
 
-TEST_F(DllResources, VersionRecordIsPresent)
+TEST_F(DllResources, VersionRecordCarriesTheProjectsVersion)
 {
     const std::string version = Resource(RT_VERSION, MAKEINTRESOURCEW(1) /* VS_VERSION_INFO */);
     ASSERT_FALSE(version.empty());
-    const DWORD signature = 0xFEEF04BD; // VS_FIXEDFILEINFO
-    EXPECT_NE(version.find(std::string(reinterpret_cast<const char*>(&signature), 4)), std::string::npos);
+    const DWORD signature = 0xFEEF04BD;
+    const std::size_t at = version.find(std::string(reinterpret_cast<const char*>(&signature), 4));
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_LE(at + sizeof(VS_FIXEDFILEINFO), version.size());
+    VS_FIXEDFILEINFO fixed;
+    std::memcpy(&fixed, version.data() + at, sizeof(fixed));
+    const DWORD numbers[4] = {LUMBRIX_VERSION_NUMBERS};
+    EXPECT_EQ(fixed.dwFileVersionMS, numbers[0] << 16 | numbers[1]);
+    EXPECT_EQ(fixed.dwFileVersionLS, numbers[2] << 16 | numbers[3]);
+    EXPECT_EQ(fixed.dwProductVersionMS, fixed.dwFileVersionMS);
+    EXPECT_EQ(fixed.dwProductVersionLS, fixed.dwFileVersionLS);
 }
 
 } // namespace

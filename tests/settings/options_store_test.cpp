@@ -1,4 +1,4 @@
-// Loading and saving the nine options under HKCU\Software\Orvane\Lumbrix64,
+// Loading and saving the ten options under HKCU\Software\Orvane\Lumbrix64,
 // including the boxes shown when the key cannot be opened or created.
 
 #include "options_key_guard.h"
@@ -52,7 +52,7 @@ TEST_F(OptionsStore, AnyNonZeroNumberIsTrueAndOtherTypesKeepTheDefault)
     EXPECT_EQ(StoredOption(OutputSize), 0u) << "rewritten as a number";
 }
 
-TEST_F(OptionsStore, SaveWritesAllNineValuesAndLoadReadsThemBack)
+TEST_F(OptionsStore, SaveWritesAllTenValuesAndLoadReadsThemBack)
 {
     OutputOptions options;
     options[OutputURL] = true;
@@ -62,6 +62,18 @@ TEST_F(OptionsStore, SaveWritesAllNineValuesAndLoadReadsThemBack)
     OutputOptions loaded = AllOn();
     LoadOutputOptions(loaded);
     for (int i = 0; i < OptionFlagCount; ++i) EXPECT_EQ(loaded.flags[i], options.flags[i]) << i;
+}
+
+TEST_F(OptionsStore, AKeyWrittenBeforeSha256ExistedLoadsItAsOff)
+{
+    for (int i = 0; i < OutputSHA256; ++i) StoreOption(static_cast<OptionFlag>(i), 1);
+    OutputOptions options;
+    LoadOutputOptions(options);
+    for (int i = 0; i < OutputSHA256; ++i) EXPECT_TRUE(options.flags[i]) << i;
+    EXPECT_FALSE(options[OutputSHA256]);
+    SaveOutputOptions(options);
+    EXPECT_EQ(StoredOption(OutputSHA256), 0u);
+    EXPECT_EQ(StoredOption(OutputSHA1), 1u);
 }
 
 // HKEY_CURRENT_USER redirected, for this process only, to a key that refuses.

@@ -1,12 +1,18 @@
 // The module's COM objects, through the real DLL's exports: the factory, the
-// handlers' interfaces and the count that DllCanUnloadNow reports.
+// handlers' interfaces and the count that DllCanUnloadNow reports; and how the
+// Windows 11 menu reads an item array.
 
 #include "common/module_identity.h"
+#include "shellext/shell_item_selection.h"
+#include "support/scratch_folder.h"
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -158,14 +164,14 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     ASSERT_EQ(root->EnumSubCommands(&list), S_OK);
     EXPECT_EQ(root->Release(), 0u);
 
-    IExplorerCommand* commands[16] = {};
+    IExplorerCommand* commands[17] = {};
     ULONG fetched = 0;
-    EXPECT_EQ(list->Next(16, commands, &fetched), S_FALSE);
-    ASSERT_EQ(fetched, 15u) << "five copy commands, a separator, nine options";
-    EXPECT_EQ(list->Next(1, commands + 15, nullptr), S_FALSE);
-    EXPECT_EQ(commands[15], nullptr);
+    EXPECT_EQ(list->Next(17, commands, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 16u) << "five copy commands, a separator, ten options";
+    EXPECT_EQ(list->Next(1, commands + 16, nullptr), S_FALSE);
+    EXPECT_EQ(commands[16], nullptr);
     EXPECT_EQ(list->Reset(), S_OK);
-    EXPECT_EQ(list->Skip(14), S_OK);
+    EXPECT_EQ(list->Skip(15), S_OK);
     IEnumExplorerCommand* clone = nullptr;
     ASSERT_EQ(list->Clone(&clone), S_OK);
     list->Release();
@@ -174,8 +180,9 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     EXPECT_EQ(clone->Skip(1), S_FALSE);
     clone->Release();
     ASSERT_NE(last, nullptr);
-    EXPECT_EQ(Title(last), Title(commands[14]));
-    EXPECT_EQ(Title(last), L"SHA-1 を出力する");
+    EXPECT_EQ(Title(last), Title(commands[15]));
+    EXPECT_EQ(Title(last), L"SHA-256 を出力する");
+    EXPECT_EQ(Title(commands[14]), L"SHA-1 を出力する");
 
     EXPECT_EQ(canUnload_(), S_FALSE);
     for (IExplorerCommand* command : commands)
@@ -183,6 +190,27 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     EXPECT_EQ(canUnload_(), S_FALSE);
     EXPECT_EQ(last->Release(), 0u);
     EXPECT_EQ(canUnload_(), S_OK);
+}
+
+// A search result's items sit in different folders, and IDs parsed one by one
+// need not share their parent's bytes: each item's folder is bound anew.
+TEST(ShellItemSelection, ItemsOfDifferentFoldersKeepTheirOwnPathsAndKinds)
+{
+    lumbrix::test::ScratchFolder scratch;
+    const std::vector<std::wstring> paths = {scratch.AddFile(L"a\\one.txt"), scratch.AddFolder(L"b\\sub"),
+                                             scratch.AddFile(L"b\\two.txt"), scratch.AddFile(L"a\\three.txt")};
+    std::vector<PCIDLIST_ABSOLUTE> ids;
+    for (const std::wstring& path : paths) ids.push_back(::ILCreateFromPathW(path.c_str()));
+    IShellItemArray* items = nullptr;
+    ASSERT_EQ(::SHCreateShellItemArrayFromIDLists(static_cast<UINT>(ids.size()), ids.data(), &items), S_OK);
+    lumbrix::CopyRequest request;
+    EXPECT_EQ(lumbrix::ReadSelection(items, request), S_OK);
+    items->Release();
+    for (PCIDLIST_ABSOLUTE id : ids) ::ILFree(const_cast<PIDLIST_ABSOLUTE>(id));
+    EXPECT_EQ(std::vector<std::wstring>(request.selection.begin(), request.selection.end()),
+              (std::vector<std::wstring>{paths[0], paths[3], paths[1], paths[2]}));
+    EXPECT_EQ(request.fileCount, 3u);
+    EXPECT_EQ(request.folderCount, 1u);
 }
 
 } // namespace

@@ -32,6 +32,8 @@ std::string Oem(const std::wstring& text)
 const std::wstring kEntryHelp = L"クリップボードにファイル・フォルダ名をコピーします。";
 const std::wstring kSizeHelp = L"検索結果の後ろにファイルサイズを追加します。";
 const std::wstring kSha1Help = L"検索結果の後ろに SHA-1 ハッシュを追加します。(ファイル内容を総読みするので低速です)";
+const std::wstring kSha256Help =
+    L"検索結果の後ろに SHA-256 ハッシュを追加します。(ファイル内容を総読みするので低速です)";
 const std::wstring kUrlHelp = L"検索結果のパス区切り記号 (\\) を / に変え、フルパスの場合先頭に file:// を付けます。";
 
 class CommandStrings : public ::testing::Test {
@@ -61,6 +63,7 @@ TEST_F(CommandStrings, WideHelpTextsAndVerbsAreTheTableTextsCutToTheBuffer)
         EXPECT_EQ(Wide(0, type, 300).c_str(), kEntryHelp);
         EXPECT_EQ(Wide(11, type, 300).c_str(), kSizeHelp);
         EXPECT_EQ(Wide(14, type, 300).c_str(), kSha1Help);
+        EXPECT_EQ(Wide(15, type, 300).c_str(), kSha256Help);
         EXPECT_EQ(Wide(10, type, 300).c_str(), kUrlHelp);
     }
     const std::wstring cut = Wide(0, GCS_HELPTEXTW, 10);
@@ -85,6 +88,7 @@ TEST_F(CommandStrings, NarrowTextsPassTheOemCodePageWhole)
     }
     EXPECT_EQ(help[text.size() + 2], '#') << "nothing past the second zero at the returned index";
     EXPECT_EQ(std::string(Narrow(14, GCS_VERBA, 300).c_str()), Oem(kSha1Help));
+    EXPECT_EQ(std::string(Narrow(15, GCS_VERBA, 300).c_str()), Oem(kSha256Help));
 }
 
 TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
@@ -104,7 +108,8 @@ TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
 
 TEST_F(CommandStrings, RejectsUnknownCommandsAndTypes)
 {
-    Wide(15, GCS_HELPTEXTW, 300, E_INVALIDARG);
+    Wide(16, GCS_HELPTEXTW, 300, E_INVALIDARG);
+    Wide(16, GCS_VERBA, 300, E_INVALIDARG);
     Wide(~UINT_PTR{0}, GCS_VERBW, 300, E_INVALIDARG);
     Wide(0, 3, 300, E_INVALIDARG);
     Wide(0, 7, 300, E_INVALIDARG);
@@ -130,9 +135,9 @@ protected:
     PopupMenuDriver escape_; // closes the option popup that follows a toggle
 };
 
-TEST_F(Invoke, EachOptionOffsetTogglesItsOwnFlagAndStoresAllNine)
+TEST_F(Invoke, EachOptionOffsetTogglesItsOwnFlagAndStoresAllTen)
 {
-    for (int offset = 6; offset <= 14; ++offset) {
+    for (int offset = 6; offset <= 15; ++offset) {
         const auto flag = static_cast<OptionFlag>(offset - 6);
         const bool before = handler_->options[flag];
         ASSERT_EQ(InvokeOffset(offset), S_OK);
@@ -145,14 +150,14 @@ TEST_F(Invoke, EachOptionOffsetTogglesItsOwnFlagAndStoresAllNine)
             EXPECT_EQ(*stored, expected ? 1u : 0u) << "offset " << offset << " value " << i;
         }
     }
-    EXPECT_EQ(escape_.Appearances(), 9u);
+    EXPECT_EQ(escape_.Appearances(), 10u);
 }
 
-TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveFourteenAreInvalid)
+TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveFifteenAreInvalid)
 {
     handler_->selection.Insert(L"C:\\kept");
     EXPECT_EQ(InvokeOffset(0), S_OK);
-    EXPECT_EQ(InvokeOffset(15), E_INVALIDARG);
+    EXPECT_EQ(InvokeOffset(16), E_INVALIDARG);
     EXPECT_EQ(InvokeOffset(0xFFFF), E_INVALIDARG);
     EXPECT_EQ(handler_->selection.Size(), 1u) << "no copy was started";
     EXPECT_FALSE(StoredOption(OutputDirectory).has_value());
@@ -167,6 +172,9 @@ TEST_F(Invoke, VerbsActOnlyWhenTheyMatchAHelpTextExactly)
         EXPECT_EQ(StoredOption(OutputSize), 1u);
         EXPECT_EQ(InvokeVerb(kSha1Help), S_OK);
         EXPECT_EQ(StoredOption(OutputSHA1), 1u);
+        EXPECT_EQ(StoredOption(OutputSHA256), 0u);
+        EXPECT_EQ(InvokeVerb(kSha256Help), S_OK);
+        EXPECT_EQ(StoredOption(OutputSHA256), 1u);
         std::wstring upper = kUrlHelp;
         upper.replace(upper.find(L"file://"), 7, L"FILE://");
         EXPECT_EQ(InvokeVerb(upper), E_FAIL) << "letter case counts";

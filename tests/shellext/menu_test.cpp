@@ -171,7 +171,7 @@ protected:
     HMENU Submenu()
     {
         EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 100, CMF_NORMAL),
-                  MAKE_HRESULT(SEVERITY_SUCCESS, 0, 15));
+                  MAKE_HRESULT(SEVERITY_SUCCESS, 0, 16));
         return ::GetSubMenu(host_, 1);
     }
     // Copy commands 1 to 5 that the submenu shows gray.
@@ -218,23 +218,23 @@ TEST_F(HandlerMenu, InsertsTheEntryWithItsSubmenuAndBitmapAtTheGivenPosition)
 TEST_F(HandlerMenu, InsertsNothingWhenTheIdRangeIsShortOrOnlyTheDefaultVerbIsWanted)
 {
     const auto none = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 13, CMF_NORMAL), none) << "14 ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 14, CMF_NORMAL), none) << "15 ids";
     EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst - 1, CMF_NORMAL), none) << "no ids";
     EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 100, CMF_DEFAULTONLY), none);
     EXPECT_EQ(::GetMenuItemCount(host_), 2);
-    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 14, CMF_NORMAL),
-              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 15)) << "exactly fifteen ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 15, CMF_NORMAL),
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 16)) << "exactly sixteen ids";
     HMENU submenu = ::GetSubMenu(host_, 1);
     ASSERT_NE(submenu, nullptr);
-    EXPECT_EQ(::GetMenuItemID(submenu, ::GetMenuItemCount(submenu) - 1), kFirst + 14);
+    EXPECT_EQ(::GetMenuItemID(submenu, ::GetMenuItemCount(submenu) - 1), kFirst + 15);
 }
 
-TEST_F(HandlerMenu, SubmenuHoldsFiveCopyCommandsASeparatorAndNineOptions)
+TEST_F(HandlerMenu, SubmenuHoldsFiveCopyCommandsASeparatorAndTenOptions)
 {
     HMENU submenu = Submenu();
-    ASSERT_EQ(::GetMenuItemCount(submenu), 15);
+    ASSERT_EQ(::GetMenuItemCount(submenu), 16);
     std::vector<std::wstring> labels;
-    for (UINT position = 0; position < 15; ++position) {
+    for (UINT position = 0; position < 16; ++position) {
         MENUITEMINFOW item{};
         item.cbSize = sizeof item;
         item.fMask = MIIM_ID | MIIM_FTYPE;
@@ -252,7 +252,8 @@ TEST_F(HandlerMenu, SubmenuHoldsFiveCopyCommandsASeparatorAndNineOptions)
                                           L"フォルダを含める(&I)", L"短いファイル名を取得する(&D)",
                                           L"ジャンクションポイントを含める(&J)", L"パス区切り記号 \\ をエスケープする(&Y)",
                                           L"URL として出力する(&U)", L"ファイルサイズを出力する(&Z)",
-                                          L"CRC32 を出力する(&3)", L"MD5 を出力する(&M)", L"SHA-1 を出力する(&1)"}));
+                                          L"CRC32 を出力する(&3)", L"MD5 を出力する(&M)", L"SHA-1 を出力する(&1)",
+                                          L"SHA-256 を出力する(&2)"}));
 }
 
 TEST_F(HandlerMenu, GraysCopyCommandsByTheSelectionsMakeUp)
@@ -282,7 +283,7 @@ TEST_F(HandlerMenu, CheckMarksFollowTheStoredOptions)
     auto checked = [this] {
         HMENU submenu = Submenu();
         std::vector<int> commands;
-        for (int command = 1; command <= 14; ++command)
+        for (int command = 1; command <= 15; ++command)
             if (::GetMenuState(submenu, kFirst + command, MF_BYCOMMAND) & MF_CHECKED) commands.push_back(command);
         return commands;
     };
@@ -293,6 +294,9 @@ TEST_F(HandlerMenu, CheckMarksFollowTheStoredOptions)
     StoreOption(OutputSHA1, 1);
     Select({});
     EXPECT_THAT(checked(), ElementsAre(13, 14));
+    StoreOption(OutputSHA256, 1);
+    Select({});
+    EXPECT_THAT(checked(), ElementsAre(13, 14, 15));
 }
 
 TEST_F(HandlerMenu, BitmapIsLoadedOnceAndSharedByEveryMenu)
@@ -315,13 +319,13 @@ TEST_F(HandlerMenu, BitmapIsLoadedOnceAndSharedByEveryMenu)
     EXPECT_EQ(::GetObjectType(first), static_cast<DWORD>(OBJ_BITMAP)) << "the menus do not own it";
 }
 
-TEST_F(HandlerMenu, FailedInsertionIsReportedAndStillUsesFifteenOffsets)
+TEST_F(HandlerMenu, FailedInsertionIsReportedAndStillUsesSixteenOffsets)
 {
     DialogWatcher watcher;
     HMENU gone = ::CreatePopupMenu();
     ::DestroyMenu(gone);
     EXPECT_EQ(handler_->QueryContextMenu(gone, 0, kFirst, kFirst + 100, CMF_NORMAL),
-              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 15));
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 16));
     ASSERT_TRUE(watcher.WaitForCount(1));
     const SeenDialog box = watcher.Seen().front();
     EXPECT_EQ(box.caption, L"Lumbrix64");

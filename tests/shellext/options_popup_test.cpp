@@ -120,41 +120,47 @@ TEST_F(OptionsPopup, EscapeStartsNothingAndLeavesTheToggleStored)
 
 TEST_F(OptionsPopup, TogglesInThePopupAreSavedEachTimeAndTheMenuComesBack)
 {
-    // What each of the four menus showed, and what the registry held then.
+    // What each of the five menus showed, and what the registry held then.
     struct Round {
-        bool sizeChecked, crcChecked, sha1Checked;
-        std::optional<DWORD> sizeStored, crcStored, sha1Stored;
+        bool sizeChecked, crcChecked, sha1Checked, sha256Checked;
+        std::optional<DWORD> sizeStored, crcStored, sha1Stored, sha256Stored;
     };
     std::vector<Round> rounds;
-    const wchar_t keys[] = {L'z', L'3', L'1', L'n'};
+    const wchar_t keys[] = {L'z', L'3', L'1', L'2', L'n'};
     PopupMenuDriver driver([&](const ShownMenu& menu) {
         rounds.push_back({IsChecked(menu.menu, kPopupId + 11), IsChecked(menu.menu, kPopupId + 12),
-                          IsChecked(menu.menu, kPopupId + 14), StoredOption(OutputSize), StoredOption(OutputCRC32),
-                          StoredOption(OutputSHA1)});
-        return keys[(rounds.size() - 1) % 4];
+                          IsChecked(menu.menu, kPopupId + 14), IsChecked(menu.menu, kPopupId + 15),
+                          StoredOption(OutputSize), StoredOption(OutputCRC32), StoredOption(OutputSHA1),
+                          StoredOption(OutputSHA256)});
+        return keys[(rounds.size() - 1) % 5];
     });
     auto job = NewJob(6);
     job->request.mode = RunOptionsPopup(owner_, job->request);
 
-    ASSERT_EQ(rounds.size(), 4u);
+    ASSERT_EQ(rounds.size(), 5u);
     EXPECT_EQ(job->request.mode, NameOnly);
     EXPECT_FALSE(rounds[0].sizeChecked);
     EXPECT_FALSE(rounds[0].sizeStored.has_value()) << "nothing saved before the first toggle";
     EXPECT_TRUE(rounds[1].sizeChecked);
     EXPECT_EQ(rounds[1].sizeStored, 1u);
-    EXPECT_EQ(rounds[1].crcStored, 0u) << "all nine values are written";
+    EXPECT_EQ(rounds[1].crcStored, 0u) << "all ten values are written";
+    EXPECT_EQ(rounds[1].sha256Stored, 0u);
     EXPECT_TRUE(rounds[2].crcChecked);
     EXPECT_EQ(rounds[2].crcStored, 1u);
     EXPECT_TRUE(rounds[3].sha1Checked);
     EXPECT_EQ(rounds[3].sha1Stored, 1u);
-    EXPECT_TRUE(job->request.options[OutputSize] && job->request.options[OutputCRC32] && job->request.options[OutputSHA1]);
+    EXPECT_FALSE(rounds[3].sha256Checked);
+    EXPECT_TRUE(rounds[4].sha256Checked);
+    EXPECT_EQ(rounds[4].sha256Stored, 1u);
+    const OutputOptions& chosen = job->request.options;
+    EXPECT_TRUE(chosen[OutputSize] && chosen[OutputCRC32] && chosen[OutputSHA1] && chosen[OutputSHA256]);
 }
 
 TEST_F(OptionsPopup, GraysByTheJobsSelection)
 {
     std::vector<bool> gray;
     PopupMenuDriver driver([&](const ShownMenu& menu) {
-        for (UINT command = 1; command <= 14; ++command) gray.push_back(IsGrayed(menu.menu, kPopupId + command));
+        for (UINT command = 1; command <= 15; ++command) gray.push_back(IsGrayed(menu.menu, kPopupId + command));
         return L'\0';
     });
     auto job = NewJob(7);
@@ -164,7 +170,7 @@ TEST_F(OptionsPopup, GraysByTheJobsSelection)
     EXPECT_EQ(job->request.mode, 0);
     using ::testing::ElementsAre;
     EXPECT_THAT(gray, ElementsAre(false, true, true, true, false, false, false, false, false, false, false, false,
-                                  false, false));
+                                  false, false, false));
 }
 
 } // namespace

@@ -29,11 +29,11 @@ constexpr UINT kFirstCommandId = 1;
 
 constexpr const wchar_t* kOptionNames[] = {L"OutputDirectory", L"OutputShortFileName", L"OutputJunction",
                                            L"EscapePathSeparator", L"OutputURL", L"OutputSize",
-                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1"};
+                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1", L"OutputSHA256"};
 
 struct Arguments {
     bool showMenu = false;
-    int command = -1; // offset 1..14
+    int command = -1; // offset 1..15
     std::wstring options; // comma-separated names; "-" leaves the stored options alone
     bool haveOptions = false;
     bool printClipboard = false;
@@ -69,10 +69,11 @@ int Usage()
     Print(L"usage: lumbrix-shell [--menu] [--command N] [--options NAME,NAME|none] [--print-clipboard]\n"
           L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early] PATH...\n"
           L"  --menu             print the entry and the submenu that the handler inserts\n"
-          L"  --command N        invoke command offset N (1-5 copy, 6-14 toggle an option)\n"
+          L"  --command N        invoke command offset N (1-5 copy, 6-15 toggle an option)\n"
           L"  --options LIST     store exactly these options as on before the menu is built\n"
           L"                     (OutputDirectory OutputShortFileName OutputJunction EscapePathSeparator\n"
-          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1; none = all off)\n"
+          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1 OutputSHA256;\n"
+          L"                      none = all off)\n"
           L"  --print-clipboard  print the clipboard text after the copy\n"
           L"  --timing           print how long InvokeCommand and the whole copy took\n"
           L"  --repeat N         open N context menus and run the command in each, back to back\n"
@@ -118,7 +119,7 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
         }
     }
     if (args.manifest.empty() != args.externalLocation.empty()) return false;
-    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 14));
+    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 15));
 }
 
 bool StoreOptions(const std::wstring& list)
@@ -269,7 +270,9 @@ std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items
     EXPCMDSTATE state = 0;
     command->GetFlags(&flags);
     if (flags & ECF_ISSEPARATOR) return L"    ----------------\n";
-    command->GetState(items, TRUE, &state);
+    // As Explorer asks: quickly first, and again when the command needs time.
+    const bool pending = command->GetState(items, FALSE, &state) == E_PENDING;
+    if (pending) command->GetState(items, TRUE, &state);
     wchar_t* title = nullptr;
     command->GetTitle(items, &title);
     std::wstring line = L"    ";
@@ -277,6 +280,7 @@ std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items
     line += TakeTaskText(title) + L"   (command " + std::to_wstring(number) + L") flags " + Hex(flags) +
             L" state " + Hex(state);
     if (state & ECS_DISABLED) line += L" gray";
+    if (pending) line += L" (pending)";
     return line + L"\n";
 }
 

@@ -55,14 +55,15 @@ HRESULT SelectionDataObject(const std::vector<std::wstring>& paths, IDataObject*
                                  nullptr, reinterpret_cast<void**>(dataObject));
 }
 
+// From the view's data object, as Explorer makes it: every item's ID is the
+// folder's ID (the same bytes) and the item's own.
 HRESULT SelectionItemArray(const std::vector<std::wstring>& paths, IShellItemArray** items)
 {
     *items = nullptr;
-    PidlList absolute;
-    const HRESULT hr = ParsePaths(paths, absolute);
+    lumbrix::ComPtr<IDataObject> selection;
+    const HRESULT hr = SelectionDataObject(paths, selection.put());
     if (FAILED(hr)) return hr;
-    return ::SHCreateShellItemArrayFromIDLists(static_cast<UINT>(absolute.items.size()),
-                                               const_cast<PCIDLIST_ABSOLUTE_ARRAY>(absolute.items.data()), items);
+    return ::SHCreateShellItemArrayFromDataObject(selection.get(), IID_IShellItemArray, reinterpret_cast<void**>(items));
 }
 
 } // namespace shell_player

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The built package through the independent reader, a copy with a changed
+# byte that it must reject, and the packer on a larger picture and another
+# processor: several blocks, the same bytes twice.
+# usage: package_test.sh PACKAGE VERSION PACKAGING_DIR WORK_DIR
+set -uo pipefail
+package=$1 version=$2 packaging=$3 work=$4
+reader=$(dirname "$0")/package_reader.py
+failures=0
+check() { if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
+
+check "the built package reads back, unsigned, at the project's version" \
+    python3 "$reader" "$package" --version "$version" --arch x64 --unsigned
+check "a changed picture breaks its block hashes" \
+    python3 "$reader" "$package" --version "$version" --arch x64 --unsigned --tamper
+
+rm -rf "$work" && mkdir -p "$work/source"
+cp -r "$packaging/AppxManifest.xml" "$packaging/Assets" "$work/source/"
+head -c 200000 /dev/urandom >"$work/source/Assets/Large.png"
+pack() { python3 "$packaging/make_msix.py" --version 2.3.4.5 --arch arm64 "$work/source" "$1" >/dev/null; }
+check "a 200,000-byte picture packs into four blocks, for arm64" eval \
+    'pack "$work/a.msix" && python3 "$reader" "$work/a.msix" --version 2.3.4.5 --arch arm64 --unsigned'
+check "packing again gives the same bytes" eval 'pack "$work/b.msix" && cmp "$work/a.msix" "$work/b.msix"'
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
