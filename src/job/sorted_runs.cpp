@@ -13,6 +13,12 @@ namespace {
 
 // Lines between two looks at the reasons to stop and two progress counts.
 constexpr std::size_t kLinesPerLook = 1024;
+// Lines sorted at once before the sorted pieces are merged: a look at the
+// reasons to stop comes after each piece and each merge of two.
+constexpr std::size_t kSortPiece = 8192;
+// Of a line's kSortStepsPerLine: its key, then its place and its record.
+constexpr unsigned kReadSteps = 2;
+constexpr unsigned kWriteSteps = kSortStepsPerLine - kReadSteps;
 // How long the calling thread waits for the sorting thread between two looks.
 constexpr DWORD kWaitMs = 50;
 
@@ -35,28 +41,32 @@ public:
             Add(reader.Line(), locale, useKeys);
             if (++read % kLinesPerLook == 0) {
                 if (stop()) return false;
-                counted(kLinesPerLook);
+                counted(kLinesPerLook * kReadSteps);
             }
         }
-        counted(read % kLinesPerLook);
+        counted(read % kLinesPerLook * kReadSteps);
         return true;
     }
 
-    // The batch as one sorted run: equal texts once, the first added.
-    void WriteSorted(ChunkedBytes& run)
+    // The batch as one sorted run: equal texts once, the first added. False
+    // when told to stop first.
+    template <typename Stop, typename Counted>
+    bool WriteSorted(ChunkedBytes& run, Stop stop, Counted counted)
     {
         order_.clear();
         order_.reserve(lines_.size());
         for (std::size_t i = 0; i < lines_.size(); ++i)
             order_.push_back(SortItem{keys_.data() + lines_[i].key, static_cast<std::uint32_t>(lines_[i].keyLength),
                                       static_cast<std::uint32_t>(i)});
-        // Stable, so that of equal lines the first added comes first; and it
-        // never reads outside the range, whatever lstrcmpiW answers.
-        std::stable_sort(order_.begin(), order_.end(),
-                         [this](const SortItem& a, const SortItem& b) { return Compare(a, b) < 0; });
+        if (!SortOrder(stop)) return false;
         CodedBase base;
         const SortItem* previous = nullptr;
+        std::size_t written = 0;
         for (const SortItem& item : order_) {
+            if (++written % kLinesPerLook == 0) {
+                if (stop()) return false;
+                counted(kLinesPerLook * kWriteSteps);
+            }
             if (previous && Compare(*previous, item) == 0) continue;
             previous = &item;
             const Entry& entry = lines_[item.index];
@@ -67,6 +77,8 @@ public:
             line.key = std::string_view(item.key, item.keyLength);
             WriteCodedLine(run, line, base); // the batch keeps every line, which base points into
         }
+        counted(written % kLinesPerLook * kWriteSteps);
+        return true;
     }
 
 private:
@@ -99,6 +111,32 @@ private:
         std::uint32_t index;
     };
 
+    // A merge sort in pieces, so that it can stop between any two of them.
+    // Stable, so that of equal lines the first added comes first; and it never
+    // reads outside the range, whatever lstrcmpiW answers.
+    template <typename Stop>
+    bool SortOrder(Stop stop)
+    {
+        const auto less = [this](const SortItem& a, const SortItem& b) { return Compare(a, b) < 0; };
+        const std::size_t count = order_.size();
+        for (std::size_t at = 0; at < count; at += kSortPiece) {
+            std::stable_sort(order_.begin() + at, order_.begin() + std::min(count, at + kSortPiece), less);
+            if (stop()) return false;
+        }
+        spare_.resize(count);
+        for (std::size_t width = kSortPiece; width < count; width *= 2) {
+            for (std::size_t at = 0; at < count; at += 2 * width) {
+                const auto first = order_.begin() + at;
+                const auto middle = order_.begin() + std::min(count, at + width);
+                const auto last = order_.begin() + std::min(count, at + 2 * width);
+                std::merge(first, middle, middle, last, spare_.begin() + at, less);
+                if (stop()) return false;
+            }
+            order_.swap(spare_);
+        }
+        return true;
+    }
+
     int Compare(const SortItem& a, const SortItem& b) const noexcept
     {
         return CompareLines(std::string_view(a.key, a.keyLength), texts_.c_str() + lines_[a.index].text,
@@ -110,6 +148,7 @@ private:
     std::string keys_;
     std::vector<Entry> lines_;
     std::vector<SortItem> order_;
+    std::vector<SortItem> spare_; // the other half of the merges
 };
 
 } // namespace
@@ -179,11 +218,11 @@ bool SortedRuns::Sort(Sealed& sealed, const std::atomic<bool>* running)
 {
     Batch batch;
     const auto stop = [&] { return stop_.load(std::memory_order_relaxed) || Cancelled(running); };
-    const auto counted = [this](std::size_t lines) { linesSorted_.fetch_add(lines, std::memory_order_relaxed); };
+    const auto counted = [this](std::size_t steps) { stepsDone_.fetch_add(steps, std::memory_order_relaxed); };
     if (!batch.Read(sealed.lines, locale_, useKeys_, stop, counted)) return false;
     if (stop()) return false;
     ChunkedBytes run;
-    batch.WriteSorted(run);
+    if (!batch.WriteSorted(run, stop, counted)) return false;
     ::AcquireSRWLockExclusive(&lock_);
     struct Unlock {
         SRWLOCK* lock;
@@ -206,7 +245,7 @@ bool SortedRuns::Finish(const ArrangeWatch& watch, std::vector<ChunkedBytes>& ru
             Stop();
             return false;
         }
-        if (watch.position) watch.position->store(LinesSorted() * kSortStepsPerLine, std::memory_order_relaxed);
+        if (watch.position) watch.position->store(StepsDone(), std::memory_order_relaxed);
         Sealed batch;
         ::AcquireSRWLockExclusive(&lock_);
         if (failure_) {

@@ -52,8 +52,8 @@ public:
     // false. A failure of the thread comes out here.
     bool Finish(const ArrangeWatch& watch, std::vector<ChunkedBytes>& runs);
 
-    // Lines of the batches sorted so far.
-    std::uint64_t LinesSorted() const noexcept { return linesSorted_.load(std::memory_order_relaxed); }
+    // Of kSortStepsPerLine for every line sealed, the steps done so far.
+    std::uint64_t StepsDone() const noexcept { return stepsDone_.load(std::memory_order_relaxed); }
 
 private:
     struct Sealed {
@@ -78,7 +78,7 @@ private:
     bool threadBusy_ = false;          // under lock_
     std::exception_ptr failure_;       // under lock_
     std::atomic<bool> stop_{false};
-    std::atomic<std::uint64_t> linesSorted_{0};
+    std::atomic<std::uint64_t> stepsDone_{0};
     UniqueHandle thread_;
 };
 
