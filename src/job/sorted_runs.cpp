@@ -193,7 +193,7 @@ void SortedRuns::RunThread() noexcept
         bool sorted = false;
         std::exception_ptr failure;
         try {
-            sorted = Sort(batch, nullptr);
+            sorted = Sort(batch, ArrangeWatch{});
         } catch (...) { // out of memory
             failure = std::current_exception();
         }
@@ -214,11 +214,15 @@ bool SortedRuns::TakeQueued(Sealed& batch) noexcept
     return true;
 }
 
-bool SortedRuns::Sort(Sealed& sealed, const std::atomic<bool>* running)
+bool SortedRuns::Sort(Sealed& sealed, const ArrangeWatch& watch)
 {
     Batch batch;
-    const auto stop = [&] { return stop_.load(std::memory_order_relaxed) || Cancelled(running); };
-    const auto counted = [this](std::size_t steps) { stepsDone_.fetch_add(steps, std::memory_order_relaxed); };
+    const auto stop = [&] { return stop_.load(std::memory_order_relaxed) || Cancelled(watch.running); };
+    // The caller's thread shows the steps of both as it goes.
+    const auto counted = [&](std::size_t steps) {
+        const std::uint64_t done = stepsDone_.fetch_add(steps, std::memory_order_relaxed) + steps;
+        if (watch.position) watch.position->store(done, std::memory_order_relaxed);
+    };
     if (!batch.Read(sealed.lines, locale_, useKeys_, stop, counted)) return false;
     if (stop()) return false;
     ChunkedBytes run;
@@ -259,7 +263,7 @@ bool SortedRuns::Finish(const ArrangeWatch& watch, std::vector<ChunkedBytes>& ru
         if (!taken && busy) ::SleepConditionVariableSRW(&changed_, &lock_, kWaitMs, 0);
         ::ReleaseSRWLockExclusive(&lock_);
         if (taken) {
-            if (!Sort(batch, watch.running)) continue; // cancelled: seen above
+            if (!Sort(batch, watch)) continue; // cancelled: seen above
         } else if (!busy) {
             break;
         }

@@ -64,7 +64,7 @@ private:
     static DWORD WINAPI ThreadProc(void* runs);
     void RunThread() noexcept;
     // Sorts one batch into runs_[sequence]; false when told to stop first.
-    bool Sort(Sealed& batch, const std::atomic<bool>* running);
+    bool Sort(Sealed& batch, const ArrangeWatch& watch);
     bool TakeQueued(Sealed& batch) noexcept; // under lock_
     void Stop() noexcept;
 
