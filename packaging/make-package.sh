@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Lumbrix64 setup with makensis: copies the x64 DLL next to the
-# package and the ARM64 one to arm64/, both without their debug information
-# (STRIP and STRIP_ARM64 name the tools), packs the Windows 11 packages
+# package and the ARM64 one to arm64/ (STRIP and STRIP_ARM64 name the tools)
+# without their debug information and COFF symbol table, which Windows never
+# reads and which are as large as the code; packs the Windows 11 packages
 # Lumbrix64-VERSION-x64.msix and -arm64.msix and, when LUMBRIX_SIGN_PFX names
 # a code-signing certificate (password in LUMBRIX_SIGN_PASSWORD), signs the
 # DLLs, the packages, the uninstaller and the setup. Without ARM64_DLL the
@@ -9,7 +10,7 @@
 # Further arguments go to makensis.
 # usage: make-package.sh DLL ICON VERSION OUTDIR [ARM64_DLL [MAKENSIS_OPTION...]]   (VERSION as a.b.c.d)
 set -euo pipefail
-[ $# -ge 4 ] || { sed -n '2,10p' "$0" >&2; exit 2; }
+[ $# -ge 4 ] || { sed -n '2,11p' "$0" >&2; exit 2; }
 dll=$(realpath "$1") icon=$(realpath "$2") version=$3 out=$(realpath -m "$4")
 arm64_dll=${5:+$(realpath "$5")}
 shift $(($# < 5 ? $# : 5))
@@ -29,13 +30,13 @@ pack() {
 }
 
 mkdir -p "$out"
-"${STRIP:-x86_64-w64-mingw32-strip}" --strip-debug -o "$out/Lumbrix64.dll" "$dll"
+"${STRIP:-x86_64-w64-mingw32-strip}" --strip-all -o "$out/Lumbrix64.dll" "$dll"
 defines=(-DVERSION="$version" -DDLL="$out/Lumbrix64.dll" -DICON="$icon"
          -DOUTFILE="$out/Lumbrix64-$version-setup.exe" -DMSIX="$out/Lumbrix64-$version-x64.msix")
 family=$(pack x64 "$out/Lumbrix64.dll")
 if [ -n "$arm64_dll" ]; then
     mkdir -p "$out/arm64"
-    "${STRIP_ARM64:-llvm-strip-19}" --strip-debug -o "$out/arm64/Lumbrix64.dll" "$arm64_dll"
+    "${STRIP_ARM64:-llvm-strip-19}" --strip-all -o "$out/arm64/Lumbrix64.dll" "$arm64_dll"
     pack arm64 "$out/arm64/Lumbrix64.dll" >/dev/null
     defines+=(-DDLL_ARM64="$out/arm64/Lumbrix64.dll" -DMSIX_ARM64="$out/Lumbrix64-$version-arm64.msix")
 else
