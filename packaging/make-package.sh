@@ -1,28 +1,48 @@
 #!/usr/bin/env bash
-# Builds the Lumbrix64 setup with makensis: copies the DLL next to the package
-# without its debug information (STRIP names the tool), packs the Windows 11
-# package Lumbrix64-VERSION-ARCH.msix (ARCH from LUMBRIX_ARCH, x64 by default)
-# and, when LUMBRIX_SIGN_PFX names a code-signing certificate (password in
-# LUMBRIX_SIGN_PASSWORD), signs the DLL, that package, the uninstaller and the setup.
-# usage: make-package.sh DLL ICON VERSION OUTDIR   (VERSION as a.b.c.d)
+# Builds the Lumbrix64 setup with makensis: copies the x64 DLL next to the
+# package and the ARM64 one to arm64/ (STRIP and STRIP_ARM64 name the tools)
+# without their debug information and COFF symbol table, which Windows never
+# reads and which are as large as the code; packs the Windows 11 packages
+# Lumbrix64-VERSION-x64.msix and -arm64.msix and, when LUMBRIX_SIGN_PFX names
+# a code-signing certificate (password in LUMBRIX_SIGN_PASSWORD), signs the
+# DLLs, the packages, the uninstaller and the setup. Without ARM64_DLL the
+# setup carries the x64 DLL and package alone and installs them everywhere.
+# Further arguments go to makensis.
+# usage: make-package.sh DLL ICON VERSION OUTDIR [ARM64_DLL [MAKENSIS_OPTION...]]   (VERSION as a.b.c.d)
 set -euo pipefail
-[ $# -eq 4 ] || { sed -n '2,7p' "$0" >&2; exit 2; }
+[ $# -ge 4 ] || { sed -n '2,11p' "$0" >&2; exit 2; }
 dll=$(realpath "$1") icon=$(realpath "$2") version=$3 out=$(realpath -m "$4")
+arm64_dll=${5:+$(realpath "$5")}
+shift $(($# < 5 ? $# : 5))
 here=$(cd "$(dirname "$0")" && pwd)
-arch=${LUMBRIX_ARCH:-x64}
-msix=$out/Lumbrix64-$version-$arch.msix
-
-mkdir -p "$out"
-"${STRIP:-x86_64-w64-mingw32-strip}" --strip-debug -o "$out/Lumbrix64.dll" "$dll"
-defines=(-DVERSION="$version" -DDLL="$out/Lumbrix64.dll" -DICON="$icon"
-         -DOUTFILE="$out/Lumbrix64-$version-setup.exe" -DMSIX="$msix")
 certificate=()
 [ -n "${LUMBRIX_SIGN_PFX:-}" ] && certificate=(--certificate "$LUMBRIX_SIGN_PFX")
-family=$(python3 "$here/make_msix.py" --version "$version" --arch "$arch" "${certificate[@]}" "$here" "$msix")
-defines+=(-DPACKAGE_FAMILY="$family")
-if [ -n "${LUMBRIX_SIGN_PFX:-}" ]; then
-    "$here/sign.sh" "$out/Lumbrix64.dll"
-    "$here/sign.sh" "$msix"
-    defines+=(-DSIGN="$here/sign.sh" -DMSIX_SIGNED)
+
+# pack ARCH DLL_COPY: the package of that processor; prints its family name,
+# which the processor does not change.
+pack() {
+    local msix=$out/Lumbrix64-$version-$1.msix
+    python3 "$here/make_msix.py" --version "$version" --arch "$1" "${certificate[@]}" "$here" "$msix"
+    if [ -n "${LUMBRIX_SIGN_PFX:-}" ]; then
+        "$here/sign.sh" "$2"
+        "$here/sign.sh" "$msix"
+    fi
+}
+
+mkdir -p "$out"
+"${STRIP:-x86_64-w64-mingw32-strip}" --strip-all -o "$out/Lumbrix64.dll" "$dll"
+defines=(-DVERSION="$version" -DDLL="$out/Lumbrix64.dll" -DICON="$icon"
+         -DOUTFILE="$out/Lumbrix64-$version-setup.exe" -DMSIX="$out/Lumbrix64-$version-x64.msix")
+family=$(pack x64 "$out/Lumbrix64.dll")
+if [ -n "$arm64_dll" ]; then
+    mkdir -p "$out/arm64"
+    "${STRIP_ARM64:-llvm-strip-19}" --strip-all -o "$out/arm64/Lumbrix64.dll" "$arm64_dll"
+    pack arm64 "$out/arm64/Lumbrix64.dll" >/dev/null
+    defines+=(-DDLL_ARM64="$out/arm64/Lumbrix64.dll" -DMSIX_ARM64="$out/Lumbrix64-$version-arm64.msix")
+else
+    rm -rf "$out/arm64" "$out/Lumbrix64-$version-arm64.msix"
+    echo "make-package.sh: no ARM64 DLL given: the setup carries the x64 DLL alone" >&2
 fi
-makensis -V2 -INPUTCHARSET UTF8 "${defines[@]}" "$here/installer/lumbrix64.nsi"
+defines+=(-DPACKAGE_FAMILY="$family")
+[ -n "${LUMBRIX_SIGN_PFX:-}" ] && defines+=(-DSIGN="$here/sign.sh" -DMSIX_SIGNED)
+makensis -V2 -INPUTCHARSET UTF8 "${defines[@]}" "$@" "$here/installer/lumbrix64.nsi"

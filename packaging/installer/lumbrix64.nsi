@@ -3,7 +3,8 @@
 ; it as the context-menu handler of files and folders and adds the
 ; installed-programs entry. Built by make-package.sh, which passes
 ; VERSION (a.b.c.d), DLL, ICON and OUTFILE, the Windows 11 package MSIX and
-; its PACKAGE_FAMILY, and SIGN and MSIX_SIGNED when the files are signed.
+; its PACKAGE_FAMILY, DLL_ARM64 and MSIX_ARM64 when it has the ARM64 build
+; (machine.nsh), and SIGN and MSIX_SIGNED when the files are signed.
 ;
 ; Switches: /S silent, /ALLUSERS or /CURRENTUSER, /D=folder (last, unquoted).
 ; Exit codes: exit_codes.nsh.
@@ -21,6 +22,7 @@ ManifestSupportedOS all
 !include /CHARSET=UTF8 exit_codes.nsh
 !include /CHARSET=UTF8 registration.nsh
 !include /CHARSET=UTF8 install_mode.nsh
+!include /CHARSET=UTF8 machine.nsh
 !include /CHARSET=UTF8 sparse_package.nsh
 
 !ifdef SIGN
@@ -54,6 +56,7 @@ Var OldDllInUse
 
 Function .onInit
     !insertmacro ChooseInstallMode
+    !insertmacro ChooseMachine
     ; An upgrade goes where the installed version is, unless /D= says otherwise.
     ${If} $INSTDIR == ""
         ReadRegStr $INSTDIR SHCTX "${UNINSTALL_KEY}" "InstallLocation"
@@ -94,7 +97,7 @@ Function PlaceDll
         ${EndIf}
     ${EndIf}
     ClearErrors
-    File "${DLL}"
+    !insertmacro FileForMachine Lumbrix64.dll "${DLL}" "${DLL_ARM64}"
     ${If} ${Errors}
         !insertmacro Fail "Lumbrix64.dll could not be written to $INSTDIR."
     ${EndIf}

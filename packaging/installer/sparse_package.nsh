@@ -1,7 +1,8 @@
 ; The Windows 11 first-level menu entry comes from an identity-only package
 ; whose external location is the install folder. Every setup carries the
-; package (MSIX, made by make_msix.py; MSIX_SIGNED when it is signed) and puts
-; it beside the DLL; on Windows 11 it is registered:
+; package (MSIX, made by make_msix.py, and MSIX_ARM64 for ARM64 machines;
+; MSIX_SIGNED when they are signed) and puts the machine's one beside the DLL
+; (machine.nsh); on Windows 11 it is registered:
 ; - all users: with -AllowUnsigned when it is unsigned (Windows takes an
 ;   unsigned package only from an elevated process);
 ; - the current user: only when it is signed.
@@ -41,7 +42,7 @@
 ; the DLL asks Windows whether that family is registered for the user whose
 ; menu it builds.
 !macro PlaceSparsePackage
-    File "/oname=Lumbrix64.msix" "${MSIX}"
+    !insertmacro FileForMachine Lumbrix64.msix "${MSIX}" "${MSIX_ARM64}"
     WriteRegStr SHCTX "${CLASS_KEY}" "PackageFamilyName" "${PACKAGE_FAMILY}"
 !macroend
 
@@ -57,8 +58,10 @@
         ${WordReplace} "$INSTDIR" "'" "''" "+" $R2
         !insertmacro AllUsersSwitch $R3
         ; An upgrade updates the package in place; another family of the same
-        ; name (signed before, unsigned now) would add a second entry and goes.
-        nsExec::ExecToLog `${POWERSHELL} "$$ErrorActionPreference = 'Stop'; Get-AppxPackage$R3 -Name ${SPARSE_PACKAGE_NAME} | Where-Object PackageFamilyName -ne '${PACKAGE_FAMILY}' | Remove-AppxPackage$R3; Add-AppxPackage -Path '$R2\Lumbrix64.msix' -ExternalLocation '$R2' -ForceUpdateFromAnyVersion${ALLOW_UNSIGNED}"`
+        ; name (signed before, unsigned now) would add a second entry, and the
+        ; other processor's package (left on an ARM64 machine by an x64-only
+        ; setup) names the wrong DLL: both go first.
+        nsExec::ExecToLog `${POWERSHELL} "$$ErrorActionPreference = 'Stop'; Get-AppxPackage$R3 -Name ${SPARSE_PACKAGE_NAME} | Where-Object { $$_.PackageFamilyName -ne '${PACKAGE_FAMILY}' -or $$_.Architecture -ne '$Machine' } | Remove-AppxPackage$R3; Add-AppxPackage -Path '$R2\Lumbrix64.msix' -ExternalLocation '$R2' -ForceUpdateFromAnyVersion${ALLOW_UNSIGNED}"`
         Pop $R1
         ${If} $R1 != 0
             MessageBox MB_ICONINFORMATION "The Windows 11 menu entry could not be registered (PowerShell ended with $R1). Lumbrix64 is in the menu under $\"Show more options$\"." /SD IDOK

@@ -5,10 +5,12 @@
 # 11 package beside the DLL and the PowerShell commands that register and
 # remove it, a copy through the installed handler, the installed-programs
 # entry, silent uninstall back to the state before, the same for the current
-# user without touching HKLM, and a failed package registration.
+# user without touching HKLM, a failed package registration, and the setup
+# on an ARM64 machine (a build told so) over an x64-only setup's install.
 # Environment: LUMBRIX_INSTALLER_WORK (scratch folder), LUMBRIX_SETUP (the
 # package), LUMBRIX_VERSION, LUMBRIX_PACKAGE_DLL and LUMBRIX_MSIX (what it
-# carries), LUMBRIX_PACKAGE_READER, LUMBRIX_MAKE_PACKAGE, LUMBRIX_ICON,
+# carries), LUMBRIX_PACKAGE_DLL_ARM64 and LUMBRIX_MSIX_ARM64 (empty in an
+# x64-only build), LUMBRIX_PACKAGE_READER, LUMBRIX_MAKE_PACKAGE, LUMBRIX_ICON,
 # LUMBRIX_SHELL_PATH, LUMBRIX_HOLD_MODULE, LUMBRIX_POWERSHELL_STAND_IN.
 set -uo pipefail
 source "$(dirname "$0")/wine_session.sh"
@@ -32,8 +34,8 @@ LUMBRIX_POWERSHELL_LOG=$(windows_path "$LUMBRIX_INSTALLER_WORK/powershell.log")
 export LUMBRIX_POWERSHELL_LOG
 powershell_calls() { cat "$LUMBRIX_INSTALLER_WORK/powershell.log" 2>/dev/null; rm -f "$LUMBRIX_INSTALLER_WORK/powershell.log"; }
 family_of() { python3 "$LUMBRIX_PACKAGE_READER" "$@" --version "${version:-$LUMBRIX_VERSION}" --arch x64; }
-add_command() { # FOLDER FAMILY ["-AllUsers"] ["-AllowUnsigned"]
-    echo "$POWERSHELL \"\$ErrorActionPreference = 'Stop'; Get-AppxPackage${3:+ $3} -Name Orvane.Lumbrix64 | Where-Object PackageFamilyName -ne '$2' | Remove-AppxPackage${3:+ $3}; Add-AppxPackage -Path '$1\\Lumbrix64.msix' -ExternalLocation '$1' -ForceUpdateFromAnyVersion${4:+ $4}\" [probe present]"
+add_command() { # FOLDER FAMILY ARCH ["-AllUsers"] ["-AllowUnsigned"]
+    echo "$POWERSHELL \"\$ErrorActionPreference = 'Stop'; Get-AppxPackage${4:+ $4} -Name Orvane.Lumbrix64 | Where-Object { \$_.PackageFamilyName -ne '$2' -or \$_.Architecture -ne '$3' } | Remove-AppxPackage${4:+ $4}; Add-AppxPackage -Path '$1\\Lumbrix64.msix' -ExternalLocation '$1' -ForceUpdateFromAnyVersion${5:+ $5}\" [probe present]"
 }
 remove_command() { # ["-AllUsers"]
     echo "$POWERSHELL \"\$ErrorActionPreference = 'Stop'; Get-AppxPackage${1:+ $1} -Name Orvane.Lumbrix64 | Remove-AppxPackage${1:+ $1}\" [probe present]"
@@ -87,14 +89,14 @@ echo "== all users: install $(basename "$old"/*-setup.exe), then upgrade while t
 check "older package installs silently for all users" \
     equal "$(run_windows "$(windows_path "$old/Lumbrix64-0.0.0.1-setup.exe") /S /ALLUSERS")" 0
 check "its signed Windows 11 package is registered for all users, without -AllowUnsigned" \
-    equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$old_family" -AllUsers)"
+    equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$old_family" x64 -AllUsers)"
 check "a process holds the old DLL" hold_installed_dll
 check "upgrade without a switch (administrator: all users) ends with 3010, restart needed" \
     equal "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S")" 3010
 check "the installed DLL is the new one" cmp -s "$machine_dir_unix/Lumbrix64.dll" "$LUMBRIX_PACKAGE_DLL"
 check "the Windows 11 package beside it is the new one" cmp -s "$machine_dir_unix/Lumbrix64.msix" "$LUMBRIX_MSIX"
 check "the unsigned package replaces the signed one's family, with -AllowUnsigned" \
-    equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$new_family" -AllUsers -AllowUnsigned)"
+    equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$new_family" x64 -AllUsers -AllowUnsigned)"
 check "the old DLL is moved aside and queued for deletion at restart" eval \
     '[ -e "$machine_dir_unix/Lumbrix64-old-1.dll" ] && value_of "HKLM\System\CurrentControlSet\Control\Session Manager" PendingFileRenameOperations | grep -qF "$MACHINE_DIR\\Lumbrix64-old-1.dll"'
 release_installed_dll
@@ -175,7 +177,7 @@ echo "== a failed package registration, then uninstall on Windows 10 while a pro
 export LUMBRIX_POWERSHELL_PROBE="$MACHINE_DIR\Lumbrix64.dll"
 check "install for all users again, PowerShell failing: still 0" \
     equal "$(LUMBRIX_POWERSHELL_EXIT=1 run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS")" 0
-check "it was asked to register" equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$new_family" -AllUsers -AllowUnsigned)"
+check "it was asked to register" equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$new_family" x64 -AllUsers -AllowUnsigned)"
 check "the classic handler stays hooked" equal "$(registration HKLM | grep -v '^"PackageFamilyName"=')" "$installed_registration"
 windows_build 19045
 check "a process holds the DLL" hold_installed_dll
@@ -187,6 +189,37 @@ check "the DLL is queued for deletion at restart" eval \
     'value_of "HKLM\System\CurrentControlSet\Control\Session Manager" PendingFileRenameOperations | grep -qF "$MACHINE_DIR\Lumbrix64.dll\0"'
 check "Windows 10: no PowerShell" equal "$(powershell_calls)" ""
 release_installed_dll
+
+echo "== ARM64: the setup, built to take the machine for ARM64, over an x64-only setup's install whose DLL is held"
+if [ -n "${LUMBRIX_MSIX_ARM64:-}" ]; then
+    windows_build 22631
+    arm64=$LUMBRIX_INSTALLER_WORK/arm64
+    "$LUMBRIX_MAKE_PACKAGE" "$LUMBRIX_PACKAGE_DLL" "$LUMBRIX_ICON" "$LUMBRIX_VERSION" "$arm64" \
+        "$LUMBRIX_PACKAGE_DLL_ARM64" -DTEST_NATIVE_MACHINE=arm64 >/dev/null
+    machine_of() { python3 -c 'import struct, sys; d = open(sys.argv[1], "rb").read()
+print(hex(struct.unpack_from("<H", d, struct.unpack_from("<I", d, 60)[0] + 4)[0]))' "$1"; }
+    machine_before=$(registry_snapshot HKLM)
+    check "the x64-only setup installs its x64 DLL" eval \
+        '[ "$(run_windows "$(windows_path "$old/Lumbrix64-0.0.0.1-setup.exe") /S /ALLUSERS")" = 0 ] && [ "$(machine_of "$machine_dir_unix/Lumbrix64.dll")" = 0x8664 ]'
+    powershell_calls >/dev/null
+    check "a process holds that DLL" hold_installed_dll
+    check "the upgrade ends with 3010" \
+        equal "$(run_windows "$(windows_path "$arm64/Lumbrix64-$LUMBRIX_VERSION-setup.exe") /S /ALLUSERS")" 3010
+    check "Lumbrix64.dll is the ARM64 build (machine 0xaa64), the held x64 one is moved aside" eval \
+        'cmp -s "$machine_dir_unix/Lumbrix64.dll" "$arm64/arm64/Lumbrix64.dll" && [ "$(machine_of "$machine_dir_unix/Lumbrix64.dll")" = 0xaa64 ] && [ "$(machine_of "$machine_dir_unix/Lumbrix64-old-1.dll")" = 0x8664 ]'
+    check "Lumbrix64.msix beside it is the arm64 package" eval \
+        'cmp -s "$machine_dir_unix/Lumbrix64.msix" "$arm64/Lumbrix64-$LUMBRIX_VERSION-arm64.msix" && python3 "$LUMBRIX_PACKAGE_READER" "$machine_dir_unix/Lumbrix64.msix" --version "$LUMBRIX_VERSION" --arch arm64 --unsigned >/dev/null'
+    check "PowerShell replaces any package that is not the arm64 one of this family" \
+        equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$new_family" arm64 -AllUsers -AllowUnsigned)"
+    check "the registration is the same as on x64" \
+        equal "$(registration HKLM | grep -v '^"PackageFamilyName"=')" "$installed_registration"
+    release_installed_dll
+    check "uninstall ends with 0 and the folder goes" eval \
+        '[ "$(run_windows "$(value_of "HKLM\\$UNINSTALL\\Lumbrix64" QuietUninstallString)")" = 0 ] && gone_within_10s "$machine_dir_unix"'
+    check "HKLM\\Software is as before" equal "$(registry_snapshot HKLM)" "$machine_before"
+else
+    echo "skipped: this build has no ARM64 DLL"
+fi
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

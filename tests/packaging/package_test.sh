@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The built package through the independent reader, a copy with a changed
-# byte that it must reject, and the packer on a larger picture and another
-# processor: several blocks, the same bytes twice.
-# usage: package_test.sh PACKAGE VERSION PACKAGING_DIR WORK_DIR
+# byte that it must reject, the built arm64 package, and the packer on a
+# larger picture: several blocks, the same bytes twice.
+# usage: package_test.sh PACKAGE VERSION PACKAGING_DIR WORK_DIR [ARM64_PACKAGE]
 set -uo pipefail
-package=$1 version=$2 packaging=$3 work=$4
+package=$1 version=$2 packaging=$3 work=$4 arm64=${5:-}
 reader=$(dirname "$0")/package_reader.py
 failures=0
 check() { if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
@@ -13,6 +13,9 @@ check "the built package reads back, unsigned, at the project's version" \
     python3 "$reader" "$package" --version "$version" --arch x64 --unsigned
 check "a changed picture breaks its block hashes" \
     python3 "$reader" "$package" --version "$version" --arch x64 --unsigned --tamper
+# One family for both: the setup writes it under the class whichever it installs.
+[ -z "$arm64" ] || check "the built arm64 package reads back, of the x64 package's family" eval \
+    '[ "$(python3 "$reader" "$arm64" --version "$version" --arch arm64 --unsigned)" = "$(python3 "$reader" "$package" --version "$version" --arch x64 --unsigned)" ]'
 
 rm -rf "$work" && mkdir -p "$work/source"
 cp -r "$packaging/AppxManifest.xml" "$packaging/Assets" "$work/source/"
