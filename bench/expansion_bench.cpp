@@ -1,7 +1,7 @@
-// Timing program (not a test): the expansion of a 100,000-file tree, with and
-// without the size column, against a bare walk of the same tree (best of
-// rounds, interleaved), and the insert cost of the result list at 1,000,000
-// lines, under Wine.
+// Timing program (not a test): the expansion of a tree (the walk, and the walk
+// with the sorting of its lines), with and without the size column, against a
+// bare walk of the same tree (best of rounds, interleaved), and the cost of
+// adding and sorting 1,000,000 lines in the result list, under Wine.
 //   expansion_benchmark [files-per-folder folders lines rounds]
 // Prints times, line counts, private bytes and the peak working set.
 
@@ -98,45 +98,60 @@ double TimeBareWalk(const std::wstring& root, std::size_t& paths, bool keys = fa
     return MillisecondsSince(start);
 }
 
-double TimeExpansion(const wchar_t* label, const std::wstring& selected, bool withSize)
+struct ExpansionTimes {
+    double walk = 1e300;   // ExpandSelection: the lines found and stored
+    double sorted = 1e300; // and ArrangeResults: the lines in order, without duplicates
+};
+
+ExpansionTimes TimeExpansion(const wchar_t* label, const std::wstring& selected, bool withSize)
 {
     const lumbrix::CopyJobPointer job = lumbrix::CreateCopyJob();
-    if (!job) return 0;
+    if (!job) return {};
     job->request.mode = lumbrix::FullPathWithSubfolders;
     job->request.options[lumbrix::OutputSize] = withSize;
     job->request.selection.Insert(selected);
     const Memory before = MemoryNow();
     const auto start = Clock::now();
     lumbrix::ExpandSelection(*job);
-    const double elapsed = MillisecondsSince(start);
+    ExpansionTimes times;
+    times.walk = MillisecondsSince(start);
+    lumbrix::ArrangeResults(*job);
+    times.sorted = MillisecondsSince(start);
     const Memory after = MemoryNow();
     if (label)
-        std::printf("%-36ls %6.0f ms  %7zu lines  text %6.1f MiB  working set +%6.1f MiB  peak %6.1f MiB\n", label,
-                    elapsed, job->results.lines.size(), job->results.totalChars * 2 / 1048576.0,
-                    after.workingSetMiB - before.workingSetMiB, after.peakWorkingSetMiB);
-    return elapsed;
+        std::printf("%-36ls %6.0f ms + %5.0f ms sorting  %7zu lines  text %6.1f MiB  working set +%6.1f MiB  peak %6.1f MiB\n",
+                    label, times.walk, times.sorted - times.walk, job->results.lines.size(),
+                    job->results.totalChars * 2 / 1048576.0, after.workingSetMiB - before.workingSetMiB,
+                    after.peakWorkingSetMiB);
+    return times;
 }
 
-// Best of rounds, the three interleaved so that a busy moment of the machine
+// Best of rounds, the cases interleaved so that a busy moment of the machine
 // does not fall on one of them only.
 void CompareWithBareWalk(const std::wstring& tree, int rounds)
 {
-    double bare = 1e300, keyed = 1e300, plain = 1e300, sized = 1e300;
+    double bare = 1e300, keyed = 1e300;
+    ExpansionTimes plain, sized;
     std::size_t paths = 0;
     for (int round = 0; round < rounds; ++round) {
         bare = std::min(bare, TimeBareWalk(tree, paths));
         keyed = std::min(keyed, TimeBareWalk(tree, paths, true));
-        plain = std::min(plain, TimeExpansion(nullptr, tree, false));
-        sized = std::min(sized, TimeExpansion(nullptr, tree, true));
+        const ExpansionTimes plainNow = TimeExpansion(nullptr, tree, false);
+        const ExpansionTimes sizedNow = TimeExpansion(nullptr, tree, true);
+        plain = {std::min(plain.walk, plainNow.walk), std::min(plain.sorted, plainNow.sorted)};
+        sized = {std::min(sized.walk, sizedNow.walk), std::min(sized.sorted, sizedNow.sorted)};
     }
     std::printf("best of %d rounds, %zu paths below the selected folder:\n", rounds, paths);
     std::printf("  bare FindFirstFileExW walk building each full path   %6.0f ms\n", bare);
     std::printf("  the same and a sort key for each path                %6.0f ms  %.2f x the bare walk\n", keyed,
                 keyed / bare);
-    std::printf("  FullPathWithSubfolders                               %6.0f ms  %.2f x the bare walk\n", plain,
-                plain / bare);
-    std::printf("  FullPathWithSubfolders + OutputSize                  %6.0f ms  %.2f x the bare walk\n", sized,
-                sized / bare);
+    const auto row = [bare](const char* label, double ms) {
+        std::printf("  %-52s %6.0f ms  %.2f x the bare walk\n", label, ms, ms / bare);
+    };
+    row("FullPathWithSubfolders, the walk", plain.walk);
+    row("FullPathWithSubfolders, the walk and the sorting", plain.sorted);
+    row("FullPathWithSubfolders + OutputSize, the walk", sized.walk);
+    row("FullPathWithSubfolders + OutputSize, and the sorting", sized.sorted);
 }
 
 // Line i of a walk-shaped list: folder by folder, a hundred files each, the
@@ -162,13 +177,19 @@ void TimeInserts(const char* label, std::size_t count, Order order)
         std::wstring line = WalkLikeLine(order(i));
         textMiB += (line.size() + 2) * 2 / 1048576.0;
         const auto start = Clock::now();
-        job->results.lines.Insert(lumbrix::ResultEntry{std::move(line), {}});
+        job->results.lines.Append(line);
         elapsed += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
+    const Memory added = MemoryNow();
+    const auto start = Clock::now();
+    job->results.lines.Arrange();
+    const double arranging = MillisecondsSince(start);
     const Memory after = MemoryNow();
-    const double grown = after.workingSetMiB - before.workingSetMiB;
-    std::printf("%-36s %6.0f ms  %7zu lines  %5.2f us/line  text %6.1f MiB  working set +%6.1f MiB (%.1f x text)\n",
-                label, elapsed, job->results.lines.size(), elapsed * 1000 / count, textMiB, grown, grown / textMiB);
+    const double grown = added.workingSetMiB - before.workingSetMiB;
+    std::printf("%-36s %6.0f ms + %5.0f ms sorting  %7zu lines  %5.2f us/line  text %6.1f MiB  working set +%6.1f MiB "
+                "(%.2f x text) added, +%6.1f MiB sorted, peak %6.1f MiB\n",
+                label, elapsed, arranging, job->results.lines.size(), (elapsed + arranging) * 1000 / count, textMiB,
+                grown, grown / textMiB, after.workingSetMiB - before.workingSetMiB, after.peakWorkingSetMiB);
 }
 
 void TimeLstrcmpiSet(std::size_t count, const std::vector<std::uint32_t>& order)

@@ -74,7 +74,7 @@ void TimePass(const char* scenario, const std::vector<File>& files, const Digest
     job->request.options[lumbrix::OutputSHA1] = digests.sha1;
     job->request.options[lumbrix::OutputSHA256] = digests.sha256;
     for (const File& file : files) {
-        job->results.lines.Insert(lumbrix::ResultEntry{file.path, file.path});
+        job->results.lines.Append(file.path, file.path);
         job->results.totalBytes += std::int64_t(file.size);
     }
     lumbrix::HashingPassSettings settings;
@@ -82,9 +82,9 @@ void TimePass(const char* scenario, const std::vector<File>& files, const Digest
     const double start = Seconds();
     const bool finished = lumbrix::ComputeHashes(*job, settings);
     const double elapsed = Seconds() - start;
-    for (const lumbrix::ResultEntry& entry : job->results.lines) {
-        if (!finished || entry.text.find(L"\t(") != std::wstring::npos) {
-            std::fprintf(stderr, "the pass failed on %ls\n", entry.text.c_str());
+    for (const lumbrix::ResultLine& line : job->results.lines) {
+        if (!finished || line.columns.find(L"\t(") != std::wstring_view::npos) {
+            std::fprintf(stderr, "the pass failed on %ls\n", line.Text().c_str());
             std::exit(1);
         }
     }

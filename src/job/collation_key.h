@@ -23,6 +23,10 @@ bool KeysFollowLstrcmpi(LCID locale) noexcept;
 // std::bad_alloc when memory runs out.
 bool MakeCollationKey(std::wstring_view text, LCID locale, std::string& key);
 
+// Appends the key of text to keys and returns its length; 0 when the system
+// gives no key (keys is then unchanged). Throws std::bad_alloc.
+std::size_t AppendCollationKey(std::wstring_view text, LCID locale, std::string& keys);
+
 // memcmp order of two keys.
 int CompareCollationKeys(std::string_view a, std::string_view b) noexcept;
 

@@ -1,11 +1,18 @@
-// The walk below a selected folder: depth first, each folder's line before its
-// contents, in the order the listings deliver their entries. The open listings
-// live on a heap stack, so no depth can exhaust the worker's stack.
+// The walk below a selected folder. Each folder is listed whole before any of
+// its subfolders is: its entries get their lines in the order the listing
+// delivers them, and its subfolders are then walked in that order. So one
+// listing is open at a time, and the walk knows at every level above it how
+// many folders are left, which is its progress within the selected item. Two
+// equal lines still meet in the order a depth-first walk would add them: they
+// lie at the same depth, and the subtree of the folder listed first is walked
+// first. The folders being walked live on a heap stack, so no depth can
+// exhaust the worker's stack.
 
 #include "common/unique_any.h"
 #include "job/copy_job.h"
 #include "common/long_path.h"
 #include "job/path_forms.h"
+#include "common/folder_check.h"
 #include "job/selection_expansion.h"
 
 #include <windows.h>
@@ -72,12 +79,18 @@ bool IsDotEntry(const wchar_t* name) noexcept
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-// One folder being listed. Only folders reached through a link ask for their
-// identity (a loop needs a link), and the folders above them only when a
-// comparison needs theirs.
-struct OpenListing {
-    UniqueFind find;
+struct Subfolder {
+    std::wstring name; // as the line shows it: the short name when those are wanted
+    bool link = false;
+};
+
+// A folder whose subfolders are being walked. Only folders reached through a
+// link ask for their identity (a loop needs a link), and the folders above
+// them only when a comparison needs theirs.
+struct WalkedFolder {
     std::wstring rel; // relative to the walk's base
+    std::vector<Subfolder> subfolders;
+    std::size_t started = 0; // subfolders whose walk has begun
     bool linked = false;
     IdentityState identityState = IdentityState::NotAsked;
     FolderIdentity identity;
@@ -85,9 +98,10 @@ struct OpenListing {
 
 class FolderWalk {
 public:
-    FolderWalk(CopyJob& job, const std::wstring& base) noexcept
+    FolderWalk(CopyJob& job, const std::wstring& base, WalkSpan span) noexcept
         : job_(job),
           base_(base),
+          span_(span),
           listFolders_(job.request.options[OutputDirectory]),
           shortNames_(job.request.options[OutputShortFileName]),
           skipLinks_(job.request.options[OutputJunction])
@@ -96,51 +110,37 @@ public:
 
     void Run(std::wstring rel)
     {
-        if (!Enter(std::move(rel), false)) return;
-        bool haveEntry = true; // Enter fetched the first entry
+        List(std::move(rel), false);
         while (!chain_.empty()) {
-            if (haveEntry && job_.IsRunning()) {
-                haveEntry = TakeEntry();
-                continue;
+            WalkedFolder& folder = chain_.back();
+            if (!job_.IsRunning() || folder.started == folder.subfolders.size()) {
+                chain_.pop_back();
+            } else {
+                Subfolder& next = folder.subfolders[folder.started++];
+                std::wstring rel = JoinPath(folder.rel, next.name);
+                const bool linked = next.link || folder.linked;
+                std::wstring().swap(next.name); // not needed again
+                List(std::move(rel), linked);
             }
-            // The listing is exhausted, failed or cancelled: back to its parent.
-            chain_.pop_back();
-            if (!chain_.empty()) haveEntry = job_.IsRunning() && ::FindNextFileW(chain_.back().find.get(), &entry_);
+            ShowProgress();
         }
     }
 
 private:
-    // Adds the entry at hand and descends into it when it is a folder to walk.
-    // Returns whether an entry is at hand afterwards.
-    bool TakeEntry()
+    // Adds the lines of a folder's entries and, when it has subfolders to
+    // walk, makes it the innermost walked folder. A folder that the walk is
+    // already inside is not listed again.
+    void List(std::wstring rel, bool linked)
     {
-        if (!IsDotEntry(entry_.cFileName)) {
-            const wchar_t* name =
-                shortNames_ && entry_.cAlternateFileName[0] ? entry_.cAlternateFileName : entry_.cFileName;
-            std::wstring rel = JoinPath(chain_.back().rel, name);
-            const bool folder = (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            const bool link = (entry_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            if (listFolders_ || !folder) {
-                const std::uint64_t size = (std::uint64_t{entry_.nFileSizeHigh} << 32) | entry_.nFileSizeLow;
-                AddEntry(job_, base_, rel, folder ? 0 : static_cast<std::int64_t>(size), folder);
-            }
-            if (folder && !(skipLinks_ && link) && Enter(std::move(rel), link || chain_.back().linked)) return true;
-        }
-        return ::FindNextFileW(chain_.back().find.get(), &entry_) != FALSE;
-    }
-
-    // Starts the listing of a folder and makes it the innermost one, its first
-    // entry at hand. False when the folder is not walked: its listing cannot be
-    // started (no access, gone), or it is a folder that the walk is already inside.
-    bool Enter(std::wstring rel, bool linked)
-    {
-        std::wstring pattern = ToExtendedLengthPath(JoinPath(base_, rel));
-        if (pattern.empty()) return false;
-        FolderIdentity identity;
-        IdentityState state = IdentityState::NotAsked;
+        const std::wstring folder = JoinPath(base_, rel);
+        std::wstring pattern = ToExtendedLengthPath(folder);
+        if (pattern.empty()) return;
+        WalkedFolder walked;
+        walked.linked = linked;
         if (linked) {
-            state = QueryFolderIdentity(pattern, identity) ? IdentityState::Known : IdentityState::Unavailable;
-            if (state == IdentityState::Known && OnChain(identity)) return false;
+            walked.identityState =
+                QueryFolderIdentity(pattern, walked.identity) ? IdentityState::Known : IdentityState::Unavailable;
+            if (walked.identityState == IdentityState::Known && OnChain(walked.identity)) return;
         }
         pattern += pattern.back() == L'\\' ? L"*" : L"\\*";
         // The basic form leaves out the short names when they are not wanted.
@@ -148,39 +148,103 @@ private:
                                            &entry_, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER) // before Windows 7: no basic form, no large fetch
             find.reset(::FindFirstFileW(pattern.c_str(), &entry_));
-        if (!find) return false;
-        chain_.push_back(OpenListing{std::move(find), std::move(rel), linked, state, identity});
-        return true;
+        if (!find) {
+            // A drive root without entries has no "." either: nothing is missing.
+            if (::GetLastError() != ERROR_FILE_NOT_FOUND || !IsFolderOnDisk(folder)) LeftOut(folder);
+            return;
+        }
+        for (;;) {
+            if (!job_.IsRunning()) return;
+            if (!IsDotEntry(entry_.cFileName)) Take(rel, walked);
+            if (!::FindNextFileW(find.get(), &entry_)) {
+                if (::GetLastError() != ERROR_NO_MORE_FILES) LeftOut(folder); // the rest of it is missing
+                break;
+            }
+        }
+        if (walked.subfolders.empty()) return;
+        walked.rel = std::move(rel);
+        chain_.push_back(std::move(walked));
+    }
+
+    // The line of the entry at hand; a folder to walk is kept for later.
+    void Take(const std::wstring& folderRel, WalkedFolder& walked)
+    {
+        const wchar_t* name = shortNames_ && entry_.cAlternateFileName[0] ? entry_.cAlternateFileName : entry_.cFileName;
+        const bool folder = (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const bool link = (entry_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (listFolders_ || !folder) {
+            AssignJoinedRel(folderRel, name);
+            const std::uint64_t size = (std::uint64_t{entry_.nFileSizeHigh} << 32) | entry_.nFileSizeLow;
+            AddEntry(job_, base_, rel_, folder ? 0 : static_cast<std::int64_t>(size), folder);
+        }
+        if (folder && !(skipLinks_ && link)) walked.subfolders.push_back(Subfolder{name, link});
+    }
+
+    void AssignJoinedRel(const std::wstring& folderRel, const wchar_t* name)
+    {
+        rel_.assign(folderRel);
+        if (!folderRel.empty() && folderRel.back() != L'\\') rel_ += L'\\';
+        rel_ += name;
+    }
+
+    // Counted once per folder; the message names the first in the list's order.
+    void LeftOut(const std::wstring& folder)
+    {
+        if (!job_.IsRunning()) return; // a cancelled listing leaves nothing out that anyone will see
+        CopyResults& results = job_.results;
+        if (results.unlistedFolders++ == 0 || ::lstrcmpiW(folder.c_str(), results.firstUnlistedFolder.c_str()) < 0)
+            results.firstUnlistedFolder = folder;
+    }
+
+    // Every walked folder's subfolders count alike: the share of the selected
+    // item done is the folders done at each level, each level within its
+    // parent's folder at hand.
+    void ShowProgress() noexcept
+    {
+        double done = 0;
+        double share = 1;
+        for (std::size_t level = 0; level < chain_.size(); ++level) {
+            const WalkedFolder& folder = chain_[level];
+            const bool innerOnChain = level + 1 < chain_.size(); // its folder at hand is walked below
+            const double count = double(folder.subfolders.size());
+            done += share * double(folder.started - (innerOnChain ? 1 : 0)) / count;
+            share /= count;
+        }
+        if (chain_.empty()) done = 1;
+        const auto position = span_.from + static_cast<std::uint64_t>(done * double(span_.to - span_.from));
+        if (position > job_.progress.position.load(std::memory_order_relaxed)) job_.progress.position = position;
     }
 
     bool OnChain(const FolderIdentity& identity)
     {
-        for (OpenListing& listing : chain_) {
-            if (listing.identityState == IdentityState::NotAsked) {
+        for (WalkedFolder& folder : chain_) {
+            if (folder.identityState == IdentityState::NotAsked) {
                 const bool known =
-                    QueryFolderIdentity(ToExtendedLengthPath(JoinPath(base_, listing.rel)), listing.identity);
-                listing.identityState = known ? IdentityState::Known : IdentityState::Unavailable;
+                    QueryFolderIdentity(ToExtendedLengthPath(JoinPath(base_, folder.rel)), folder.identity);
+                folder.identityState = known ? IdentityState::Known : IdentityState::Unavailable;
             }
-            if (listing.identityState == IdentityState::Known && listing.identity == identity) return true;
+            if (folder.identityState == IdentityState::Known && folder.identity == identity) return true;
         }
         return false;
     }
 
     CopyJob& job_;
     const std::wstring& base_;
+    const WalkSpan span_;
     const bool listFolders_;
     const bool shortNames_;
     const bool skipLinks_;
-    std::vector<OpenListing> chain_; // from the selected folder down to the innermost listing
-    WIN32_FIND_DATAW entry_{};       // the innermost listing's entry at hand
+    std::vector<WalkedFolder> chain_; // from the selected folder down to the innermost one being walked
+    WIN32_FIND_DATAW entry_{};        // the listing's entry at hand
+    std::wstring rel_;                // the entry at hand's path relative to the base
 };
 
 } // namespace
 
-void WalkFolder(CopyJob& job, const std::wstring& base, const std::wstring& prefix, const std::wstring& name)
+void WalkFolder(CopyJob& job, const std::wstring& base, const std::wstring& name, WalkSpan span)
 {
-    FolderWalk walk(job, base);
-    walk.Run(JoinPath(prefix, name));
+    FolderWalk walk(job, base, span);
+    walk.Run(name);
 }
 
 } // namespace lumbrix

@@ -44,13 +44,20 @@ constexpr std::uint64_t kProgressScale = 65535;
 constexpr std::uint64_t kShareMinimum = 1 << 20;
 constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
 
-// What the workers share: the list and its next entry, the bytes done, the
-// detail text, the processors and the reason to stop.
+// A line as a worker takes it: copied out of the list, whose reader moves on.
+struct ClaimedLine {
+    std::size_t index = 0;
+    std::wstring text;
+    std::wstring sourcePath;
+    bool folder = false;
+};
+
+// What the workers share: the list's reader, the bytes done, the detail
+// text, the processors and the reason to stop.
 class HashingPool {
 public:
-    HashingPool(CopyJob& job, const HashingPassSettings& settings, unsigned processors, unsigned workers) noexcept
-        : job_(job), settings_(settings), next_(job.results.lines.begin()), end_(job.results.lines.end()),
-          processors_(processors), busy_(workers)
+    HashingPool(CopyJob& job, const HashingPassSettings& settings, unsigned processors, unsigned workers)
+        : job_(job), settings_(settings), reader_(job.results.lines), processors_(processors), busy_(workers)
     {
     }
 
@@ -58,14 +65,23 @@ public:
     const HashingPassSettings& Settings() const noexcept { return settings_; }
     bool Stopping() const noexcept { return stop_.load(std::memory_order_relaxed) || !job_.IsRunning(); }
 
-    // The next entry in list order; null when none is left or the pass stops.
-    ResultEntry* Claim() noexcept
+    // The next line in list order; false when none is left or the pass stops.
+    // Throws std::bad_alloc.
+    bool Claim(ClaimedLine& claimed)
     {
-        if (Stopping()) return nullptr;
+        if (Stopping()) return false;
         ::AcquireSRWLockExclusive(&lock_);
-        ResultEntry* entry = next_ == end_ ? nullptr : &*next_++;
-        ::ReleaseSRWLockExclusive(&lock_);
-        return entry;
+        struct Unlock {
+            SRWLOCK* lock;
+            ~Unlock() { ::ReleaseSRWLockExclusive(lock); }
+        } unlock{&lock_};
+        if (!reader_.Next()) return false;
+        const ResultLine& line = reader_.Line();
+        claimed.index = line.index;
+        claimed.text.assign(line.text);
+        claimed.sourcePath.assign(line.sourcePath);
+        claimed.folder = line.folder;
+        return true;
     }
 
     void Finished() noexcept { finished_.fetch_add(1, std::memory_order_relaxed); }
@@ -123,8 +139,7 @@ private:
     CopyJob& job_;
     const HashingPassSettings& settings_;
     SRWLOCK lock_ = SRWLOCK_INIT;
-    ResultList::iterator next_;
-    const ResultList::iterator end_;
+    ResultList::Reader reader_; // under lock_
     const unsigned processors_;
     std::atomic<unsigned> busy_;          // threads hashing: workers at work and shared files' readers
     std::atomic<std::size_t> finished_{0}; // entries done
@@ -149,8 +164,8 @@ public:
     void Run() noexcept
     {
         try {
-            while (ResultEntry* entry = pool_.Claim()) {
-                if (!Hash(*entry)) break;
+            while (pool_.Claim(line_)) {
+                if (!Hash(line_)) break;
                 pool_.Finished();
             }
         } catch (...) { // out of memory while a line grows, or a test's hook
@@ -167,24 +182,34 @@ public:
 
     std::uint64_t Chars() const noexcept { return chars_; }
 
-private:
-    // Appends the entry's columns; false when the pass stopped first.
-    bool Hash(ResultEntry& entry)
+    // The most units a line's columns take with these options.
+    std::size_t ColumnsWidth()
     {
-        if (pool_.HoldDisplay(id_)) job_.progress.detailText.Set(entry.text);
+        std::wstring columns;
+        digests_.Init(); // the digests of no bytes: as long as any
+        digests_.AppendColumns(columns);
+        return std::max(columns.size(), std::size(kHashFailedColumn) - 1);
+    }
+
+private:
+    // Sets the line's columns; false when the pass stopped first.
+    bool Hash(const ClaimedLine& line)
+    {
+        if (pool_.HoldDisplay(id_)) job_.progress.detailText.Set(line.text);
+        columns_.clear();
         // A folder line gets no column; so does one that turns out to be a
         // folder although the walk did not say so.
-        if (!entry.folder) {
+        if (!line.folder) {
             std::uint64_t size = 0;
-            UniqueFile file = OpenHashedFile(entry.sourcePath, size);
+            UniqueFile file = OpenHashedFile(line.sourcePath, size);
             if (file) {
-                if (!Digest(entry, file, size)) return false;
-            } else if (!IsFolderOnDisk(entry.sourcePath)) {
-                entry.text += kHashFailedColumn;
+                if (!Digest(line, file, size)) return false;
+            } else if (!IsFolderOnDisk(line.sourcePath)) {
+                columns_ += kHashFailedColumn;
             }
         }
-        chars_ += entry.text.size() + 2;
-        std::wstring().swap(entry.sourcePath); // not needed again
+        job_.results.lines.SetColumns(line.index, columns_);
+        chars_ += line.text.size() + columns_.size() + 2;
         pool_.ReleaseDisplay(id_);
         return true;
     }
@@ -206,7 +231,7 @@ private:
         HashingWorker& worker_;
     };
 
-    bool Digest(ResultEntry& entry, UniqueFile& file, std::uint64_t size)
+    bool Digest(const ClaimedLine& line, UniqueFile& file, std::uint64_t size)
     {
         digests_.Init();
         std::uint64_t done = 0;
@@ -227,7 +252,7 @@ private:
             if (pool_.Stopping()) return false;
             done += got;
             pool_.Count(got);
-            ShowShare(entry.text, size, done);
+            ShowShare(line.text, size, done);
             if (sharing.shared_)
                 digests_.FeedOwnerShare(chunk_.get(), got);
             else
@@ -236,9 +261,9 @@ private:
         }
         // Digests of the bytes before a failed read are not the file's.
         if (sharing.shared_ ? reader_->ReadFailed() : readFailed)
-            entry.text += kHashFailedColumn;
+            columns_ += kHashFailedColumn;
         else
-            digests_.AppendColumns(entry.text);
+            digests_.AppendColumns(columns_);
         return true;
     }
 
@@ -278,6 +303,8 @@ private:
     std::unique_ptr<PersistentFileReader> reader_; // while a file is shared; after digests_, which it feeds
     std::unique_ptr<std::uint8_t[]> chunk_;
     std::wstring detail_; // reused, so a chunk costs no allocation
+    ClaimedLine line_;     // reused, so a line costs no allocation
+    std::wstring columns_;
     std::uint64_t chars_ = 0;
 };
 
@@ -337,6 +364,8 @@ bool ComputeHashes(CopyJob& job, const HashingPassSettings& settings)
     job.progress.position.store(0);
     PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, kProgressScale);
 
+    ResultList& lines = job.results.lines;
+    lines.Arrange();
     const unsigned processors =
         settings.workers ? std::min(settings.workers, kMaxHashingWorkers) : DefaultHashingWorkers();
     // No more workers than files; one file alone still may take a second processor.
@@ -346,6 +375,7 @@ bool ComputeHashes(CopyJob& job, const HashingPassSettings& settings)
     std::vector<std::unique_ptr<HashingWorker>> workers;
     workers.reserve(workerCount);
     for (unsigned i = 0; i < workerCount; ++i) workers.push_back(std::make_unique<HashingWorker>(pool, int(i)));
+    lines.ReserveColumns(workers[0]->ColumnsWidth());
     {
         const WorkerThreads threads(pool, workers);
         workers[0]->Run();

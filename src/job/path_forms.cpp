@@ -73,6 +73,14 @@ bool IsAlreadyFull(const std::wstring& path)
     return true;
 }
 
+// out := JoinPath(a, b), in out's own memory.
+void AssignJoined(std::wstring& out, const std::wstring& a, const std::wstring& b)
+{
+    out.assign(a);
+    if (!a.empty() && a.back() != L'\\') out += L'\\';
+    out += b;
+}
+
 } // namespace
 
 std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
@@ -91,28 +99,40 @@ std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
 
 void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size, bool folder)
 {
-    std::wstring line;
-    std::wstring source;
+    // Built in the job's own buffers, which the list copies from.
+    std::wstring& line = job.results.lineScratch;
+    std::wstring& source = job.results.sourceScratch;
+    const bool digests = job.request.options.AnyDigest();
     switch (job.request.mode) {
     case FullPath:
-        line = base;
-        source = base;
+        line.assign(base);
+        if (digests) source.assign(base);
         break;
     case FullPathWithSubfolders:
-        line = JoinPath(base, rel);
-        source = line;
+        AssignJoined(line, base, rel);
+        if (digests) source.assign(line);
         break;
     case RelativeWithSubfolders:
-        line = rel;
-        source = JoinPath(base, rel);
+        line.assign(rel);
+        if (digests) AssignJoined(source, base, rel);
         break;
     case RelativeOneLevelDown:
-        line = IsDriveRoot(base) ? rel : StripFirstComponent(rel);
-        source = JoinPath(base, rel);
+        if (IsDriveRoot(base)) {
+            line.assign(rel);
+        } else {
+            const std::size_t separator = rel.find(L'\\');
+            line.assign(rel, separator == std::wstring::npos ? rel.size() : separator + 1);
+        }
+        if (digests) AssignJoined(source, base, rel);
         break;
     case NameOnly:
-        line = IsDriveRoot(base) ? base : NamePart(base);
-        source = base;
+        if (IsDriveRoot(base)) {
+            line.assign(base);
+        } else {
+            const std::size_t separator = base.rfind(L'\\');
+            line.assign(base, separator == std::wstring::npos ? 0 : separator + 1);
+        }
+        if (digests) source.assign(base);
         break;
     default:
         ShowMessage(nullptr, L"予期しないエラーです。", MB_ICONINFORMATION);
@@ -128,21 +148,15 @@ void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, s
     job.progress.detailText.Set(line);
 
     if (job.request.options[OutputSize] && !folder) {
-        // Grown once to its final length, which the result list then keeps as it is.
-        const std::wstring grouped = FormatGrouped(size);
-        line.reserve(line.size() + 1 + grouped.size() + 6);
         line += L'\t';
-        line += grouped;
+        line += FormatGrouped(size);
         line += L" bytes";
     }
 
     // Duplicates count too: the totals only size the later phases' work.
     job.results.totalChars += line.size() + 2;
-    if (job.request.options.AnyDigest())
-        job.results.totalBytes += size;
-    else
-        source.clear();
-    job.results.lines.Insert(ResultEntry{std::move(line), std::move(source), folder});
+    if (digests) job.results.totalBytes += size;
+    job.results.lines.Append(line, digests ? std::wstring_view(source) : std::wstring_view(), folder);
 }
 
 } // namespace lumbrix

@@ -1,89 +1,149 @@
 #pragma once
-// The result lines of a copy: kept in lstrcmpiW order of their text at the
-// moment of insertion, one entry per text (the first one added stays).
-// Later phases may lengthen the texts in place; the order is not revisited.
+// The result lines of a copy. The walk appends them as it finds them, into
+// chunks and front-coded (no node and no string per line); Arrange then puts
+// them in lstrcmpiW order once, keeping the first added of every set of equal
+// texts. The hashing pass writes each line's digest columns into a slot of its
+// own afterwards; the order is not revisited.
+//
+// The lines are added in batches, which are sorted into runs while more lines
+// are added (SortedRuns); Arrange sorts what is left and merges the runs into
+// the arranged list, freeing each run as it is read. So at no time are there
+// whole keys for every line, and the memory of one stage goes back while the
+// next one grows.
+
+#include "job/coded_lines.h"
+#include "job/sorted_runs.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
-#include <iterator>
-#include <set>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace lumbrix {
 
-struct ResultEntry {
-    std::wstring text;
-    std::wstring sourcePath;
-    bool folder = false; // as the walk found it: no size column, no digest columns
+// One line of an arranged list, valid until the reader moves on.
+struct ResultLine {
+    std::size_t index = 0;        // its place in the list
+    std::wstring_view text;       // as added: the path column and the size column
+    std::wstring_view columns;    // what the hashing pass appended
+    std::wstring_view sourcePath; // the file to read for the digests; empty when none
+    bool folder = false;          // as the walk found it: no size column, no digest columns
+
+    std::size_t Length() const noexcept { return text.size() + columns.size(); }
+    std::wstring Text() const { return std::wstring(text).append(columns); }
 };
 
 class ResultList {
-    struct Node {
-        std::string key;            // collation key of the text as inserted; empty when it has none
-        mutable ResultEntry entry;  // the order depends on key alone, so the entry may change
-    };
-    struct NodeLess {
-        bool operator()(const Node& a, const Node& b) const noexcept;
-    };
-    using Nodes = std::set<Node, NodeLess>;
-
-    template <typename Entry>
-    class Iterator {
-    public:
-        using iterator_category = std::bidirectional_iterator_tag;
-        using value_type = ResultEntry;
-        using difference_type = std::ptrdiff_t;
-        using pointer = Entry*;
-        using reference = Entry&;
-
-        Iterator() noexcept = default;
-        explicit Iterator(typename Nodes::const_iterator at) noexcept : at_(at) {}
-        reference operator*() const noexcept { return at_->entry; }
-        pointer operator->() const noexcept { return &at_->entry; }
-        Iterator& operator++() noexcept
-        {
-            ++at_;
-            return *this;
-        }
-        Iterator operator++(int) noexcept { return Iterator(at_++); }
-        Iterator& operator--() noexcept
-        {
-            --at_;
-            return *this;
-        }
-        Iterator operator--(int) noexcept { return Iterator(at_--); }
-        bool operator==(const Iterator& other) const noexcept { return at_ == other.at_; }
-        bool operator!=(const Iterator& other) const noexcept { return at_ != other.at_; }
-
-    private:
-        typename Nodes::const_iterator at_{};
-    };
-
 public:
-    using iterator = Iterator<ResultEntry>;
-    using const_iterator = Iterator<const ResultEntry>;
+    class Reader;
+    class iterator;
 
     ResultList() = default;
     ResultList(const ResultList&) = delete;
     ResultList& operator=(const ResultList&) = delete;
 
-    // Returns false when an equal text is present; the new entry is then dropped.
-    // Throws std::bad_alloc when memory runs out (the list is then unchanged).
-    bool Insert(ResultEntry entry);
-    std::size_t size() const noexcept { return nodes_.size(); }
-    bool empty() const noexcept { return nodes_.empty(); }
-    void clear() noexcept { nodes_.clear(); }
+    // Adds a line. An arranged list becomes unarranged again, its lines ahead
+    // of the new ones and its columns gone. Throws std::bad_alloc; the list is
+    // then unchanged.
+    void Append(std::wstring_view text, std::wstring_view sourcePath = {}, bool folder = false);
 
-    iterator begin() noexcept { return iterator(nodes_.begin()); }
-    iterator end() noexcept { return iterator(nodes_.end()); }
-    const_iterator begin() const noexcept { return const_iterator(nodes_.begin()); }
-    const_iterator end() const noexcept { return const_iterator(nodes_.end()); }
+    // Sorts and removes duplicates; nothing to do on an arranged list. False
+    // when watch.running went false: the list is then empty. On
+    // std::bad_alloc the list is empty too.
+    bool Arrange(const ArrangeWatch& watch = {});
+    bool Arranged() const noexcept { return arranged_; }
+    // The progress range of an Arrange of lines lines.
+    static std::uint64_t ArrangeSteps(std::size_t lines) noexcept { return std::uint64_t(lines) * 4; }
+
+    // The lines added, or after Arrange the lines kept.
+    std::size_t size() const noexcept { return count_; }
+    bool empty() const noexcept { return count_ == 0; }
+    void clear() noexcept;
+
+    // A slot of width units for every line's columns, all empty. Throws
+    // std::bad_alloc. Arranges first.
+    void ReserveColumns(std::size_t width);
+    // Sets the columns of line index; at most the width reserved. Lines of
+    // different indexes may be set from different threads at once.
+    void SetColumns(std::size_t index, std::wstring_view columns) noexcept;
+
+    // Of an arranged list: the sum over its lines of (text, columns, 2).
+    std::uint64_t TextUnits() const noexcept { return textUnits_ + columnUnits_.load(); }
+
+    // The lines in order; arranges first.
+    iterator begin();
+    iterator end() noexcept;
 
 private:
-    Nodes nodes_;
-    LCID locale_ = 0;      // fixed at the first insert, so that every key uses the same one
+    void Seal(bool startThread);
+    void MergeRuns(std::vector<ChunkedBytes>& runs, const ArrangeWatch& watch, std::size_t added);
+    const wchar_t* ColumnSlot(std::size_t index) const noexcept;
+
+    ChunkedBytes lines_;     // unarranged: the batch being added to; arranged: the lines in order
+    CodedLineWriter writer_; // of lines_
+    std::uint64_t batchUnits_ = 0; // of the texts in lines_ while unarranged
+    std::unique_ptr<SortedRuns> runs_; // the sealed batches, from the first one sealed
+    std::size_t count_ = 0;
+    bool arranged_ = false;
+    LCID locale_ = 0;      // fixed at the first line, so that every key uses the same one
     bool useKeys_ = false; // whether this locale's keys follow lstrcmpiW
+    std::uint64_t textUnits_ = 0;  // of an arranged list
+    std::uint64_t addedUnits_ = 0; // of the texts added, for the size of a batch
+
+    std::vector<std::unique_ptr<wchar_t[]>> columnChunks_;
+    std::size_t columnWidth_ = 0;
+    std::size_t slotsPerChunk_ = 1;
+    std::atomic<std::uint64_t> columnUnits_{0};
 };
+
+// Reads an arranged list in order; for one thread at a time.
+class ResultList::Reader {
+public:
+    explicit Reader(ResultList& list); // arranges first
+    // The next line; false at the end. Throws std::bad_alloc.
+    bool Next();
+    const ResultLine& Line() const noexcept { return line_; }
+
+private:
+    ResultList* list_;
+    CodedLineReader reader_;
+    ResultLine line_;
+    std::size_t next_ = 0;
+};
+
+class ResultList::iterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = ResultLine;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const ResultLine*;
+    using reference = const ResultLine&;
+
+    iterator() noexcept = default;
+    explicit iterator(ResultList& list) : reader_(std::make_unique<Reader>(list)) { ++*this; }
+    reference operator*() const noexcept { return reader_->Line(); }
+    pointer operator->() const noexcept { return &reader_->Line(); }
+    iterator& operator++()
+    {
+        if (reader_ && !reader_->Next()) reader_.reset();
+        return *this;
+    }
+    friend bool operator==(const iterator& a, const iterator& b) noexcept
+    {
+        if (!a.reader_ || !b.reader_) return !a.reader_ && !b.reader_;
+        return a.reader_->Line().index == b.reader_->Line().index;
+    }
+
+private:
+    std::unique_ptr<Reader> reader_; // null at the end
+};
+
+inline ResultList::iterator ResultList::begin() { return iterator(*this); }
+inline ResultList::iterator ResultList::end() noexcept { return iterator(); }
 
 } // namespace lumbrix

@@ -24,9 +24,9 @@ void ExpandWalking(CopyJob& job)
     const bool shortNames = job.request.options[OutputShortFileName];
     unsigned number = 0;
     for (const std::wstring& path : job.request.selection) {
+        const WalkSpan span{kWalkProgressScale * number / count, kWalkProgressScale * (number + 1) / count};
         ++number;
         job.progress.statusText.Format(L"検索しています(%u/%u) %s", number, count, path.c_str());
-        job.progress.position = number;
         const std::wstring resolved = ResolvePath(path, shortNames);
         const std::wstring base = ParentPart(resolved);
         const std::wstring name = NamePart(resolved);
@@ -35,7 +35,8 @@ void ExpandWalking(CopyJob& job)
             AddEntry(job, base, name, folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)), folder);
         // A selected folder is walked even when it is a link; OutputJunction
         // only concerns links met inside the walk.
-        if (folder) WalkFolder(job, base, std::wstring(), name);
+        if (folder) WalkFolder(job, base, name, span);
+        job.progress.position = span.to;
     }
 }
 
@@ -61,15 +62,31 @@ void ExpandSelected(CopyJob& job)
 
 void ExpandSelection(CopyJob& job)
 {
-    // One step per selected item: no counting pass has to precede the walk.
-    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, job.request.selection.Size());
+    // No counting pass precedes the walk: each selected item has its share
+    // of the bar, and a walk moves through its share by the folders it has
+    // left at each level.
+    const bool walking = IsWalkingMode(job.request.mode);
+    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE,
+                        walking ? kWalkProgressScale : job.request.selection.Size());
     job.progress.position = 0;
     // The loops over the selection do not look at running: after a cancel the
     // remaining items still get their own lines, and every walk ends at once.
-    if (IsWalkingMode(job.request.mode))
+    if (walking)
         ExpandWalking(job);
     else
         ExpandSelected(job);
+}
+
+bool ArrangeResults(CopyJob& job)
+{
+    ResultList& lines = job.results.lines;
+    if (lines.Arranged()) return true;
+    job.progress.statusText.Set(L"並べ替えています");
+    job.progress.detailText.Clear();
+    job.progress.position = 0;
+    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(ResultList::ArrangeSteps(lines.size())));
+    PostProgressMessage(job.progress, WM_PROGRESS_UPDATE);
+    return lines.Arrange(ArrangeWatch{&job.progress.running, &job.progress.position});
 }
 
 std::uint64_t QueryFileSize(const std::wstring& path) noexcept

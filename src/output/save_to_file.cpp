@@ -8,6 +8,7 @@
 #include "output/output_messages.h"
 #include "output/replacement_file.h"
 #include "output/save_dialog.h"
+#include "output/text_assembly.h"
 #include "progress/progress_window.h"
 #include "common/message_box.h"
 
@@ -17,6 +18,8 @@
 
 namespace lumbrix {
 namespace {
+
+constexpr std::uint64_t kLinesPerDetail = 256; // the window shows a line at most every refresh
 
 // Collects the small per-line writes into large ones, in a buffer on the heap
 // (the worker's stack is no place for 64 KiB).
@@ -88,7 +91,7 @@ bool ChooseAndCreateFile(CopyJob& job, wchar_t* fileName, ReplacementFile& file)
 enum class WriteOutcome { Done, Cancelled, Failed };
 
 WriteOutcome WriteLines(CopyJob& job, HANDLE file) noexcept
-{
+try {
     FileWriter writer(file);
     if (!writer.Ready()) return WriteOutcome::Failed;
     static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
@@ -96,17 +99,21 @@ WriteOutcome WriteLines(CopyJob& job, HANDLE file) noexcept
     if (!writer.Write(kByteOrderMark, sizeof(kByteOrderMark))) return WriteOutcome::Failed;
     const std::uint64_t lineCount = job.results.lines.size();
     job.progress.position = 1;
-    for (const ResultEntry& entry : job.results.lines) {
+    for (const ResultLine& line : job.results.lines) {
         if (!job.IsRunning()) return WriteOutcome::Cancelled;
-        const std::uint64_t position = job.progress.position.load();
-        job.progress.detailText.Format(L"(%u/%u) %s", static_cast<unsigned>(position),
-                              static_cast<unsigned>(lineCount), entry.text.c_str());
-        if (!writer.Write(entry.text.data(), entry.text.size() * sizeof(wchar_t))) return WriteOutcome::Failed;
+        const std::uint64_t position = line.index + 1;
+        if (line.index % kLinesPerDetail == 0 || position == lineCount) ShowLine(job, position, lineCount, line);
+        if (!writer.Write(line.text.data(), line.text.size() * sizeof(wchar_t)) ||
+            !writer.Write(line.columns.data(), line.columns.size() * sizeof(wchar_t)))
+            return WriteOutcome::Failed;
         if (position >= lineCount) break;
         if (!writer.Write(kLineBreak, 2 * sizeof(wchar_t))) return WriteOutcome::Failed;
-        job.progress.position = position + 1;
+        job.progress.position.store(position + 1, std::memory_order_relaxed);
     }
     return writer.Flush() ? WriteOutcome::Done : WriteOutcome::Failed;
+} catch (const std::bad_alloc&) { // the lines' reader
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return WriteOutcome::Failed;
 }
 
 } // namespace
@@ -123,6 +130,12 @@ bool SaveToFile(CopyJob& job) noexcept
     SetInitialSaveName(fileName.get());
     ReplacementFile file;
     if (!ChooseAndCreateFile(job, fileName.get(), file)) return false;
+    try {
+        job.results.lines.Arrange();
+    } catch (const std::bad_alloc&) {
+        ReportSystemError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
 
     job.progress.statusText.Set(L"テキストを書き出しています");
     job.progress.detailText.Clear();

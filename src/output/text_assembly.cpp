@@ -7,13 +7,18 @@
 #include "output/text_block_allocation.h"
 #include "progress/progress_window.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <new>
 
 namespace lumbrix {
 
 std::atomic<TextBlockAllocator> textBlockAllocatorForTesting{nullptr};
 
 namespace {
+
+constexpr std::uint64_t kLinesPerDetail = 256;
 
 HGLOBAL AllocateTextBlock(SIZE_T bytes) noexcept
 {
@@ -26,19 +31,21 @@ HGLOBAL AllocateTextBlock(SIZE_T bytes) noexcept
 
 std::uint64_t TextBlockBytes(CopyJob& job) noexcept
 {
-    // totalChars says the same as the count here when it was kept right; the
+    // totalChars says the same as the list's count when it was kept right; the
     // larger one sizes the block, so a miscount never makes the copy overrun it.
-    std::uint64_t units = 0;
-    for (const ResultEntry& entry : job.results.lines) units += entry.text.size() + 2;
+    std::uint64_t units = job.results.lines.TextUnits();
     if (job.results.totalChars > units) units = job.results.totalChars;
     return units * 2 + 2;
 }
 
 bool BuildText(CopyJob& job) noexcept
-{
+try {
     job.progress.statusText.Set(L"テキストを生成しています");
     job.progress.detailText.Clear();
-    const std::uint64_t lineCount = job.results.lines.size();
+    if (!job.IsRunning()) return false;
+    ResultList& lines = job.results.lines;
+    lines.Arrange();
+    const std::uint64_t lineCount = lines.size();
     PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(lineCount));
     PostProgressMessage(job.progress, WM_PROGRESS_UPDATE);
     job.progress.position = 0;
@@ -61,21 +68,24 @@ bool BuildText(CopyJob& job) noexcept
 
     wchar_t* out = static_cast<wchar_t*>(lock.data());
     job.progress.position = 1;
-    for (const ResultEntry& entry : job.results.lines) {
+    for (const ResultLine& line : lines) {
         if (!job.IsRunning()) {
             lock.unlock();
             job.results.text.reset();
             return false;
         }
-        const std::uint64_t position = job.progress.position.load();
-        job.progress.detailText.Format(L"(%u/%u) %s", static_cast<unsigned>(position),
-                              static_cast<unsigned>(lineCount), entry.text.c_str());
-        std::memcpy(out, entry.text.data(), entry.text.size() * sizeof(wchar_t));
-        out += entry.text.size();
+        const std::uint64_t position = line.index + 1;
+        // The window shows a line at most every refresh; formatting each one
+        // would cost more than copying it.
+        if (line.index % kLinesPerDetail == 0 || position == lineCount) ShowLine(job, position, lineCount, line);
+        std::memcpy(out, line.text.data(), line.text.size() * sizeof(wchar_t));
+        out += line.text.size();
+        std::memcpy(out, line.columns.data(), line.columns.size() * sizeof(wchar_t));
+        out += line.columns.size();
         if (position < lineCount) {
             *out++ = L'\r';
             *out++ = L'\n';
-            job.progress.position = position + 1;
+            job.progress.position.store(position + 1, std::memory_order_relaxed);
         }
     }
     *out++ = 0;
@@ -84,6 +94,24 @@ bool BuildText(CopyJob& job) noexcept
     const auto* end = reinterpret_cast<const unsigned char*>(lock.data()) + bytes;
     std::memset(out, 0, static_cast<std::size_t>(end - reinterpret_cast<unsigned char*>(out)));
     return true;
+} catch (const std::bad_alloc&) { // the lines' reader
+    job.results.text.reset();
+    SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
+    ShowOutputError(job, L"メモリが足りません。");
+    return false;
+}
+
+void ShowLine(CopyJob& job, std::uint64_t position, std::uint64_t lineCount, const ResultLine& line) noexcept
+{
+    // A line with columns is shown up to where its text ends.
+    wchar_t text[1024];
+    const std::size_t length = std::min<std::size_t>(line.Length(), std::size(text) - 1);
+    const std::size_t fromText = std::min(length, line.text.size());
+    std::memcpy(text, line.text.data(), fromText * sizeof(wchar_t));
+    std::memcpy(text + fromText, line.columns.data(), (length - fromText) * sizeof(wchar_t));
+    text[length] = 0;
+    job.progress.detailText.Format(L"(%u/%u) %s", static_cast<unsigned>(position), static_cast<unsigned>(lineCount),
+                                   text);
 }
 
 } // namespace lumbrix

@@ -12,10 +12,30 @@
 #include "shellext/module_reference.h"
 
 #include <new>
+#include <string>
 #include <utility>
 
 namespace lumbrix {
 namespace {
+
+// The text holds every line that could be made; folders whose contents it
+// lacks are told once, so that nobody takes the list for complete.
+void ShowLeftOutFolders(CopyJob& job) noexcept
+try {
+    const CopyResults& results = job.results;
+    if (results.unlistedFolders == 0) return;
+    std::wstring text = L"読み取れなかったフォルダが";
+    if (results.unlistedFolders == 1) {
+        text += L"あります。その中身はコピーした一覧に含まれていません。\r\n";
+    } else {
+        text += L" " + std::to_wstring(results.unlistedFolders) +
+                L" 個あります。その中身はコピーした一覧に含まれていません。\r\n最初のフォルダ: ";
+    }
+    text += results.firstUnlistedFolder;
+    ShowMessage(job.progress.window.load(), text.c_str(), MB_ICONINFORMATION);
+} catch (const std::bad_alloc&) {
+    ShowMessage(job.progress.window.load(), L"読み取れなかったフォルダがあります。", MB_ICONINFORMATION);
+}
 
 void ShowCompletion(CopyJob& job) noexcept
 {
@@ -24,6 +44,7 @@ void ShowCompletion(CopyJob& job) noexcept
     job.progress.detailText.Clear();
     SendProgressMessage(job.progress, WM_PROGRESS_UPDATE);
     ::MessageBeep(0);
+    ShowLeftOutFolders(job);
     // "完了" stays a second without taking time from the user's programs; then
     // the job is freed at full speed. The owner was never disabled, so it is
     // left alone: enabling it could undo a dialog's modal disable.
@@ -46,7 +67,10 @@ DWORD RunPhases(CopyJob& job) noexcept
 {
     try {
         ExpandSelection(job);
-        if (job.request.options.AnyDigest() && !ComputeHashes(job)) return CopyJobHashCancelled;
+        const bool arranged = job.IsRunning() && ArrangeResults(job);
+        // With a digest column wanted, a cancel before the pass ends as one in it.
+        if (job.request.options.AnyDigest() && (!arranged || !ComputeHashes(job))) return CopyJobHashCancelled;
+        if (!arranged) return CopyJobCancelled;
     } catch (...) {
         // Out of memory while the lines grow: the copy ends without output
         // rather than taking the host process down.

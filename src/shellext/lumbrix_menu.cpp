@@ -70,6 +70,17 @@ int CommandOfVerb(LPCSTR verb) noexcept
     return FindCommandByVerb(wide);
 }
 
+// A caller that passes the verb in UTF-16 as well: a program on a system whose
+// OEM code page has no Japanese could not name these verbs in 8 bits.
+int CommandOfInvocation(const CMINVOKECOMMANDINFO& info) noexcept
+{
+    if (info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info.fMask & CMIC_MASK_UNICODE)) {
+        const auto& extended = reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info);
+        if (extended.lpVerbW && !IS_INTRESOURCE(extended.lpVerbW)) return FindCommandByVerb(extended.lpVerbW);
+    }
+    return CommandOfVerb(info.lpVerb);
+}
+
 } // namespace
 
 STDMETHODIMP LumbrixMenu::QueryInterface(REFIID riid, void** ppv)
@@ -179,7 +190,7 @@ LUMBRIX_COM_CATCH_RETURN()
 STDMETHODIMP LumbrixMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici)
 try {
     if (!pici) return E_INVALIDARG;
-    const int command = CommandOfVerb(pici->lpVerb);
+    const int command = CommandOfInvocation(*pici);
     if (command < 0) return E_FAIL;
     if (command >= kCommandCount) return E_INVALIDARG;
     if (command == 0) return S_OK;

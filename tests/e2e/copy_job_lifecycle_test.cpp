@@ -7,6 +7,7 @@
 #include "support/dialog_watcher.h"
 #include "support/process_census.h"
 #include "support/scratch_folder.h"
+#include "common/unique_any.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,7 @@ TEST_F(CopyJobLifecycle, CancelInEveryPhaseLeavesTheClipboardAndShowsNothing)
     };
     const Case cases[] = {
         {L"検索しています", *folder_ / L"tree", {}, CopyJobCancelled},
+        {L"並べ替えています", *folder_ / L"tree", {}, CopyJobCancelled},
         {L"ハッシュを生成しています", *folder_ / L"big", {OutputMD5, OutputCRC32}, CopyJobHashCancelled},
         {L"テキストを生成しています", *folder_ / L"tree", {OutputSize}, CopyJobCancelled},
     };
@@ -116,14 +118,65 @@ TEST_F(CopyJobLifecycle, CancelInEveryPhaseLeavesTheClipboardAndShowsNothing)
         const bool cancelled = job.CancelDuring(c.phase);
         const DWORD exitCode = job.Wait();
         if (!cancelled) {
-            // The text assembly of a small tree may finish before the cancel can land.
-            EXPECT_EQ(std::wstring(c.phase), L"テキストを生成しています");
+            // The sorting and the text of a small tree may be done before the cancel can land.
+            const std::wstring phase = c.phase;
+            EXPECT_TRUE(phase == L"並べ替えています" || phase == L"テキストを生成しています") << phase.size();
             continue;
         }
         EXPECT_EQ(exitCode, c.exitCode) << "phase " << std::distance(cases, &c);
         EXPECT_EQ(ClipboardSequence(), sequence);
     }
     EXPECT_EQ(watcher.Count(), 0u) << "a cancelled copy shows no message";
+}
+
+// The icon of a message box: the static control that shows one.
+HICON BoxIcon(HWND box)
+{
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+    return nullptr;
+}
+
+TEST_F(CopyJobLifecycle, FoldersLeftOutAreToldOnceTheTextIsOnTheClipboard)
+{
+    ScratchFolder scratch;
+    scratch.AddFile(L"top\\locked\\inside.txt", "x");
+    scratch.AddFile(L"top\\open\\inside.txt", "x");
+    UniqueFile lock(::CreateFileW((scratch / L"top\\locked").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(lock);
+    struct Box {
+        std::wstring caption, text, ownerClass, clipboard;
+        bool informationIcon = false;
+    };
+    std::vector<Box> boxes;
+    DialogWatcher watcher([&boxes](const SeenDialog& dialog) {
+        wchar_t ownerClass[64] = {};
+        ::GetClassNameW(::GetWindow(dialog.window, GW_OWNER), ownerClass, 64);
+        const auto clipboard = ReadClipboard();
+        boxes.push_back({dialog.caption, dialog.text, ownerClass, clipboard ? clipboard->Text() : L"",
+                         BoxIcon(dialog.window) == ::LoadIconW(nullptr, IDI_INFORMATION)});
+        DialogWatcher::PressButton(dialog.window, IDOK);
+        return true;
+    });
+    const std::wstring top = scratch / L"top";
+    for (const bool locked : {true, false}) {
+        if (!locked) lock.reset();
+        WriteClipboard(L"untouched");
+        RunningJob job(NewJob(RelativeWithSubfolders, top, {}));
+        EXPECT_EQ(job.Wait(), 0u);
+    }
+    ASSERT_TRUE(watcher.WaitForCount(1));
+    ::Sleep(200);
+    ASSERT_EQ(watcher.Count(), 1u) << "none when nothing is left out";
+    EXPECT_EQ(boxes[0].caption, L"Lumbrix64");
+    EXPECT_EQ(boxes[0].text, L"読み取れなかったフォルダがあります。その中身はコピーした一覧に含まれていません。\r\n" +
+                                 top + L"\\locked");
+    EXPECT_EQ(boxes[0].ownerClass, L"Lumbrix64_Progress");
+    EXPECT_TRUE(boxes[0].informationIcon);
+    EXPECT_EQ(boxes[0].clipboard, L"top\r\ntop\\locked\r\ntop\\open\r\ntop\\open\\inside.txt")
+        << "every line it could make, delivered before the box";
 }
 
 TEST_F(CopyJobLifecycle, AHundredCancelledJobsLeaveNoHandleThreadOrGdiObject)

@@ -58,14 +58,14 @@ JobPtr MakeJob(bool crc32, bool md5, bool sha1, bool sha256 = false)
 // As AddEntry leaves it: the line, the path to read, the size in the total.
 void AddEntry(CopyJob& job, const std::wstring& text, const std::wstring& path, std::int64_t size = 0)
 {
-    job.results.lines.Insert(lumbrix::ResultEntry{text, path});
+    job.results.lines.Append(text, path);
     job.results.totalBytes += size;
 }
 
 std::vector<std::wstring> Lines(CopyJob& job)
 {
     std::vector<std::wstring> lines;
-    for (const lumbrix::ResultEntry& entry : job.results.lines) lines.push_back(entry.text);
+    for (const lumbrix::ResultLine& line : job.results.lines) lines.push_back(line.Text());
     return lines;
 }
 
@@ -198,8 +198,9 @@ TEST_F(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
         JobPtr job = MakeJob(option[0], option[1], option[2], option[3]);
         for (const std::wstring& path : paths) AddEntry(*job, path, path);
         ASSERT_TRUE(Run(*job));
-        for (const lumbrix::ResultEntry& entry : job->results.lines) {
-            const std::wstring path = entry.text.substr(0, entry.text.find(L'\t'));
+        for (const lumbrix::ResultLine& line : job->results.lines) {
+            const std::wstring text = line.Text();
+            const std::wstring path = text.substr(0, text.find(L'\t'));
             const std::wstring all = ExpectedColumns(path);
             std::wstring expected = path;
             // Keep the wanted columns of the four, in their order.
@@ -208,7 +209,7 @@ TEST_F(HashingPass, ChunkedDigestsMatchTheEnginesFedInOnePiece)
                 if (option[column]) expected += all.substr(at, next - at);
                 at = next;
             }
-            EXPECT_EQ(entry.text, expected);
+            EXPECT_EQ(text, expected);
         }
     }
     lumbrix::UseSha256Path(lumbrix::BestSha256Path());
@@ -278,7 +279,7 @@ TEST_F(HashingPass, DataBeyondTheWalkedTotalKeepsTheBarWithinItsRange)
     EXPECT_EQ(unsized->progress.position.load(), 65535u);
 }
 
-TEST_F(HashingPass, TotalCharsAndSourcePathsAreReadyForTheText)
+TEST_F(HashingPass, TotalCharsAreReadyForTheText)
 {
     JobPtr job = MakeJob(true, true, true);
     AddEntry(*job, L"a", folder_.AddFile(L"a", "123456789"), 9);
@@ -287,10 +288,7 @@ TEST_F(HashingPass, TotalCharsAndSourcePathsAreReadyForTheText)
     job->results.totalChars = 12345;
     ASSERT_TRUE(Run(*job));
     std::uint64_t expected = 0;
-    for (const lumbrix::ResultEntry& entry : job->results.lines) {
-        expected += entry.text.size() + 2;
-        EXPECT_TRUE(entry.sourcePath.empty());
-    }
+    for (const lumbrix::ResultLine& line : job->results.lines) expected += line.Length() + 2;
     EXPECT_EQ(job->results.totalChars, expected);
     EXPECT_EQ(expected, (1 + 98 + 2) + (1 + 11 + 2) + (1 + 2));
 }
@@ -490,10 +488,11 @@ TEST_F(HashingPass, CancelDuringAManyFilePassStopsEveryWorkerWithin100Ms)
         ::CloseHandle(canceller);
         EXPECT_LT(double(end.QuadPart - cancel.at.QuadPart) / double(frequency.QuadPart), 0.1);
         std::size_t done = 0;
-        for (const lumbrix::ResultEntry& entry : job->results.lines) {
-            const std::wstring path = entry.text.substr(0, entry.text.find(L'\t'));
-            done += entry.text != path;
-            EXPECT_TRUE(entry.text == path || entry.text == path + columns) << entry.text;
+        for (const lumbrix::ResultLine& line : job->results.lines) {
+            const std::wstring text = line.Text();
+            const std::wstring path = text.substr(0, text.find(L'\t'));
+            done += text != path;
+            EXPECT_TRUE(text == path || text == path + columns) << text;
         }
         EXPECT_GT(done, 0u);
         EXPECT_LT(done, paths.size());

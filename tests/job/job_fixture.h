@@ -29,10 +29,10 @@ inline JobPointer MakeJob(std::int32_t mode, const std::vector<std::wstring>& se
 }
 
 // The texts of the result lines, in the list's order.
-inline std::vector<std::wstring> Lines(const CopyJob& job)
+inline std::vector<std::wstring> Lines(CopyJob& job)
 {
     std::vector<std::wstring> lines;
-    for (const ResultEntry& entry : job.results.lines) lines.push_back(entry.text);
+    for (const ResultLine& line : job.results.lines) lines.push_back(line.Text());
     return lines;
 }
 

@@ -104,9 +104,9 @@ TEST_F(ProjTable, TotalsCountEveryLineAddedDuplicatesIncluded)
     EXPECT_EQ(job->results.totalChars, chars);
     EXPECT_EQ(job->results.totalBytes, 1234 + 1234 + 56789);
     // With a digest wanted every line keeps the path to read, and what the walk found it to be.
-    for (const ResultEntry& entry : job->results.lines) {
-        EXPECT_EQ(entry.sourcePath, entry.text);
-        EXPECT_EQ(entry.folder, entry.text == tree_.proj || entry.text == tree_.proj + L"\\src") << entry.text;
+    for (const ResultLine& line : job->results.lines) {
+        EXPECT_EQ(line.sourcePath, line.text);
+        EXPECT_EQ(line.folder, line.text == tree_.proj || line.text == tree_.proj + L"\\src") << line.Text();
     }
 }
 
@@ -116,9 +116,11 @@ TEST_F(ProjTable, WithoutDigestsNoSourcePathAndNoBytes)
     ASSERT_TRUE(job);
     ExpandSelection(*job);
     EXPECT_EQ(job->results.totalBytes, 0);
-    for (const ResultEntry& entry : job->results.lines) EXPECT_TRUE(entry.sourcePath.empty());
     std::uint64_t chars = 0;
-    for (const ResultEntry& entry : job->results.lines) chars += entry.text.size() + 2;
+    for (const ResultLine& line : job->results.lines) {
+        EXPECT_TRUE(line.sourcePath.empty());
+        chars += line.Length() + 2;
+    }
     EXPECT_EQ(job->results.totalChars, chars);
 }
 
@@ -127,10 +129,10 @@ TEST_F(ProjTable, RelativeDigestSourceIsTheFullPath)
     JobPointer job = MakeJob(RelativeOneLevelDown, {tree_.proj}, {OutputSHA1});
     ASSERT_TRUE(job);
     ExpandSelection(*job);
-    auto entry = job->results.lines.begin();
-    ASSERT_NE(entry, job->results.lines.end());
-    EXPECT_EQ(entry->text, L"a b.txt");
-    EXPECT_EQ(entry->sourcePath, tree_.proj + L"\\a b.txt");
+    auto line = job->results.lines.begin();
+    ASSERT_NE(line, job->results.lines.end());
+    EXPECT_EQ(line->text, L"a b.txt");
+    EXPECT_EQ(line->sourcePath, tree_.proj + L"\\a b.txt");
 }
 
 TEST(PathForms, NamesThatDifferInCaseYieldTheFirstLineAdded)
@@ -205,7 +207,7 @@ TEST(PathForms, DetailTextShowsTheColumnAsFarAsItFits)
     const std::wstring rel = L"x" + std::wstring(12000, L' ');
     AddEntry(*job, L"C:\\Data", rel, 0, false);
     ASSERT_EQ(job->results.lines.size(), 1u);
-    const std::wstring& line = job->results.lines.begin()->text;
+    const std::wstring line = job->results.lines.begin()->Text();
     EXPECT_EQ(line.size(), 1u + 3u * 12000u);
     const std::wstring detail = job->progress.detailText.c_str();
     EXPECT_EQ(detail.size(), ProgressText::kCapacity - 1);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <set>
 #include <sstream>
@@ -140,19 +141,22 @@ TEST(CollationKeys, EmptyTextHasNoKey)
     EXPECT_TRUE(key.empty());
 }
 
-// Inserts texts into a result list and into an lstrcmpiW-ordered set, both
-// keeping the first of equal texts, and expects the same outcome.
+// Adds texts to a result list and inserts them into an lstrcmpiW-ordered set,
+// both keeping the first of equal texts, and expects the same outcome.
 void ExpectListMatchesLstrcmpiSet(const std::vector<std::wstring>& texts)
 {
     ResultList list;
     std::set<std::wstring, CaseInsensitiveLess> reference;
-    for (const std::wstring& text : texts)
-        ASSERT_EQ(list.Insert(ResultEntry{text, L"source of " + text}), reference.insert(text).second) << Units(text);
+    for (const std::wstring& text : texts) {
+        list.Append(text, L"source of " + text);
+        reference.insert(text);
+    }
+    ASSERT_TRUE(list.Arrange());
     ASSERT_EQ(list.size(), reference.size());
     auto expected = reference.begin();
-    for (const ResultEntry& entry : std::as_const(list)) {
-        ASSERT_EQ(entry.text, *expected) << Units(entry.text) << " / " << Units(*expected);
-        EXPECT_EQ(entry.sourcePath, L"source of " + entry.text);
+    for (const ResultLine& line : list) {
+        ASSERT_EQ(line.text, *expected) << Units(std::wstring(line.text)) << " / " << Units(*expected);
+        EXPECT_EQ(line.sourcePath, L"source of " + *expected);
         ++expected;
     }
 }
@@ -202,49 +206,86 @@ TEST(ResultOrder, EmptyAndIgnorableTextsCompareThroughLstrcmpi)
     ExpectListMatchesLstrcmpiSet({L"b", L"", L"\u00ad", L"a", L"\u200b", L"", L"A\u00ad", L"a"});
 }
 
-TEST(ResultOrder, LengthenedTextsKeepTheirPlace)
+TEST(ResultOrder, ManyRunsMergeAsOneSetWithTheFirstOfEqualLinesKept)
 {
-    ResultList list;
-    for (const wchar_t* text : {L"b.txt", L"a.txt", L"c.txt"}) list.Insert(ResultEntry{text, {}});
-    // A later phase appends columns; the order stays that of the inserted texts.
-    for (ResultEntry& entry : list) entry.text += entry.text == L"a.txt" ? L"\tzzzz" : L"\t0000";
-    EXPECT_FALSE(list.Insert(ResultEntry{L"A.TXT", {}}));
-    EXPECT_TRUE(list.Insert(ResultEntry{L"bb.txt", {}}));
+    // Enough text for several sorted runs: equal lines meet across runs.
     std::vector<std::wstring> texts;
-    for (const ResultEntry& entry : std::as_const(list)) texts.push_back(entry.text);
-    EXPECT_EQ(texts, (std::vector<std::wstring>{L"a.txt\tzzzz", L"b.txt\t0000", L"bb.txt", L"c.txt\t0000"}));
+    for (int folder = 0; folder < 400; ++folder) {
+        const std::wstring name = L"C:\\Users\\someone\\Folder " + std::to_wstring(folder * 7919 % 1000);
+        texts.push_back(name);
+        for (int file = 0; file < 100; ++file) texts.push_back(name + L"\\file-" + std::to_wstring(file * 37 % 101) + L".txt");
+    }
+    for (std::size_t i = 0; i < texts.size(); i += 97) {
+        std::wstring variant = texts[i];
+        ::CharUpperBuffW(variant.data(), static_cast<DWORD>(variant.size()));
+        texts.push_back(variant);
+    }
+    texts.push_back(L"");
+    texts.push_back(L"\u00ad");
+    ExpectListMatchesLstrcmpiSet(texts);
 }
 
-TEST(ResultOrder, RunningOutOfMemoryLeavesTheListAsItWas)
+TEST(ResultOrder, ColumnsFollowTheirLinesAndAddedLinesComeAfterArrangedOnes)
 {
     ResultList list;
-    for (int i = 0; i < 50; ++i) list.Insert(ResultEntry{L"line " + std::to_wstring(i * 37 % 50), L"source"});
-    std::vector<std::wstring> before;
-    for (const ResultEntry& entry : std::as_const(list)) before.push_back(entry.text);
+    for (const wchar_t* text : {L"b.txt", L"a.txt", L"c.txt"}) list.Append(text);
+    list.ReserveColumns(5);
+    for (const ResultLine& line : list) list.SetColumns(line.index, line.text == L"a.txt" ? L"\tzzzz" : L"\t00");
+    std::vector<std::wstring> texts;
+    for (const ResultLine& line : list) texts.push_back(line.Text());
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"a.txt\tzzzz", L"b.txt\t00", L"c.txt\t00"}));
+    EXPECT_EQ(list.TextUnits(), 3u * (5 + 2) + 5 + 3 + 3);
+    // Lines added later meet the arranged ones as lines added after them.
+    list.Append(L"A.TXT");
+    list.Append(L"bb.txt");
+    texts.clear();
+    for (const ResultLine& line : list) texts.push_back(line.Text());
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"a.txt", L"b.txt", L"bb.txt", L"c.txt"}));
+}
 
+TEST(ResultOrder, CancelledArrangeEmptiesTheList)
+{
+    ResultList list;
+    for (int i = 0; i < 5000; ++i) list.Append(L"line " + std::to_wstring(i * 37 % 5000));
+    std::atomic<bool> running{false};
+    std::atomic<std::uint64_t> position{0};
+    EXPECT_FALSE(list.Arrange(ArrangeWatch{&running, &position}));
+    EXPECT_TRUE(list.empty());
+    EXPECT_LT(position.load(), ResultList::ArrangeSteps(5000));
+    list.Append(L"again");
+    EXPECT_EQ(list.begin()->text, L"again");
+}
+
+TEST(ResultOrder, RunningOutOfMemoryLeavesAnUsableList)
+{
+    ResultList list;
+    {
+        FailingAllocation failing(0);
+        EXPECT_THROW(list.Append(L"the first line needs a chunk"), std::bad_alloc);
+    }
+    EXPECT_TRUE(list.empty());
     int failures = 0;
-    for (long after = 0; after < 100; ++after) {
-        bool inserted = false;
+    for (long after = 0; after < 200; ++after) {
+        for (int i = 0; i < 50; ++i) list.Append(L"line " + std::to_wstring(i * 37 % 50), L"source");
+        bool arranged = false;
         {
             FailingAllocation failing(after);
             try {
-                inserted = list.Insert(ResultEntry{L"line 25 and a long tail that needs memory of its own",
-                                                   L"a source path long enough to live on the heap"});
+                arranged = list.Arrange();
             } catch (const std::bad_alloc&) {
                 ++failures;
             }
-            ASSERT_EQ(failing.Fired(), !inserted);
+            // A sort that finds no memory for its buffer sorts in place instead.
+            ASSERT_TRUE(arranged || failing.Fired());
         }
-        std::vector<std::wstring> now;
-        for (const ResultEntry& entry : std::as_const(list)) now.push_back(entry.text);
-        if (inserted) {
-            EXPECT_EQ(now.size(), before.size() + 1);
+        if (arranged) {
+            EXPECT_EQ(list.size(), 50u);
+            EXPECT_EQ(list.begin()->text, L"line 0");
             break;
         }
-        ASSERT_EQ(now, before) << "after " << after;
+        ASSERT_TRUE(list.empty()) << "after " << after;
     }
     EXPECT_GT(failures, 0);
-    EXPECT_FALSE(list.Insert(ResultEntry{L"LINE 25 AND A LONG TAIL THAT NEEDS MEMORY OF ITS OWN", {}}));
 }
 
 } // namespace

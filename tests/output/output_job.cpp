@@ -11,7 +11,8 @@ JobPointer MakeJob(const std::vector<std::wstring>& lines)
     JobPointer job = CreateCopyJob();
     if (!job) return job;
     for (const std::wstring& line : lines) {
-        if (job->results.lines.Insert(ResultEntry{line, L""})) job->results.totalChars += line.size() + 2;
+        job->results.lines.Append(line);
+        job->results.totalChars += line.size() + 2;
     }
     return job;
 }

@@ -74,9 +74,9 @@ TEST(SaveToFile, LongLinesAndManyLinesAreWrittenWhole)
     SaveDialogDriver driver({scratch / L"long.txt"});
     ASSERT_TRUE(SaveToFile(*job));
     std::wstring expected;
-    for (const ResultEntry& entry : job->results.lines) {
+    for (const ResultLine& line : job->results.lines) {
         if (!expected.empty()) expected += L"\r\n";
-        expected += entry.text;
+        expected += line.Text();
     }
     EXPECT_EQ(ReadFileBytes(scratch / L"long.txt"), kByteOrderMark + Utf16Bytes(expected));
 }

@@ -8,6 +8,7 @@
 #include "settings/options_key_guard.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -208,6 +209,34 @@ TEST_F(Invoke, VerbAboveFourGigabytesIsReadAsAStringNotAsAnOffset)
         EXPECT_EQ(StoredOption(OutputSHA1), 1u);
     }
     ::VirtualFree(page, 0, MEM_RELEASE);
+}
+
+TEST_F(Invoke, UnicodeVerbsActInEveryCodePageAndTheNarrowOneIsThenIgnored)
+{
+    handler_->selection.Insert(L"C:\\kept");
+    CMINVOKECOMMANDINFOEX info{};
+    info.cbSize = sizeof info;
+    info.fMask = CMIC_MASK_UNICODE;
+    info.lpVerb = "nonsense";
+    const auto invoke = [&](const wchar_t* verb) {
+        info.lpVerbW = verb;
+        return handler_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
+    };
+    EXPECT_EQ(invoke(kSizeHelp.c_str()), S_OK);
+    EXPECT_EQ(StoredOption(OutputSize), 1u);
+    EXPECT_EQ(invoke(kSha1Help.c_str()), S_OK) << "the last command of the table";
+    EXPECT_EQ(StoredOption(OutputSHA1), 1u);
+    std::wstring upper = kUrlHelp;
+    upper.replace(upper.find(L"file://"), 7, L"FILE://");
+    EXPECT_EQ(invoke(upper.c_str()), E_FAIL) << "letter case counts";
+    // An offset in lpVerbW, or a structure too small to hold lpVerbW: lpVerb decides.
+    info.lpVerb = MAKEINTRESOURCEA(0);
+    EXPECT_EQ(invoke(MAKEINTRESOURCEW(11)), S_OK);
+    EXPECT_EQ(StoredOption(OutputSize), 1u) << "offset 0 toggled nothing";
+    info.cbSize = sizeof(CMINVOKECOMMANDINFO);
+    info.lpVerb = "nonsense";
+    EXPECT_EQ(invoke(kEntryHelp.c_str()), E_FAIL);
+    EXPECT_EQ(handler_->selection.Size(), 1u);
 }
 
 TEST_F(Invoke, NullInvocationIsRejected)
