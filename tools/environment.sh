@@ -53,7 +53,8 @@ lumbrix_apt() {
 # bookworm-backports only, which a fresh machine may not list.
 lumbrix_ensure_osslsigncode() {
     local version
-    version=$(osslsigncode --version 2>/dev/null | sed -n '1s/^osslsigncode \([0-9.]*\).*/\1/p')
+    # Not installed yet on a fresh machine: no version, not an error.
+    version=$( (osslsigncode --version 2>/dev/null || true) | sed -n '1s/^osslsigncode \([0-9.]*\).*/\1/p')
     [ -n "$version" ] && dpkg --compare-versions "$version" ge 2.9 && return 0
     local codename
     codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
