@@ -3,11 +3,7 @@
 #include "hash/crc32_kernels.h"
 
 #if LUMBRIX_HASH_ARM64
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#else
-#include <arm_acle.h>
-#endif
+#include "hash/armv8_intrinsics.h"
 
 #include <cstring>
 

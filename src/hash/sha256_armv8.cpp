@@ -3,11 +3,7 @@
 #include "hash/sha256_kernels.h"
 
 #if LUMBRIX_HASH_ARM64
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <arm64_neon.h>
-#else
-#include <arm_neon.h>
-#endif
+#include "hash/armv8_intrinsics.h"
 
 #include <utility>
 
