@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The built package through the independent reader, a copy with a changed
 # byte that it must reject, the built arm64 package, and the packer on a
-# larger picture: several blocks, the same bytes twice.
-# usage: package_test.sh PACKAGE VERSION PACKAGING_DIR WORK_DIR [ARM64_PACKAGE]
+# larger picture: several blocks, the same bytes twice; the setup made again
+# in other folders, and its published digests.
+# usage: package_test.sh PACKAGE VERSION PACKAGING_DIR WORK_DIR ICON [ARM64_PACKAGE]
 set -uo pipefail
-package=$1 version=$2 packaging=$3 work=$4 arm64=${5:-}
+package=$1 version=$2 packaging=$3 work=$4 icon=$5 arm64=${6:-}
 reader=$(dirname "$0")/package_reader.py
 failures=0
 check() { if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
@@ -24,6 +25,24 @@ pack() { python3 "$packaging/make_msix.py" --version 2.3.4.5 --arch arm64 "$work
 check "a 200,000-byte picture packs into four blocks, for arm64" eval \
     'pack "$work/a.msix" && python3 "$reader" "$work/a.msix" --version 2.3.4.5 --arch arm64 --unsigned'
 check "packing again gives the same bytes" eval 'pack "$work/b.msix" && cmp "$work/a.msix" "$work/b.msix"'
+
+# The setup from the built DLLs again, in two other folders: the same bytes
+# (no date or folder of the build in them), and digests that match.
+installer=$(dirname "$package")
+repack() {
+    "$packaging/make-package.sh" "$installer/Lumbrix64.dll" "$icon" "$version" "$1" \
+        ${arm64:+"$installer/arm64/Lumbrix64.dll"} >/dev/null 2>&1
+}
+if [ -n "$icon" ] && [ -z "${LUMBRIX_SIGN_PFX:-}" ]; then
+    setup=Lumbrix64-$version-setup.exe
+    check "the setup packed twice in other folders has the same bytes" eval \
+        'repack "$work/one" && sleep 1 && repack "$work/other folder" && cmp "$work/one/$setup" "$work/other folder/$setup"'
+    check "the published digests match every file they name" eval \
+        '(cd "$work/other folder" && sha256sum --quiet -c "Lumbrix64-$version-SHA256SUMS.txt") &&
+         [ "$(wc -l <"$work/one/Lumbrix64-$version-SHA256SUMS.txt")" -eq $([ -n "$arm64" ] && echo 5 || echo 3) ]'
+    check "the built folder's digests match it" eval \
+        '(cd "$installer" && sha256sum --quiet -c "Lumbrix64-$version-SHA256SUMS.txt")'
+fi
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]
