@@ -29,10 +29,18 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 # Runs a command line exactly as written (unquoted _?= included), as the
 # installed-programs panel does, and prints the exit code; wine's own status
 # keeps only the low byte (3010 would read 194).
+# Now and then Wine's cmd ends before it runs the line and prints
+# nothing: that one try is shown and made again.
 run_windows() {
-    local batch=$LUMBRIX_INSTALLER_WORK/run.cmd
+    local batch=$LUMBRIX_INSTALLER_WORK/run.cmd errors=$LUMBRIX_INSTALLER_WORK/run.err exit attempt
     printf '@%s\r\n@echo exit=%%ERRORLEVEL%%\r\n' "$1" >"$batch"
-    wine cmd /c "$(windows_path "$batch")" 2>/dev/null | tr -d '\r' | sed -n 's/^exit=//p'
+    for attempt in 1 2; do
+        exit=$(wine cmd /c "$(windows_path "$batch")" 2>"$errors" | tr -d '\r' | sed -n 's/^exit=//p')
+        [ -z "$exit" ] || break
+        echo "  (cmd printed no exit code, try $attempt; its errors:)" >&2
+        sed 's/^/  /' "$errors" | tail -5 >&2
+    done
+    printf '%s\n' "$exit"
 }
 
 # A key and its subkeys as .reg text (UTF-8, LF); nothing when it is absent.
