@@ -1,5 +1,6 @@
 #include "hash/sha1.h"
 
+#include "hash/big_endian.h"
 #include "hash/engine_paths.h"
 #include "hash/hex_digits.h"
 #include "hash/sha1_kernels.h"
@@ -13,21 +14,16 @@
 namespace lumbrix {
 namespace {
 
-std::uint32_t LoadBe32(const std::uint8_t* p) noexcept
-{
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | std::uint32_t(p[3]);
-}
-
 // Round I with the schedule kept in a ring of 16 words.
 template <int I>
-LUMBRIX_SHA1_INLINE void PortableStep(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) noexcept
+LUMBRIX_FORCE_INLINE void PortableStep(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) noexcept
 {
     if constexpr (I >= 16) w[I % 16] = Rotl32(w[(I - 3) % 16] ^ w[(I - 8) % 16] ^ w[(I - 14) % 16] ^ w[I % 16], 1);
     Sha1Round<I>(v, w[I % 16] + kSha1K[I / 20]);
 }
 
 template <int... I>
-LUMBRIX_SHA1_INLINE void PortableRounds(std::uint32_t (&v)[5], std::uint32_t (&w)[16],
+LUMBRIX_FORCE_INLINE void PortableRounds(std::uint32_t (&v)[5], std::uint32_t (&w)[16],
                                         std::integer_sequence<int, I...>) noexcept
 {
     (PortableStep<I>(v, w), ...);

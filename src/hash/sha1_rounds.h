@@ -4,16 +4,9 @@
 // kernels, which are built for different instruction sets: internal linkage on
 // purpose, so that no copy built for one set stands in for another's.
 
-#include <cstdint>
+#include "hash/force_inline.h"
 
-// The kernels are templates unrolled into one straight run of code; left to
-// its own inlining limits at -O2, GCC calls out for groups of rounds and the
-// working words go through memory at every call.
-#if defined(_MSC_VER) && !defined(__clang__)
-#define LUMBRIX_SHA1_INLINE __forceinline
-#else
-#define LUMBRIX_SHA1_INLINE inline __attribute__((always_inline))
-#endif
+#include <cstdint>
 
 namespace lumbrix {
 namespace { // NOLINT(google-build-namespaces): see above
@@ -25,7 +18,7 @@ inline std::uint32_t Rotl32(std::uint32_t x, int n) noexcept { return (x << n) |
 // Round I of a block on the working words v. The names rotate through v
 // instead of the words moving: after round I, v[(4 - I) % 5] holds the new a.
 template <int I>
-LUMBRIX_SHA1_INLINE void Sha1Round(std::uint32_t (&v)[5], std::uint32_t wk) noexcept
+LUMBRIX_FORCE_INLINE void Sha1Round(std::uint32_t (&v)[5], std::uint32_t wk) noexcept
 {
     constexpr int r = I % 5;
     std::uint32_t& a = v[(5 - r) % 5];

@@ -27,7 +27,7 @@ struct Schedule {
 // Group G (words 4G .. 4G+3) of the blocks at b0 (and b1), stored with the
 // round constant added at wk + G * 4 * V::kBlocks.
 template <class V, int G>
-LUMBRIX_SHA1_INLINE void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1,
+LUMBRIX_FORCE_INLINE void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1,
                                        std::uint32_t* wk) noexcept
 {
     using T = typename V::Type;
@@ -54,7 +54,7 @@ LUMBRIX_SHA1_INLINE void ScheduleGroup(Schedule<V>& s, const std::uint8_t* b0, c
 }
 
 template <class V, int... G>
-LUMBRIX_SHA1_INLINE void ScheduleAll(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1, std::uint32_t* wk,
+LUMBRIX_FORCE_INLINE void ScheduleAll(Schedule<V>& s, const std::uint8_t* b0, const std::uint8_t* b1, std::uint32_t* wk,
                                      std::integer_sequence<int, G...>) noexcept
 {
     (ScheduleGroup<V, G>(s, b0, b1, wk), ...);
@@ -62,7 +62,7 @@ LUMBRIX_SHA1_INLINE void ScheduleAll(Schedule<V>& s, const std::uint8_t* b0, con
 
 // Rounds First .. First+Count-1 of block Lane, reading its words from wk.
 template <class V, int Lane, int First, int... K>
-LUMBRIX_SHA1_INLINE void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk,
+LUMBRIX_FORCE_INLINE void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk,
                                 std::integer_sequence<int, K...>) noexcept
 {
     (Sha1Round<First + K>(v, wk[(First + K) / 4 * 4 * V::kBlocks + Lane * 4 + (First + K) % 4]), ...);
@@ -72,7 +72,7 @@ LUMBRIX_SHA1_INLINE void Rounds(std::uint32_t (&v)[5], const std::uint32_t* wk,
 // next blocks) one group of their schedule. 20 steps cover all 80 rounds of
 // every block and all 20 groups of the next ones.
 template <class V, bool Next, int Lane, int S>
-LUMBRIX_SHA1_INLINE void Step(std::uint32_t (&v)[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
+LUMBRIX_FORCE_INLINE void Step(std::uint32_t (&v)[5], const std::uint32_t* wk, Schedule<V>& s, const std::uint8_t* n0,
                               const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
 {
     constexpr int kRounds = 4 * V::kBlocks;
@@ -82,7 +82,7 @@ LUMBRIX_SHA1_INLINE void Step(std::uint32_t (&v)[5], const std::uint32_t* wk, Sc
 }
 
 template <class V, bool Next, int Lane, int... S>
-LUMBRIX_SHA1_INLINE void LaneSteps(std::uint32_t state[5], const std::uint32_t* wk, Schedule<V>& s,
+LUMBRIX_FORCE_INLINE void LaneSteps(std::uint32_t state[5], const std::uint32_t* wk, Schedule<V>& s,
                                    const std::uint8_t* n0, const std::uint8_t* n1, std::uint32_t* nextWk,
                                    std::integer_sequence<int, S...>) noexcept
 {
@@ -92,7 +92,7 @@ LUMBRIX_SHA1_INLINE void LaneSteps(std::uint32_t state[5], const std::uint32_t* 
 }
 
 template <class V, bool Next>
-LUMBRIX_SHA1_INLINE void Blocks(std::uint32_t state[5], std::size_t lanes, const std::uint32_t* wk, Schedule<V>& s,
+LUMBRIX_FORCE_INLINE void Blocks(std::uint32_t state[5], std::size_t lanes, const std::uint32_t* wk, Schedule<V>& s,
                                 const std::uint8_t* n0, const std::uint8_t* n1, std::uint32_t* nextWk) noexcept
 {
     constexpr int kSteps = 80 / (4 * V::kBlocks);

@@ -1,6 +1,8 @@
 #include "hash/sha256.h"
 
+#include "hash/big_endian.h"
 #include "hash/engine_paths.h"
+#include "hash/force_inline.h"
 #include "hash/hex_digits.h"
 #include "hash/sha256_kernels.h"
 
@@ -9,29 +11,8 @@
 #include <initializer_list>
 #include <utility>
 
-// The rounds are templates unrolled into one straight run of code; GCC's own
-// limits at -O2 would call out for groups of rounds instead.
-#if defined(_MSC_VER) && !defined(__clang__)
-#define LUMBRIX_SHA256_INLINE __forceinline
-#else
-#define LUMBRIX_SHA256_INLINE inline __attribute__((always_inline))
-#endif
-
 namespace lumbrix {
 namespace {
-
-std::uint32_t LoadBe32(const std::uint8_t* p) noexcept
-{
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | std::uint32_t(p[3]);
-}
-
-void StoreBe32(std::uint32_t x, std::uint8_t* p) noexcept
-{
-    p[0] = static_cast<std::uint8_t>(x >> 24);
-    p[1] = static_cast<std::uint8_t>(x >> 16);
-    p[2] = static_cast<std::uint8_t>(x >> 8);
-    p[3] = static_cast<std::uint8_t>(x);
-}
 
 constexpr std::uint32_t Rotr32(std::uint32_t x, int n) noexcept { return (x >> n) | (x << (32 - n)); }
 
@@ -39,7 +20,7 @@ constexpr std::uint32_t Rotr32(std::uint32_t x, int n) noexcept { return (x >> n
 // (w[I % 16] holds W[I - 16] until it is replaced by W[I]). The names rotate
 // through v instead of the words moving: in round I, a is v[-I mod 8].
 template <int I>
-LUMBRIX_SHA256_INLINE void PortableRound(std::uint32_t (&v)[8], std::uint32_t (&w)[16]) noexcept
+LUMBRIX_FORCE_INLINE void PortableRound(std::uint32_t (&v)[8], std::uint32_t (&w)[16]) noexcept
 {
     if constexpr (I >= 16) {
         const std::uint32_t w15 = w[(I - 15) % 16];
@@ -65,7 +46,7 @@ LUMBRIX_SHA256_INLINE void PortableRound(std::uint32_t (&v)[8], std::uint32_t (&
 }
 
 template <int... I>
-LUMBRIX_SHA256_INLINE void PortableRounds(std::uint32_t (&v)[8], std::uint32_t (&w)[16],
+LUMBRIX_FORCE_INLINE void PortableRounds(std::uint32_t (&v)[8], std::uint32_t (&w)[16],
                                           std::integer_sequence<int, I...>) noexcept
 {
     (PortableRound<I>(v, w), ...);
