@@ -101,6 +101,18 @@ private:
     void* data_;
 };
 
+// An SRW lock held exclusively; released on scope exit.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
+
+private:
+    SRWLOCK& lock_;
+};
+
 // A string that the system allocated with LocalAlloc (FormatMessageW).
 using UniqueLocalString = UniqueAny<wchar_t*, detail::FreeLocal>;
 

@@ -20,6 +20,8 @@
 #include "job/hashing_pass.h"
 
 #include "common/folder_check.h"
+#include "common/processor_count.h"
+#include "common/unique_any.h"
 #include "hash/file_digests.h"
 #include "hash/hashed_file.h"
 #include "hash/persistent_file_reader.h"
@@ -70,11 +72,7 @@ public:
     bool Claim(ClaimedLine& claimed)
     {
         if (Stopping()) return false;
-        ::AcquireSRWLockExclusive(&lock_);
-        struct Unlock {
-            SRWLOCK* lock;
-            ~Unlock() { ::ReleaseSRWLockExclusive(lock); }
-        } unlock{&lock_};
+        const ExclusiveLock lock(lock_);
         if (!reader_.Next()) return false;
         const ResultLine& line = reader_.Line();
         claimed.index = line.index;
@@ -339,20 +337,7 @@ private:
 
 } // namespace
 
-unsigned DefaultHashingWorkers() noexcept
-{
-    unsigned count = 0;
-    DWORD_PTR process = 0;
-    DWORD_PTR system = 0;
-    if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system))
-        for (; process != 0; process &= process - 1) ++count;
-    if (count == 0) {
-        SYSTEM_INFO info;
-        ::GetSystemInfo(&info);
-        count = info.dwNumberOfProcessors;
-    }
-    return std::clamp(count, 1u, kMaxHashingWorkers);
-}
+unsigned DefaultHashingWorkers() noexcept { return std::clamp(UsableProcessorCount(), 1u, kMaxHashingWorkers); }
 
 bool ComputeHashes(CopyJob& job) { return ComputeHashes(job, HashingPassSettings{}); }
 

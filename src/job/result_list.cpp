@@ -1,5 +1,6 @@
 #include "job/result_list.h"
 
+#include "common/processor_count.h"
 #include "job/collation_key.h"
 #include "job/line_order.h"
 
@@ -26,24 +27,8 @@ constexpr std::size_t kLinesPerLook = 1024;
 // wait for Arrange, which sorts them on two threads.
 bool SortWhileAdding() noexcept
 {
-    static const bool spare = [] {
-        DWORD_PTR process = 0, system = 0;
-        unsigned count = 0;
-        if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system))
-            for (; process != 0; process &= process - 1) ++count;
-        return count >= 3;
-    }();
+    static const bool spare = UsableProcessorCount() >= 3;
     return spare;
-}
-
-bool Cancelled(const ArrangeWatch& watch) noexcept
-{
-    return watch.running && !watch.running->load(std::memory_order_acquire);
-}
-
-void Report(const ArrangeWatch& watch, std::uint64_t steps) noexcept
-{
-    if (watch.position) watch.position->store(steps, std::memory_order_relaxed);
 }
 
 } // namespace
@@ -108,7 +93,7 @@ bool ResultList::Arrange(const ArrangeWatch& watch)
             runs_.reset();
             if (finished) MergeRuns(runs, watch, added);
         }
-        finished = !Cancelled(watch);
+        finished = !watch.Cancelled();
     } catch (...) {
         clear();
         throw;
@@ -162,14 +147,14 @@ void ResultList::MergeRuns(std::vector<ChunkedBytes>& runs, const ArrangeWatch& 
         else
             heap.pop_back();
         if (++taken % kLinesPerLook == 0) {
-            if (Cancelled(watch)) return;
-            Report(watch, stepsBefore + taken);
+            if (watch.Cancelled()) return;
+            watch.Report(stepsBefore + taken);
         }
     }
     count_ = kept;
     addedUnits_ = units;
     textUnits_ = units + 2 * std::uint64_t(kept);
-    Report(watch, ArrangeSteps(added));
+    watch.Report(ArrangeSteps(added));
 }
 
 void ResultList::ReserveColumns(std::size_t width)

@@ -22,11 +22,6 @@ constexpr unsigned kWriteSteps = kSortStepsPerLine - kReadSteps;
 // How long the calling thread waits for the sorting thread between two looks.
 constexpr DWORD kWaitMs = 50;
 
-bool Cancelled(const std::atomic<bool>* running) noexcept
-{
-    return running && !running->load(std::memory_order_acquire);
-}
-
 // The lines of one batch, decoded, each text terminated for lstrcmpiW.
 class Batch {
 public:
@@ -158,18 +153,19 @@ SortedRuns::~SortedRuns() { Stop(); }
 void SortedRuns::Add(ChunkedBytes& batch, bool startThread)
 {
     {
-        ::AcquireSRWLockExclusive(&lock_);
-        struct Unlock {
-            SRWLOCK* lock;
-            ~Unlock() { ::ReleaseSRWLockExclusive(lock); }
-        } unlock{&lock_};
+        const ExclusiveLock lock(lock_);
         queue_.reserve(queue_.size() + 1); // the one step that may fail
         queue_.push_back(Sealed{std::move(batch), sealed_});
         ++sealed_;
     }
     ::WakeAllConditionVariable(&changed_);
     // Without its thread the batches wait for Finish, which sorts them all.
-    if (startThread && !thread_ && !stop_) thread_.reset(::CreateThread(nullptr, 0, &ThreadProc, this, 0, nullptr));
+    if (startThread) StartThread();
+}
+
+void SortedRuns::StartThread() noexcept
+{
+    if (!thread_ && !stop_) thread_.reset(::CreateThread(nullptr, 0, &ThreadProc, this, 0, nullptr));
 }
 
 DWORD WINAPI SortedRuns::ThreadProc(void* runs)
@@ -217,21 +213,16 @@ bool SortedRuns::TakeQueued(Sealed& batch) noexcept
 bool SortedRuns::Sort(Sealed& sealed, const ArrangeWatch& watch)
 {
     Batch batch;
-    const auto stop = [&] { return stop_.load(std::memory_order_relaxed) || Cancelled(watch.running); };
+    const auto stop = [&] { return stop_.load(std::memory_order_relaxed) || watch.Cancelled(); };
     // The caller's thread shows the steps of both as it goes.
     const auto counted = [&](std::size_t steps) {
-        const std::uint64_t done = stepsDone_.fetch_add(steps, std::memory_order_relaxed) + steps;
-        if (watch.position) watch.position->store(done, std::memory_order_relaxed);
+        watch.Report(stepsDone_.fetch_add(steps, std::memory_order_relaxed) + steps);
     };
     if (!batch.Read(sealed.lines, locale_, useKeys_, stop, counted)) return false;
     if (stop()) return false;
     ChunkedBytes run;
     if (!batch.WriteSorted(run, stop, counted)) return false;
-    ::AcquireSRWLockExclusive(&lock_);
-    struct Unlock {
-        SRWLOCK* lock;
-        ~Unlock() { ::ReleaseSRWLockExclusive(lock); }
-    } unlock{&lock_};
+    const ExclusiveLock lock(lock_);
     if (runs_.size() <= sealed.sequence) runs_.resize(sealed.sequence + 1);
     runs_[sealed.sequence] = std::move(run);
     return true;
@@ -243,13 +234,13 @@ bool SortedRuns::Finish(const ArrangeWatch& watch, std::vector<ChunkedBytes>& ru
     ::AcquireSRWLockExclusive(&lock_);
     const bool shared = queue_.size() >= 2;
     ::ReleaseSRWLockExclusive(&lock_);
-    if (shared && !thread_ && !stop_) thread_.reset(::CreateThread(nullptr, 0, &ThreadProc, this, 0, nullptr));
+    if (shared) StartThread();
     for (;;) {
-        if (Cancelled(watch.running)) {
+        if (watch.Cancelled()) {
             Stop();
             return false;
         }
-        if (watch.position) watch.position->store(StepsDone(), std::memory_order_relaxed);
+        watch.Report(StepsDone());
         Sealed batch;
         ::AcquireSRWLockExclusive(&lock_);
         if (failure_) {

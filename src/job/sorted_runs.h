@@ -32,6 +32,12 @@ inline constexpr unsigned kSortStepsPerLine = 3;
 struct ArrangeWatch {
     const std::atomic<bool>* running = nullptr;     // false: stop
     std::atomic<std::uint64_t>* position = nullptr; // of ResultList::ArrangeSteps
+
+    bool Cancelled() const noexcept { return running && !running->load(std::memory_order_acquire); }
+    void Report(std::uint64_t steps) const noexcept
+    {
+        if (position) position->store(steps, std::memory_order_relaxed);
+    }
 };
 
 class SortedRuns {
@@ -66,6 +72,7 @@ private:
     // Sorts one batch into runs_[sequence]; false when told to stop first.
     bool Sort(Sealed& batch, const ArrangeWatch& watch);
     bool TakeQueued(Sealed& batch) noexcept; // under lock_
+    void StartThread() noexcept;              // unless it runs or has been stopped
     void Stop() noexcept;
 
     const LCID locale_;
