@@ -43,10 +43,12 @@ lumbrix_ensure_packages() {
     lumbrix_ensure_osslsigncode
 }
 
+lumbrix_as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
 lumbrix_apt() {
-    local sudo=
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get "$@"
+    lumbrix_as_root env DEBIAN_FRONTEND=noninteractive apt-get "$@"
 }
 
 # osslsigncode signs APPX/MSIX packages from 2.9 on; Debian 12 has that one in
@@ -56,23 +58,20 @@ lumbrix_ensure_osslsigncode() {
     # Not installed yet on a fresh machine: no version, not an error.
     version=$( (osslsigncode --version 2>/dev/null || true) | sed -n '1s/^osslsigncode \([0-9.]*\).*/\1/p')
     [ -n "$version" ] && dpkg --compare-versions "$version" ge 2.9 && return 0
-    local codename
+    local codename package=osslsigncode
     codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     if [ "$codename" = bookworm ]; then
         lumbrix_log "installing osslsigncode from bookworm-backports"
         if ! grep -rqs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-            local sudo=
-            [ "$(id -u)" -eq 0 ] || sudo=sudo
             echo 'deb http://deb.debian.org/debian bookworm-backports main' |
-                $sudo tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
+                lumbrix_as_root tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
         fi
-        lumbrix_apt update -qq
-        lumbrix_apt install -y -qq --no-install-recommends osslsigncode/bookworm-backports >/dev/null
+        package=osslsigncode/bookworm-backports
     else
         lumbrix_log "installing osslsigncode (signing a Windows 11 package needs 2.9 or later)"
-        lumbrix_apt update -qq
-        lumbrix_apt install -y -qq --no-install-recommends osslsigncode >/dev/null
     fi
+    lumbrix_apt update -qq
+    lumbrix_apt install -y -qq --no-install-recommends "$package" >/dev/null
 }
 
 # With LUMBRIX_ARM64_DLL set, the x64 build's tests also check that DLL.
@@ -82,19 +81,26 @@ lumbrix_build() {
     cmake --build "$LUMBRIX_BUILD" -j "$(nproc)"
 }
 
-# The ARM64 DLL in build/mingw-arm64; the first run on a machine builds the
+# lumbrix_configure_arm64 BUILD [CMAKE_OPTION...]: the mingw-arm64 preset in
+# BUILD with the ARM64 toolchain; the first run on a machine builds the
 # toolchain (tools/arm64-toolchain.sh, minutes) and later runs reuse it.
-lumbrix_build_arm64() {
-    local build=${LUMBRIX_ARM64_BUILD:-$LUMBRIX_ROOT/build/mingw-arm64}
-    local toolchain
+lumbrix_configure_arm64() {
+    local build=$1 toolchain
+    shift
     toolchain=$("$LUMBRIX_ROOT/tools/arm64-toolchain.sh")
     # A build folder configured with another toolchain keeps its compilers: start it afresh.
     if [ -f "$build/CMakeCache.txt" ] && [ "$(cat "$build/toolchain.txt" 2>/dev/null)" != "$toolchain" ]; then
         rm -rf "$build"
     fi
-    lumbrix_log "building the ARM64 DLL"
-    cmake --preset mingw-arm64 -B "$build" -DLUMBRIX_ARM64_TOOLCHAIN="$toolchain" >/dev/null
+    cmake --preset mingw-arm64 -B "$build" -DLUMBRIX_ARM64_TOOLCHAIN="$toolchain" "$@" >/dev/null
     echo "$toolchain" >"$build/toolchain.txt"
+}
+
+# The ARM64 DLL in build/mingw-arm64.
+lumbrix_build_arm64() {
+    local build=${LUMBRIX_ARM64_BUILD:-$LUMBRIX_ROOT/build/mingw-arm64}
+    lumbrix_configure_arm64 "$build"
+    lumbrix_log "building the ARM64 DLL"
     cmake --build "$build" -j "$(nproc)"
     export LUMBRIX_ARM64_DLL=$build/src/Lumbrix64.dll
 }

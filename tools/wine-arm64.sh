@@ -11,18 +11,12 @@ source "$(dirname "$0")/environment.sh"
 cd "$LUMBRIX_ROOT"
 
 lumbrix_ensure_packages native
-toolchain=$("$LUMBRIX_ROOT/tools/arm64-toolchain.sh")
 wine=$("$LUMBRIX_ROOT/tools/wine-arm64-sysroot.sh")
 
 LUMBRIX_BUILD=${LUMBRIX_WINE_ARM64_BUILD:-$LUMBRIX_ROOT/build/wine-arm64}
-# A build folder configured with another toolchain keeps its compilers: start it afresh.
-if [ -f "$LUMBRIX_BUILD/CMakeCache.txt" ] && [ "$(cat "$LUMBRIX_BUILD/toolchain.txt" 2>/dev/null)" != "$toolchain" ]; then
-    rm -rf "$LUMBRIX_BUILD"
-fi
+lumbrix_configure_arm64 "$LUMBRIX_BUILD" -DLUMBRIX_ARM64_E2E=ON \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$LUMBRIX_ROOT/tools/wine-exec"
 lumbrix_log "building the ARM64 DLL, lumbrix-shell and the end-to-end tests"
-cmake --preset mingw-arm64 -B "$LUMBRIX_BUILD" -DLUMBRIX_ARM64_TOOLCHAIN="$toolchain" -DLUMBRIX_ARM64_E2E=ON \
-    -DCMAKE_CROSSCOMPILING_EMULATOR="$LUMBRIX_ROOT/tools/wine-exec" >/dev/null
-echo "$toolchain" >"$LUMBRIX_BUILD/toolchain.txt"
 nice cmake --build "$LUMBRIX_BUILD" -j "$(nproc)"
 
 # The ARM64 wine and wineserver for the prefix, ctest (tools/wine-exec) and
