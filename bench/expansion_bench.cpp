@@ -9,10 +9,10 @@
 #include "job/selection_expansion.h"
 #include "job/collation.h"
 #include "job/collation_key.h"
+#include "process_memory.h"
 #include "unix_links.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -31,19 +31,6 @@ using Clock = std::chrono::steady_clock;
 double MillisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-struct Memory {
-    double workingSetMiB;
-    double peakWorkingSetMiB;
-};
-
-Memory MemoryNow()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return {counters.WorkingSetSize / 1048576.0, counters.PeakWorkingSetSize / 1048576.0};
 }
 
 std::wstring MakeTree(int folders, int filesPerFolder)
@@ -110,19 +97,19 @@ ExpansionTimes TimeExpansion(const wchar_t* label, const std::wstring& selected,
     job->request.mode = lumbrix::FullPathWithSubfolders;
     job->request.options[lumbrix::OutputSize] = withSize;
     job->request.selection.Insert(selected);
-    const Memory before = MemoryNow();
+    const ProcessMemory before = ProcessMemoryNow();
     const auto start = Clock::now();
     lumbrix::ExpandSelection(*job);
     ExpansionTimes times;
     times.walk = MillisecondsSince(start);
     lumbrix::ArrangeResults(*job);
     times.sorted = MillisecondsSince(start);
-    const Memory after = MemoryNow();
+    const ProcessMemory after = ProcessMemoryNow();
     if (label)
         std::printf("%-36ls %6.0f ms + %5.0f ms sorting  %7zu lines  text %6.1f MiB  working set +%6.1f MiB  peak %6.1f MiB\n",
                     label, times.walk, times.sorted - times.walk, job->results.lines.size(),
-                    job->results.totalChars * 2 / 1048576.0, after.workingSetMiB - before.workingSetMiB,
-                    after.peakWorkingSetMiB);
+                    job->results.totalChars * 2 / 1048576.0, (after.workingSet - before.workingSet) / kMiB,
+                    after.peak / kMiB);
     return times;
 }
 
@@ -171,7 +158,7 @@ void TimeInserts(const char* label, std::size_t count, Order order)
     double textMiB = 0;
     const lumbrix::CopyJobPointer job = lumbrix::CreateCopyJob();
     if (!job) return;
-    const Memory before = MemoryNow();
+    const ProcessMemory before = ProcessMemoryNow();
     double elapsed = 0;
     for (std::size_t i = 0; i < count; ++i) {
         std::wstring line = WalkLikeLine(order(i));
@@ -180,16 +167,16 @@ void TimeInserts(const char* label, std::size_t count, Order order)
         job->results.lines.Append(line);
         elapsed += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
-    const Memory added = MemoryNow();
+    const ProcessMemory added = ProcessMemoryNow();
     const auto start = Clock::now();
     job->results.lines.Arrange();
     const double arranging = MillisecondsSince(start);
-    const Memory after = MemoryNow();
-    const double grown = added.workingSetMiB - before.workingSetMiB;
+    const ProcessMemory after = ProcessMemoryNow();
+    const double grown = (added.workingSet - before.workingSet) / kMiB;
     std::printf("%-36s %6.0f ms + %5.0f ms sorting  %7zu lines  %5.2f us/line  text %6.1f MiB  working set +%6.1f MiB "
                 "(%.2f x text) added, +%6.1f MiB sorted, peak %6.1f MiB\n",
                 label, elapsed, arranging, job->results.lines.size(), (elapsed + arranging) * 1000 / count, textMiB,
-                grown, grown / textMiB, after.workingSetMiB - before.workingSetMiB, after.peakWorkingSetMiB);
+                grown, grown / textMiB, (after.workingSet - before.workingSet) / kMiB, after.peak / kMiB);
 }
 
 void TimeLstrcmpiSet(std::size_t count, const std::vector<std::uint32_t>& order)

@@ -26,10 +26,10 @@
 #include "save_dialog_driver.h"
 
 #include "bench_clock.h"
+#include "process_memory.h"
 
 #include <windows.h>
 #include <objbase.h>
-#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -43,20 +43,6 @@
 
 namespace {
 
-constexpr double kMiB = 1024.0 * 1024.0;
-
-struct Memory {
-    double workingSet;
-    double peak;
-};
-
-Memory MemoryNow()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return {double(counters.WorkingSetSize), double(counters.PeakWorkingSetSize)};
-}
 
 std::vector<DWORD> ThreadIds()
 {
@@ -166,7 +152,7 @@ int WholeCopy(const std::wstring& folder, bool size, const std::wstring& saveAs)
     const DWORD sequence = ::GetClipboardSequenceNumber();
     const std::vector<DWORD> threads = ThreadIds();
 
-    const Memory before = MemoryNow();
+    const ProcessMemory before = ProcessMemoryNow();
     const double start = Seconds();
     CMINVOKECOMMANDINFO invoke{};
     invoke.cbSize = sizeof(invoke);
@@ -180,7 +166,7 @@ int WholeCopy(const std::wstring& folder, bool size, const std::wstring& saveAs)
     handler->Release();
     data->Release();
     const double seconds = Seconds() - start;
-    const Memory after = MemoryNow();
+    const ProcessMemory after = ProcessMemoryNow();
 
     std::size_t units = 0, blockBytes = 0;
     const bool onClipboard = ::GetClipboardSequenceNumber() != sequence && ClipboardSize(units, blockBytes);
@@ -203,9 +189,9 @@ int WholeCopy(const std::wstring& folder, bool size, const std::wstring& saveAs)
     return onClipboard || saved ? 0 : 1;
 }
 
-void PrintStep(const char* step, const Memory& start, const lumbrix::CopyJob& job)
+void PrintStep(const char* step, const ProcessMemory& start, const lumbrix::CopyJob& job)
 {
-    const Memory now = MemoryNow();
+    const ProcessMemory now = ProcessMemoryNow();
     std::printf("  %-34s working set +%8.1f MiB  peak +%8.1f MiB  (%zu lines, %.1f MiB of text)\n", step,
                 (now.workingSet - start.workingSet) / kMiB, (now.peak - start.workingSet) / kMiB,
                 job.results.lines.size(), double(job.results.totalChars * 2 + 2) / kMiB);
@@ -218,7 +204,7 @@ int Phases(const std::wstring& folder, bool size)
     job->request.mode = lumbrix::FullPathWithSubfolders;
     job->request.options[lumbrix::OutputSize] = size;
     job->request.selection.Insert(folder);
-    const Memory start = MemoryNow();
+    const ProcessMemory start = ProcessMemoryNow();
     std::printf("%s, working set at the start %.1f MiB\n", size ? "OutputSize" : "paths only",
                 start.workingSet / kMiB);
     double at = Seconds();
@@ -253,7 +239,7 @@ int Progress(const std::wstring& folder, bool size, const std::wstring& cancelPh
     job->request.options[lumbrix::OutputSize] = size;
     job->request.selection.Insert(folder);
     lumbrix::CopyJob* const watched = job.get(); // read until "完了" or the cancel, while the worker holds it
-    const Memory start = MemoryNow();
+    const ProcessMemory start = ProcessMemoryNow();
     std::atomic<double> ended{0};
     std::thread worker([&ended, owned = std::move(job)]() mutable {
         lumbrix::RunCopyJob(std::move(owned));
@@ -300,7 +286,7 @@ int Progress(const std::wstring& folder, bool size, const std::wstring& cancelPh
                     phase.longestStill);
     }
     if (cancelledAt != 0) std::printf("  cancelled: the worker ended %.3f s later\n", ended.load() - cancelledAt);
-    std::printf("  peak working set +%.1f MiB\n", (MemoryNow().peak - start.workingSet) / kMiB);
+    std::printf("  peak working set +%.1f MiB\n", (ProcessMemoryNow().peak - start.workingSet) / kMiB);
     return 0;
 }
 
