@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -264,38 +265,14 @@ TEST(Md5, GivesTheSameDigestWhateverTheSplit)
         EXPECT_EQ(DigestInPieces<Md5>(data, random, maxPiece), whole);
 }
 
-std::string TestName(Crc32Path path)
+// The engine's own name of the path, in the letters a test name may have.
+template <typename Path>
+std::string TestName(Path path)
 {
-    switch (path) {
-    case Crc32Path::Table: return "Table";
-    case Crc32Path::Clmul: return "Pclmul";
-    case Crc32Path::VpclmulAvx2: return "VpclmulAvx2";
-    case Crc32Path::VpclmulAvx512: return "VpclmulAvx512";
-    case Crc32Path::Armv8: return "Armv8";
-    }
-    return "Unknown";
-}
-
-std::string TestName(Sha1Path path)
-{
-    switch (path) {
-    case Sha1Path::Portable: return "Portable";
-    case Sha1Path::Ssse3: return "Ssse3";
-    case Sha1Path::Avx2: return "Avx2";
-    case Sha1Path::ShaExtensions: return "ShaExtensions";
-    case Sha1Path::Armv8: return "Armv8";
-    }
-    return "Unknown";
-}
-
-std::string TestName(Sha256Path path)
-{
-    switch (path) {
-    case Sha256Path::Portable: return "Portable";
-    case Sha256Path::ShaExtensions: return "ShaExtensions";
-    case Sha256Path::Armv8: return "Armv8";
-    }
-    return "Unknown";
+    std::string name = PathName(path);
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Crc32PathTest,
