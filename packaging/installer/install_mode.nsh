@@ -60,11 +60,20 @@ Var Mode ; "all" or "user"
 !macroend
 
 ; The uninstaller serves the installation it sits in: all users when the
-; HKLM entry names its folder. "/CLEANUP /all|/user" is the copy that removes
-; the in-place uninstaller and the folder after it ends.
+; HKLM entry names its folder. "/CLEANUP /all|/user /WAIT=HANDLE" is the copy
+; that removes the in-place uninstaller and the folder after it ends
+; (cleanup.nsh). "/ABOUT" (what the Windows 11 package starts as its
+; application) only says what Lumbrix64 is and removes nothing.
 !macro ChooseUninstallMode
     SetRegView 64
     ${un.GetParameters} $R0
+    ClearErrors
+    ${un.GetOptions} $R0 "/ABOUT" $R1
+    ${IfNot} ${Errors}
+        MessageBox MB_ICONINFORMATION "Lumbrix64 adds its copy commands to the context menu of files and folders in Explorer; there is nothing to start here. To remove Lumbrix64, use Settings > Apps." /SD IDOK
+        SetErrorLevel 0
+        Quit
+    ${EndIf}
     ClearErrors
     ${un.GetOptions} $R0 "/CLEANUP" $R1
     ${IfNot} ${Errors}
@@ -75,10 +84,7 @@ Var Mode ; "all" or "user"
         ${Else}
             !insertmacro UseMode "user"
         ${EndIf}
-        Call un.RemoveLeftovers
-        ${If} $Mode == "all"
-            Delete /REBOOTOK "$EXEPATH" ; for the current user it stays in TEMP: no HKLM write
-        ${EndIf}
+        !insertmacro RunCleanup $R0
         Quit
     ${EndIf}
     ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -95,19 +101,3 @@ Var Mode ; "all" or "user"
         !insertmacro UseMode "user"
     ${EndIf}
 !macroend
-
-; Removes the uninstaller, waiting up to 10 s for the process that runs it to
-; end, then the folder and (current user) the programs folder when empty.
-Function un.RemoveLeftovers
-    ${For} $R2 1 100
-        Delete "$INSTDIR\uninstall.exe"
-        ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
-            ${ExitFor}
-        ${EndIf}
-        Sleep 100
-    ${Next}
-    RMDir "$INSTDIR"
-    ${If} $Mode == "user"
-        RMDir "$LOCALAPPDATA\Programs"
-    ${EndIf}
-FunctionEnd

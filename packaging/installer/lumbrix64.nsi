@@ -1,5 +1,6 @@
-; Lumbrix64 setup: installs Lumbrix64.dll for all users (Program Files,
-; HKLM) or for the current user (the user's programs folder, HKCU), registers
+; Lumbrix64 setup: installs Lumbrix64.dll for all users (Program Files or a
+; folder of its own with the same protection, HKLM) or for the current user
+; (the user's programs folder, HKCU), registers
 ; it as the context-menu handler of files and folders and adds the
 ; installed-programs entry. Built by make-package.sh, which passes
 ; VERSION (a.b.c.d), DLL, ICON and OUTFILE, the Windows 11 package MSIX and
@@ -24,6 +25,8 @@ ManifestSupportedOS all
 !include /CHARSET=UTF8 install_mode.nsh
 !include /CHARSET=UTF8 machine.nsh
 !include /CHARSET=UTF8 sparse_package.nsh
+!include /CHARSET=UTF8 folder_protection.nsh
+!include /CHARSET=UTF8 cleanup.nsh
 
 !ifdef SIGN
     ; The uninstaller is written into the package, so it is signed first.
@@ -104,7 +107,13 @@ Function PlaceDll
 FunctionEnd
 
 Section
+    ${If} $Mode == "all"
+        !insertmacro RefuseSharedFolder
+    ${EndIf}
     SetOutPath "$INSTDIR"
+    ${If} $Mode == "all"
+        !insertmacro ProtectFolder
+    ${EndIf}
     Call PlaceDll
     ClearErrors
     WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -176,11 +185,7 @@ Section Uninstall
     ${EndIf}
 
     ${If} $EXEDIR == $INSTDIR
-        ; Run in place (_?=): this file cannot go while it runs, so a copy
-        ; outside the folder removes it and the folder once this process ends.
-        GetTempFileName $R0
-        CopyFiles /SILENT "$EXEPATH" "$R0"
-        Exec '"$R0" /CLEANUP /$Mode _?=$INSTDIR'
+        Call un.StartCleanup ; run in place (_?=): this file cannot go while it runs
     ${Else}
         Call un.RemoveLeftovers
     ${EndIf}

@@ -10,10 +10,13 @@
 ; leaves the classic menu alone for a user who has the package (see
 ; PACKAGE_FAMILY below), so nobody is left without an entry.
 
-!include WordFunc.nsh
-
 !define SPARSE_PACKAGE_NAME "Orvane.Lumbrix64"
 !define POWERSHELL `"$SYSDIR\WindowsPowerShell\v1.0\powershell.exe" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command`
+; The install folder reaches PowerShell as data, never as script text: the
+; setup puts it into this variable of its own environment, which PowerShell
+; inherits and reads as $env:LUMBRIX64_INSTALL_DIR, so no quote character
+; (PowerShell also takes U+2018 to U+201E for quotes) can end a string early.
+!define FOLDER_VARIABLE LUMBRIX64_INSTALL_DIR
 !ifdef MSIX_SIGNED
     !define ALLOW_UNSIGNED ""
 !else
@@ -54,14 +57,14 @@
     ${AndIf} "${ALLOW_UNSIGNED}" != ""
         MessageBox MB_ICONINFORMATION "Lumbrix64 is installed for you only. Windows 11 registers an unsigned package only for all users, so Lumbrix64 is in the menu under $\"Show more options$\". Install it for all users (as an administrator) to have it in the first-level menu." /SD IDOK
     ${ElseIf} $R0 == 1
-        ; Quoted for PowerShell: a ' in the folder name is written twice.
-        ${WordReplace} "$INSTDIR" "'" "''" "+" $R2
+        StrCpy $R2 $INSTDIR
+        System::Call 'kernel32::SetEnvironmentVariableW(w "${FOLDER_VARIABLE}", w R2)'
         !insertmacro AllUsersSwitch $R3
         ; An upgrade updates the package in place; another family of the same
         ; name (signed before, unsigned now) would add a second entry, and the
         ; other processor's package (left on an ARM64 machine by an x64-only
         ; setup) names the wrong DLL: both go first.
-        nsExec::ExecToLog `${POWERSHELL} "$$ErrorActionPreference = 'Stop'; Get-AppxPackage$R3 -Name ${SPARSE_PACKAGE_NAME} | Where-Object { $$_.PackageFamilyName -ne '${PACKAGE_FAMILY}' -or $$_.Architecture -ne '$Machine' } | Remove-AppxPackage$R3; Add-AppxPackage -Path '$R2\Lumbrix64.msix' -ExternalLocation '$R2' -ForceUpdateFromAnyVersion${ALLOW_UNSIGNED}"`
+        nsExec::ExecToLog `${POWERSHELL} "$$ErrorActionPreference = 'Stop'; Get-AppxPackage$R3 -Name ${SPARSE_PACKAGE_NAME} | Where-Object { $$_.PackageFamilyName -ne '${PACKAGE_FAMILY}' -or $$_.Architecture -ne '$Machine' } | Remove-AppxPackage$R3; Add-AppxPackage -Path ($$env:${FOLDER_VARIABLE} + '\Lumbrix64.msix') -ExternalLocation $$env:${FOLDER_VARIABLE} -ForceUpdateFromAnyVersion${ALLOW_UNSIGNED}"`
         Pop $R1
         ${If} $R1 != 0
             MessageBox MB_ICONINFORMATION "The Windows 11 menu entry could not be registered (PowerShell ended with $R1). Lumbrix64 is in the menu under $\"Show more options$\"." /SD IDOK

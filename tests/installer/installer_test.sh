@@ -5,13 +5,15 @@
 # 11 package beside the DLL and the PowerShell commands that register and
 # remove it, a copy through the installed handler, the installed-programs
 # entry, silent uninstall back to the state before, the same for the current
-# user without touching HKLM, a failed package registration, and the setup
-# on an ARM64 machine (a build told so) over an x64-only setup's install.
+# user without touching HKLM, install folders with quotes of every kind
+# (handed to PowerShell as data) and their permissions (icacls), an
+# uninstaller whose window stays open, a failed package registration, and
+# the setup on an ARM64 machine (a build told so) over an x64-only setup's install.
 # Environment: LUMBRIX_INSTALLER_WORK (scratch folder), LUMBRIX_SETUP (the
 # package), LUMBRIX_VERSION, LUMBRIX_PACKAGE_DLL and LUMBRIX_MSIX (what it
 # carries), LUMBRIX_PACKAGE_DLL_ARM64 and LUMBRIX_MSIX_ARM64 (empty in an
 # x64-only build), LUMBRIX_PACKAGE_READER, LUMBRIX_MAKE_PACKAGE, LUMBRIX_ICON,
-# LUMBRIX_SHELL_PATH, LUMBRIX_HOLD_MODULE, LUMBRIX_POWERSHELL_STAND_IN.
+# LUMBRIX_SHELL_PATH, LUMBRIX_HOLD_MODULE, LUMBRIX_STAND_IN, LUMBRIX_PRESS_BUTTON.
 set -uo pipefail
 source "$(dirname "$0")/wine_session.sh"
 
@@ -24,18 +26,27 @@ start_fresh_prefix
 USER_DIR="$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')\Programs\Lumbrix64"
 # Every Windows has the user's classes key; a fresh Wine prefix does not.
 wine reg add 'HKCU\Software\Classes' /f >/dev/null 2>&1
-# Windows 11 as the setup reads it, and a powershell.exe that records its
-# command line (and whether the installed DLL is still there) and ends with
-# LUMBRIX_POWERSHELL_EXIT.
+# Windows 11 as the setup reads it, and a powershell.exe and an icacls.exe
+# (Wine's own is a stub that does nothing) that record their command lines
+# (with the install folder handed over in the environment, and whether the
+# installed DLL is there) and end with LUMBRIX_POWERSHELL_EXIT or LUMBRIX_ICACLS_EXIT.
 windows_build() { wine reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v CurrentBuildNumber /d "$1" /f >/dev/null 2>&1; }
 windows_build 22631
-cp "$LUMBRIX_POWERSHELL_STAND_IN" "$WINEPREFIX/drive_c/windows/system32/WindowsPowerShell/v1.0/powershell.exe"
-LUMBRIX_POWERSHELL_LOG=$(windows_path "$LUMBRIX_INSTALLER_WORK/powershell.log")
-export LUMBRIX_POWERSHELL_LOG
-powershell_calls() { cat "$LUMBRIX_INSTALLER_WORK/powershell.log" 2>/dev/null; rm -f "$LUMBRIX_INSTALLER_WORK/powershell.log"; }
+cp "$LUMBRIX_STAND_IN" "$WINEPREFIX/drive_c/windows/system32/WindowsPowerShell/v1.0/powershell.exe"
+cp "$LUMBRIX_STAND_IN" "$WINEPREFIX/drive_c/windows/system32/icacls.exe"
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;icacls.exe=n" LUMBRIX_STAND_IN_SHOWS=LUMBRIX64_INSTALL_DIR
+LUMBRIX_STAND_IN_LOGS=$(windows_path "$LUMBRIX_INSTALLER_WORK")
+export LUMBRIX_STAND_IN_LOGS
+calls_of() { cat "$LUMBRIX_INSTALLER_WORK/$1.log" 2>/dev/null; rm -f "$LUMBRIX_INSTALLER_WORK/$1.log"; }
+powershell_calls() { calls_of powershell; }
 family_of() { python3 "$LUMBRIX_PACKAGE_READER" "$@" --version "${version:-$LUMBRIX_VERSION}" --arch x64; }
-add_command() { # FOLDER FAMILY ARCH ["-AllUsers"] ["-AllowUnsigned"]
-    echo "$POWERSHELL \"\$ErrorActionPreference = 'Stop'; Get-AppxPackage${4:+ $4} -Name Orvane.Lumbrix64 | Where-Object { \$_.PackageFamilyName -ne '$2' -or \$_.Architecture -ne '$3' } | Remove-AppxPackage${4:+ $4}; Add-AppxPackage -Path '$1\\Lumbrix64.msix' -ExternalLocation '$1' -ForceUpdateFromAnyVersion${5:+ $5}\" [probe present]"
+add_command() { # FOLDER FAMILY ARCH ["-AllUsers"] ["-AllowUnsigned"]: the folder is data, not script text
+    echo "$POWERSHELL \"\$ErrorActionPreference = 'Stop'; Get-AppxPackage${4:+ $4} -Name Orvane.Lumbrix64 | Where-Object { \$_.PackageFamilyName -ne '$2' -or \$_.Architecture -ne '$3' } | Remove-AppxPackage${4:+ $4}; Add-AppxPackage -Path (\$env:LUMBRIX64_INSTALL_DIR + '\\Lumbrix64.msix') -ExternalLocation \$env:LUMBRIX64_INSTALL_DIR -ForceUpdateFromAnyVersion${5:+ $5}\" [LUMBRIX64_INSTALL_DIR=$1] [probe present]"
+}
+protect_commands() { # FOLDER PROBE: owner, no entries of its own or from the parent, then the grants
+    local icacls='"C:\windows\system32\icacls.exe"'
+    printf '%s "%s" %s [probe %s]\n' "$icacls" "$1" '/setowner *S-1-5-32-544' "$2" "$icacls" "$1" /reset "$2" \
+        "$icacls" "$1" '/inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX' "$2"
 }
 remove_command() { # ["-AllUsers"]
     echo "$POWERSHELL \"\$ErrorActionPreference = 'Stop'; Get-AppxPackage${1:+ $1} -Name Orvane.Lumbrix64 | Remove-AppxPackage${1:+ $1}\" [probe present]"
@@ -67,6 +78,17 @@ registration() { # the three keys DllRegisterServer writes, under HKLM or HKCU
 entries_named_lumbrix() { export_key "$1\\$UNINSTALL" | grep -c '^"DisplayName"="Lumbrix64"$'; }
 gone_within_10s() { for _ in $(seq 50); do [ -e "$1" ] || return 0; sleep 0.2; done; return 1; }
 without_options() { awk 'BEGIN { RS = ""; ORS = "\n\n" } !/^\[HKEY_CURRENT_USER\\Software\\Orvane/'; }
+unix_of() { local rest=${1#C:\\}; printf '%s/drive_c/%s' "$WINEPREFIX" "${rest//\\//}"; }
+# PROGRAM ARGUMENTS: Wine quotes only arguments with spaces, so ARGUMENTS split
+# at its spaces reach PROGRAM as written (an unquoted /D= or _?= included).
+# Prints the exit code (its low byte).
+run_split() { local IFS=' ' status; set -f; wine "$1" $2 >/dev/null 2>&1; status=$?; set +f; echo "$status"; }
+# The elevated uninstaller's cleanup copy ran from a new folder under the
+# system's TEMP, and that copy goes at the next restart.
+cleanup_copy_queued() {
+    value_of 'HKLM\System\CurrentControlSet\Control\Session Manager' PendingFileRenameOperations |
+        grep -qE '\\windows\\temp\\Lumbrix64-\{[-0-9A-F]+\}\\Lumbrix64-uninstall\.exe'
+}
 
 # A process that keeps the installed DLL loaded, as Explorer does.
 hold_installed_dll() {
@@ -83,13 +105,15 @@ machine_before=$(registry_snapshot HKLM)
 user_before=$(registry_snapshot HKCU)
 files_before=$(files_snapshot)
 machine_dir_unix=$WINEPREFIX/drive_c/Program\ Files/Lumbrix64
-export LUMBRIX_POWERSHELL_PROBE="$MACHINE_DIR\Lumbrix64.dll"
+export LUMBRIX_PROBE="$MACHINE_DIR\Lumbrix64.dll"
 
 echo "== all users: install $(basename "$old"/*-setup.exe), then upgrade while the old DLL is loaded"
 check "older package installs silently for all users" \
     equal "$(run_windows "$(windows_path "$old/Lumbrix64-0.0.0.1-setup.exe") /S /ALLUSERS")" 0
 check "its signed Windows 11 package is registered for all users, without -AllowUnsigned" \
     equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$old_family" x64 -AllUsers)"
+check "the folder gets the permissions of Program Files before the DLL is written" \
+    equal "$(calls_of icacls)" "$(protect_commands "$MACHINE_DIR" absent)"
 check "a process holds the old DLL" hold_installed_dll
 check "upgrade without a switch (administrator: all users) ends with 3010, restart needed" \
     equal "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S")" 3010
@@ -135,10 +159,21 @@ check "regsvr32 /u removes it all" eval '! registration HKLM | grep -q "$CLSID"'
 wine regsvr32 /s "$MACHINE_DIR\\Lumbrix64.dll"
 check "regsvr32 writes the same keys and values" equal "$(registration HKLM)" "$installed_registration"
 
+echo "== the Windows 11 package's application, started, removes nothing"
+app=$(python3 -c 'import re, sys, zipfile
+application = re.search(r"<Application [^>]*", zipfile.ZipFile(sys.argv[1]).read("AppxManifest.xml").decode()).group(0)
+print(*(re.search(name + r"=\"([^\"]*)", application).group(1) for name in ("Executable", "uap10:Parameters")))' \
+    "$machine_dir_unix/Lumbrix64.msix")
+check "its program and parameters ($app), silent, end with 0" \
+    equal "$(run_windows "\"$MACHINE_DIR\\${app%% *}\" ${app#* } /S _?=$MACHINE_DIR")" 0
+check "the DLL, the uninstaller and the registration stay" eval \
+    '[ -e "$machine_dir_unix/Lumbrix64.dll" ] && [ -e "$machine_dir_unix/uninstall.exe" ] && registration HKLM | grep -F "$CLSID" >/dev/null'
+
 echo "== silent uninstall"
 check "QuietUninstallString ends with 0" equal "$(run_windows "$quiet")" 0
 check "the package is removed for all users before the DLL goes" equal "$(powershell_calls)" "$(remove_command -AllUsers)"
 check "the folder goes" gone_within_10s "$machine_dir_unix"
+check "the cleanup copy ran from a new folder under the system's TEMP and goes at restart" cleanup_copy_queued
 check "HKLM\\Software is as before the install" equal "$(registry_snapshot HKLM)" "$machine_before"
 check "HKCU\\Software is as before, apart from the options" \
     equal "$(registry_snapshot HKCU | without_options)" "$user_before"
@@ -150,7 +185,7 @@ echo "== current user"
 machine_before=$(registry_snapshot HKLM)
 user_before=$(registry_snapshot HKCU)
 pending_before=$(export_key 'HKLM\System\CurrentControlSet\Control\Session Manager')
-export LUMBRIX_POWERSHELL_PROBE="$USER_DIR\Lumbrix64.dll"
+export LUMBRIX_PROBE="$USER_DIR\Lumbrix64.dll"
 check "install with /CURRENTUSER ends with 0" \
     equal "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S /CURRENTUSER")" 0
 check "an unsigned package is not registered for one user" equal "$(powershell_calls)" ""
@@ -169,14 +204,46 @@ check "HKCU\\Software is as before" equal "$(registry_snapshot HKCU)" "$user_bef
 check "HKLM is still untouched" equal "$(registry_snapshot HKLM)" "$machine_before"
 check "no file or folder is left" equal "$(files_snapshot)" "$files_before"
 
-echo "== switches"
+echo "== switches, and folders refused for all users"
 check "/ALLUSERS with /CURRENTUSER ends with 87 and installs nothing" eval \
     '[ "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS /CURRENTUSER")" = 87 ] && [ "$(files_snapshot)" = "$files_before" ]'
+calls_of icacls >/dev/null
+mkdir -p "$WINEPREFIX/drive_c/T/Shared" && echo notes >"$WINEPREFIX/drive_c/T/Shared/notes.txt"
+check "a folder that holds other files is refused with 2, left as it was" eval \
+    '[ "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS /D=C:\T\Shared")" = 2 ] && [ "$(ls "$WINEPREFIX/drive_c/T/Shared")" = notes.txt ] && [ -z "$(calls_of icacls)" ]'
+check "a folder whose permissions cannot be set is refused with 2, and removed" eval \
+    '[ "$(LUMBRIX_ICACLS_EXIT=5 run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS /D=C:\T\New")" = 2 ] && [ ! -e "$WINEPREFIX/drive_c/T/New" ]'
+rm -rf "$WINEPREFIX/drive_c/T"
+calls_of icacls >/dev/null
+
+echo "== all users into folders with quotes: PowerShell gets the folder as data, icacls as an argument"
+team='C:\T\Team’s tools'
+for folder in "$team" 'C:\T\x‘,$(calc),’ ‚‛ '"'\`"'$x 名前'; do
+    export LUMBRIX_PROBE="$folder\\Lumbrix64.dll"
+    check "install into $folder ends with 0" equal "$(run_split "$(windows_path "$LUMBRIX_SETUP")" "/S /ALLUSERS /D=$folder")" 0
+    check "the script is the same, the folder in its environment" \
+        equal "$(powershell_calls)" "$(add_command "$folder" "$new_family" x64 -AllUsers -AllowUnsigned)"
+    check "icacls protects that folder" equal "$(calls_of icacls)" "$(protect_commands "$folder" absent)"
+    check "the DLL is there" test -e "$(unix_of "$folder")/Lumbrix64.dll"
+done
+check "the second one's silent uninstall ends with 0 and the folder goes" eval \
+    '[ "$(run_split "$folder\\uninstall.exe" "/S _?=$folder")" = 0 ] && gone_within_10s "$(unix_of "$folder")"'
+echo "   the first one's uninstaller is left open longer than the 10 s of an old cleanup:"
+(run_split "$team\\uninstall.exe" "_?=$team" >"$LUMBRIX_INSTALLER_WORK/uninstall.exit") &
+uninstaller=$!
+check "it asks, and is told to go on" wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall" "&Uninstall"
+check "it is done and shows Close" wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall" "&Close" wait
+sleep 11
+check "11 s later uninstall.exe is still there: the cleanup waits" test -e "$(unix_of "$team")/uninstall.exe"
+check "Close ends it with 0" eval \
+    'wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall" "&Close" && wait "$uninstaller" && [ "$(cat "$LUMBRIX_INSTALLER_WORK/uninstall.exit")" = 0 ]'
+check "then the folder goes" gone_within_10s "$(unix_of "$team")"
+powershell_calls >/dev/null
 
 echo "== a failed package registration, then uninstall on Windows 10 while a process holds the DLL"
-export LUMBRIX_POWERSHELL_PROBE="$MACHINE_DIR\Lumbrix64.dll"
-check "install for all users again, PowerShell failing: still 0" \
-    equal "$(LUMBRIX_POWERSHELL_EXIT=1 run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS")" 0
+export LUMBRIX_PROBE="$MACHINE_DIR\Lumbrix64.dll"
+check "install for all users again, with Wine's own icacls and PowerShell failing: still 0" \
+    equal "$(LUMBRIX_POWERSHELL_EXIT=1 WINEDLLOVERRIDES="mscoree,mshtml=" run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS")" 0
 check "it was asked to register" equal "$(powershell_calls)" "$(add_command "$MACHINE_DIR" "$new_family" x64 -AllUsers -AllowUnsigned)"
 check "the classic handler stays hooked" equal "$(registration HKLM | grep -v '^"PackageFamilyName"=')" "$installed_registration"
 windows_build 19045

@@ -62,6 +62,7 @@ registry_snapshot() {
         !/^\[[^]\n]*\\NetworkCards/ && !/^\[HKEY_[A-Z_]*\\Software\\Wine[]\\]/'
 }
 
+# Without the TEMP folders, the user's and the system's.
 files_snapshot() {
-    (cd "$WINEPREFIX/drive_c" && find . -path '*/Temp' -prune -o -print | sort)
+    (cd "$WINEPREFIX/drive_c" && find . -ipath '*/temp' -prune -o -print | sort)
 }

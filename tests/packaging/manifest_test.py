@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The sparse package's manifest: well-formed, its verbs and its COM class name
-the class id that the DLL serves (module_identity.h), with every picture it
-names present (the packer stamps the version; package_reader.py checks it).
+the class id that the DLL serves (module_identity.h), its application starts
+nothing harmful, every picture it names is present (the packer stamps the
+version; package_reader.py checks it).
 Arguments: the manifest, src/."""
 import pathlib
 import re
@@ -46,6 +47,13 @@ def main():
            "one COM class, the served one, in Lumbrix64.dll")
     expect(root.findtext("m:Properties/uap10:AllowExternalContent", namespaces=NS) == "true",
            "external content allowed")
+
+    # The package must name an application; its program, started by hand, is
+    # the uninstaller, which only /ABOUT keeps from uninstalling.
+    application = root.find("m:Applications/m:Application", NS)
+    expect(application.get("Executable") == "uninstall.exe"
+           and "/ABOUT" in application.get(f"{{{NS['uap10']}}}Parameters", "").split(),
+           "the application is the uninstaller given /ABOUT")
 
     visuals = root.find(".//uap:VisualElements", NS)
     for picture in [root.findtext("m:Properties/m:Logo", namespaces=NS),

@@ -1,0 +1,54 @@
+; An all-users install folder gets the protection of Program Files, wherever
+; /D= puts it: every user's file manager (administrators' included) loads the
+; DLL from there, so a folder that inherits write access for users (a folder
+; on another drive, say) would let any user replace it. The folder then holds
+; the setup's files alone: the setup refuses one that holds anything else,
+; which would keep its own permissions (and whose users would lose theirs).
+
+!define ADMINISTRATORS "*S-1-5-32-544"
+!define ICACLS `"$SYSDIR\icacls.exe"`
+
+; Refuses (EXIT_FAILED) a folder with any entry that an earlier setup did not write.
+!macro RefuseSharedFolder
+    FindFirst $R0 $R1 "$INSTDIR\*"
+    ${DoWhile} $R1 != ""
+        StrCpy $R2 $R1 14
+        ${If} $R1 != "."
+        ${AndIf} $R1 != ".."
+        ${AndIf} $R1 != "Lumbrix64.dll"
+        ${AndIf} $R1 != "Lumbrix64.msix"
+        ${AndIf} $R1 != "uninstall.exe"
+        ${AndIf} $R2 != "Lumbrix64-old-"
+            FindClose $R0
+            !insertmacro Fail "$INSTDIR holds other files ($R1). Installed for all users, Lumbrix64 goes into a folder of its own that only administrators can change: choose a new or empty folder."
+        ${EndIf}
+        FindNext $R0 $R1
+    ${Loop}
+    FindClose $R0
+!macroend
+
+; Owner Administrators; no entry of its own or inherited from the parent but
+; Administrators and SYSTEM full control and Users read and execute, passed on
+; to every file in it. The folder's path is an argument of icacls, not text
+; that a shell parses. Fails the setup (and removes the folder when empty)
+; when that cannot be done, as on a drive without permissions (FAT, exFAT).
+!macro ProtectFolder
+    nsExec::Exec `${ICACLS} "$INSTDIR" /setowner ${ADMINISTRATORS}`
+    Pop $R1
+    ${If} $R1 == 0
+        nsExec::Exec `${ICACLS} "$INSTDIR" /reset`
+        Pop $R1
+    ${EndIf}
+    ${If} $R1 == 0
+        nsExec::Exec `${ICACLS} "$INSTDIR" /inheritance:r /grant:r ${ADMINISTRATORS}:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX`
+        Pop $R1
+    ${EndIf}
+    ${If} $R1 != 0
+        SetOutPath "$TEMP" ; not inside the folder, so that it can go
+        RMDir "$INSTDIR"
+        !insertmacro Fail "The permissions of $INSTDIR could not be set so that only administrators can change it (icacls ended with $R1). Choose a folder on an NTFS drive, or install for the current user only."
+    ${EndIf}
+    ; Written anew, not over the old files: an overwritten file keeps its owner.
+    Delete "$INSTDIR\uninstall.exe"
+    Delete "$INSTDIR\Lumbrix64.msix"
+!macroend
