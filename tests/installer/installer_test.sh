@@ -231,12 +231,12 @@ check "the second one's silent uninstall ends with 0 and the folder goes" eval \
 echo "   the first one's uninstaller is left open longer than the 10 s of an old cleanup:"
 (run_split "$team\\uninstall.exe" "_?=$team" >"$LUMBRIX_INSTALLER_WORK/uninstall.exit") &
 uninstaller=$!
-check "it asks, and is told to go on" wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall" "&Uninstall"
-check "it is done and shows Close" wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall" "&Close" wait
+check "it asks, and is told to go on" wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall: Confirmation" "&Uninstall"
+check "it is done and shows Close" wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall: Completed" "&Close" wait
 sleep 11
 check "11 s later uninstall.exe is still there: the cleanup waits" test -e "$(unix_of "$team")/uninstall.exe"
 check "Close ends it with 0" eval \
-    'wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall" "&Close" && wait "$uninstaller" && [ "$(cat "$LUMBRIX_INSTALLER_WORK/uninstall.exit")" = 0 ]'
+    'wine "$LUMBRIX_PRESS_BUTTON" "Lumbrix64 Uninstall: Completed" "&Close" && wait "$uninstaller" && [ "$(cat "$LUMBRIX_INSTALLER_WORK/uninstall.exit")" = 0 ]'
 check "then the folder goes" gone_within_10s "$(unix_of "$team")"
 powershell_calls >/dev/null
 
