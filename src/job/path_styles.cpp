@@ -3,6 +3,7 @@
 #include "job/path_strings.h"
 
 #include <algorithm>
+#include <array>
 
 namespace lumbrix {
 namespace {
@@ -41,24 +42,28 @@ PathHead HeadOf(std::wstring_view path) noexcept
     return {};
 }
 
-// Every unit equal to doubled is written twice and, with quotes, the whole
-// is put between double quotes; filled from the back, in the string's own
-// buffer.
-void DoubleInPlace(std::wstring& text, wchar_t doubled, bool quotes)
+// Every backslash written twice, filled from the back in the string's own buffer.
+void DoubleBackslashesInPlace(std::wstring& text)
 {
-    const std::size_t count = static_cast<std::size_t>(std::count(text.begin(), text.end(), doubled));
-    if (count == 0 && !quotes) return;
-    const std::size_t oldSize = text.size();
-    text.resize(oldSize + count + (quotes ? 2 : 0));
-    std::size_t to = text.size();
-    if (quotes) text[--to] = L'"';
-    for (std::size_t from = oldSize; from-- > 0;) {
+    const std::size_t count = static_cast<std::size_t>(std::count(text.begin(), text.end(), L'\\'));
+    if (count == 0) return;
+    std::size_t from = text.size();
+    text.resize(from + count);
+    for (std::size_t to = text.size(); from-- > 0;) {
         const wchar_t c = text[from];
         text[--to] = c;
-        if (c == doubled) text[--to] = c;
+        if (c == L'\\') text[--to] = c;
     }
-    if (quotes) text[--to] = L'"';
 }
+
+// The units below 128 that make a command line split or reinterpret a word.
+constexpr std::array<bool, 128> SpecialUnits() noexcept
+{
+    std::array<bool, 128> special{};
+    for (const wchar_t c : std::wstring_view(L" &()[]{}^=;!'+,`~%\"")) special[static_cast<std::size_t>(c)] = true;
+    return special;
+}
+constexpr std::array<bool, 128> kSpecialUnits = SpecialUnits();
 
 } // namespace
 
@@ -85,7 +90,7 @@ void FormPathColumn(std::wstring& column, ColumnKind kind, bool folder, const Co
         break;
     }
     if (form.doubleBackslashes) {
-        DoubleInPlace(column, L'\\', false);
+        DoubleBackslashesInPlace(column);
     } else if (url) {
         // The Windows style keeps the URL it has always given.
         if (form.style != PathStyle::Windows) DropExtendedPrefix(column);
@@ -134,7 +139,9 @@ void ApplyPathStyle(std::wstring& path, PathStyle style)
         leadLength = 2;
     }
     path.replace(0, head.length, lead, leadLength);
-    std::replace(path.begin() + static_cast<std::ptrdiff_t>(leadLength), path.end(), L'\\', L'/');
+    // Written without a branch, so that the compiler can do many units at once.
+    for (wchar_t *unit = path.data() + leadLength, *end = path.data() + path.size(); unit != end; ++unit)
+        *unit = *unit == L'\\' ? L'/' : *unit;
 }
 
 void DropExtendedPrefix(std::wstring& path)
@@ -149,23 +156,30 @@ void DropExtendedPrefix(std::wstring& path)
 
 bool NeedsQuotes(std::wstring_view column) noexcept
 {
-    for (const wchar_t c : column) {
-        switch (c) {
-        case L' ': case L'&': case L'(': case L')': case L'[': case L']': case L'{': case L'}':
-        case L'^': case L'=': case L';': case L'!': case L'\'': case L'+': case L',': case L'`':
-        case L'~': case L'%': case L'"':
-            return true;
-        default:
-            break;
-        }
-    }
+    for (const wchar_t c : column)
+        if (static_cast<std::uint32_t>(c) < 128 && kSpecialUnits[static_cast<std::size_t>(c)]) return true;
     return false;
 }
 
 void QuoteColumn(std::wstring& column, QuoteStyle quotes)
 {
-    if (quotes == QuoteStyle::Always || (quotes == QuoteStyle::WhereNeeded && NeedsQuotes(column)))
-        DoubleInPlace(column, L'"', true);
+    if (quotes == QuoteStyle::None || (quotes == QuoteStyle::WhereNeeded && !NeedsQuotes(column))) return;
+    const std::size_t inner =
+        column.find(L'"') == std::wstring::npos ? 0 : static_cast<std::size_t>(std::count(column.begin(), column.end(), L'"'));
+    std::size_t from = column.size();
+    column.resize(from + inner + 2);
+    std::size_t to = column.size();
+    column[--to] = L'"';
+    if (inner == 0) {
+        std::copy_backward(column.data(), column.data() + from, column.data() + to);
+    } else {
+        while (from-- > 0) {
+            const wchar_t c = column[from];
+            column[--to] = c;
+            if (c == L'"') column[--to] = c;
+        }
+    }
+    column[0] = L'"';
 }
 
 void RemoveLastExtension(std::wstring& name)
