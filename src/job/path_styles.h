@@ -3,7 +3,8 @@
 // use: the network name of a mapped drive, slashes, WSL and MSYS paths,
 // quotes, and a name without its extension. Pure string work done in place in
 // the line's own buffer, so a line costs no allocation once the buffer has
-// grown; no system calls, portable.
+// grown (the URL form excepted, which is made as it always was); no system
+// calls, portable.
 
 #include "settings/output_options.h"
 #include "settings/path_style.h"
@@ -50,7 +51,7 @@ protected:
 // slash, WSL or MSYS form, unless the URL form takes the column; doubled
 // backslashes, or else the file URL, exactly as without a style; the quotes.
 // remoteNames may be null when the style is not NetworkUnc. Throws
-// std::bad_alloc only when the column must outgrow its buffer.
+// std::bad_alloc when the column must outgrow its buffer, or for the URL.
 void FormPathColumn(std::wstring& column, ColumnKind kind, bool folder, const ColumnForm& form,
                     DriveRemoteNames* remoteNames);
 

@@ -324,7 +324,6 @@ TEST(QueryFileSize, GivesTheSizeOfFilesOnly)
 
 #include <atomic>
 #include <new>
-#include <vector>
 
 namespace lumbrix::test {
 namespace {
@@ -397,36 +396,36 @@ TEST_F(NetworkNames, EachDriveIsAskedOncePerCopy)
     EXPECT_EQ(redirectorCalls, 6);
 }
 
-// The lookups' threads, so that the test can see them end.
-std::vector<UniqueHandle> lookupThreads;
+// Lookups started through the plain starter, counted as their threads end.
+std::atomic<int> finishedLookups{0};
 
-struct WatchedStart {
+struct CountedWork {
     DetachedWork work;
     void* context;
 };
 
-DWORD WINAPI WatchedThreadProc(void* parameter)
+void RunCounted(void* parameter) noexcept
 {
-    const WatchedStart start = *static_cast<WatchedStart*>(parameter);
-    delete static_cast<WatchedStart*>(parameter);
-    start.work(start.context);
-    return 0;
+    const CountedWork counted = *static_cast<CountedWork*>(parameter);
+    delete static_cast<CountedWork*>(parameter);
+    counted.work(counted.context);
+    ++finishedLookups;
 }
 
-bool StartWatchedThread(DetachedWork work, void* context) noexcept
+bool StartCountedThread(DetachedWork work, void* context) noexcept
 {
-    auto* start = new (std::nothrow) WatchedStart{work, context};
-    const HANDLE thread = start ? ::CreateThread(nullptr, 0, WatchedThreadProc, start, 0, nullptr) : nullptr;
-    if (!thread) delete start;
-    if (thread) lookupThreads.emplace_back(thread);
-    return thread != nullptr;
+    auto* counted = new (std::nothrow) CountedWork{work, context};
+    if (counted && StartDetachedThread(&RunCounted, counted)) return true;
+    delete counted;
+    return false;
 }
 
 TEST_F(NetworkNames, LookupsThatHangCountAsLocalAndEndOnTheirOwn)
 {
+    finishedLookups = 0;
     {
         // 200 ms a drive, 300 ms for the copy: H takes 200, G the 100 left.
-        NetworkDriveNames names(&StartWatchedThread, 200, 300);
+        NetworkDriveNames names(&StartCountedThread, 200, 300);
         EXPECT_EQ(Unc(L"H:\\x", names), L"H:\\x");
         EXPECT_EQ(Unc(L"H:\\y", names), L"H:\\y");
         EXPECT_EQ(Unc(L"G:\\x", names), L"G:\\x");
@@ -436,9 +435,8 @@ TEST_F(NetworkNames, LookupsThatHangCountAsLocalAndEndOnTheirOwn)
     }
     // The copy is gone; the lookups now answer into memory of their own.
     ::SetEvent(hungLookupsEnd.get());
-    ASSERT_EQ(lookupThreads.size(), 2u);
-    for (const UniqueHandle& thread : lookupThreads) EXPECT_EQ(::WaitForSingleObject(thread.get(), 10000), WAIT_OBJECT_0);
-    lookupThreads.clear();
+    for (int wait = 0; wait < 1000 && finishedLookups < 2; ++wait) ::Sleep(10);
+    EXPECT_EQ(finishedLookups, 2);
 }
 
 TEST_F(NetworkNames, SubstitutedDrivesNameWhatTheyStandFor)
