@@ -314,3 +314,166 @@ TEST(QueryFileSize, GivesTheSizeOfFilesOnly)
 
 } // namespace
 } // namespace lumbrix::test
+
+// The network names of mapped drives. Wine maps no network drive, so the
+// redirector's answers come from a stand-in; the lookup threads, the waits,
+// substituted drives and a local drive's real lookup are Wine's own.
+
+#include "job/network_drive_names.h"
+#include "shellext/module_thread.h"
+
+#include <atomic>
+#include <new>
+
+namespace lumbrix::test {
+namespace {
+
+const std::wstring kLongRemote = L"\\\\fs04\\" + std::wstring(400, L'x');
+std::atomic<int> redirectorCalls{0};
+UniqueHandle hungLookupsEnd;
+
+// Y: maps a share's subfolder, U: a name longer than a first buffer, V: is
+// remembered but disconnected, G: and H: answer only when the test lets them.
+DWORD WINAPI StandInRedirector(LPCWSTR local, LPWSTR remote, LPDWORD length)
+{
+    ++redirectorCalls;
+    std::wstring name;
+    DWORD status = NO_ERROR;
+    switch (local[0]) {
+    case L'Y': name = L"\\\\fs01\\share\\sub"; break;
+    case L'U': name = kLongRemote; break;
+    case L'V': name = L"\\\\fs03\\old"; status = ERROR_CONNECTION_UNAVAIL; break;
+    case L'G': case L'H': ::WaitForSingleObject(hungLookupsEnd.get(), INFINITE); name = L"\\\\late\\share"; break;
+    default: return ERROR_NOT_CONNECTED;
+    }
+    if (*length <= name.size()) {
+        *length = static_cast<DWORD>(name.size() + 1);
+        return ERROR_MORE_DATA;
+    }
+    std::copy(name.c_str(), name.c_str() + name.size() + 1, remote);
+    return status;
+}
+
+class NetworkNames : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        redirectorCalls = 0;
+        hungLookupsEnd.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        remoteNameQueryForTesting = &StandInRedirector;
+    }
+    void TearDown() override
+    {
+        remoteNameQueryForTesting = nullptr;
+        ::SetEvent(hungLookupsEnd.get());
+    }
+
+    // The column of a full path as the network style makes it.
+    static std::wstring Unc(std::wstring column, DriveRemoteNames& names)
+    {
+        FormPathColumn(column, ColumnKind::FullPath, false, ColumnForm{PathStyle::NetworkUnc}, &names);
+        return column;
+    }
+};
+
+TEST_F(NetworkNames, EachDriveIsAskedOncePerCopy)
+{
+    NetworkDriveNames names(&StartThreadHoldingModule);
+    std::wstring column;
+    for (int line = 0; line < 1000; ++line) column = Unc(L"Y:\\d\\f" + std::to_wstring(line) + L".txt", names);
+    EXPECT_EQ(column, L"\\\\fs01\\share\\sub\\d\\f999.txt");
+    EXPECT_EQ(redirectorCalls, 1);
+    EXPECT_EQ(Unc(L"V:\\x", names), L"V:\\x");
+    EXPECT_EQ(Unc(L"U:\\x", names), kLongRemote + L"\\x"); // asked twice: the first buffer is too small
+    EXPECT_EQ(Unc(L"C:\\x", names), L"C:\\x");
+    EXPECT_EQ(Unc(L"V:\\y", names), L"V:\\y");
+    EXPECT_EQ(Unc(L"U:\\", names), kLongRemote);
+    EXPECT_EQ(redirectorCalls, 5);
+    // The next copy asks again.
+    NetworkDriveNames nextCopy(&StartThreadHoldingModule);
+    nextCopy.Prefetch(L"\\\\?\\Y:\\d");
+    EXPECT_EQ(Unc(L"Y:\\", nextCopy), L"\\\\fs01\\share\\sub");
+    EXPECT_EQ(redirectorCalls, 6);
+}
+
+// Lookups started through the plain starter, counted as their threads end.
+std::atomic<int> finishedLookups{0};
+
+struct CountedWork {
+    DetachedWork work;
+    void* context;
+};
+
+void RunCounted(void* parameter) noexcept
+{
+    const CountedWork counted = *static_cast<CountedWork*>(parameter);
+    delete static_cast<CountedWork*>(parameter);
+    counted.work(counted.context);
+    ++finishedLookups;
+}
+
+bool StartCountedThread(DetachedWork work, void* context) noexcept
+{
+    auto* counted = new (std::nothrow) CountedWork{work, context};
+    if (counted && StartDetachedThread(&RunCounted, counted)) return true;
+    delete counted;
+    return false;
+}
+
+TEST_F(NetworkNames, LookupsThatHangCountAsLocalAndEndOnTheirOwn)
+{
+    finishedLookups = 0;
+    {
+        // 200 ms a drive, 300 ms for the copy: H takes 200, G the 100 left.
+        NetworkDriveNames names(&StartCountedThread, 200, 300);
+        EXPECT_EQ(Unc(L"H:\\x", names), L"H:\\x");
+        EXPECT_EQ(Unc(L"H:\\y", names), L"H:\\y");
+        EXPECT_EQ(Unc(L"G:\\x", names), L"G:\\x");
+        // The network had its time: Y: is not asked at all.
+        EXPECT_EQ(Unc(L"Y:\\x", names), L"Y:\\x");
+        EXPECT_EQ(redirectorCalls, 2);
+    }
+    // The copy is gone; the lookups now answer into memory of their own.
+    ::SetEvent(hungLookupsEnd.get());
+    for (int wait = 0; wait < 1000 && finishedLookups < 2; ++wait) ::Sleep(10);
+    EXPECT_EQ(finishedLookups, 2);
+}
+
+TEST_F(NetworkNames, SubstitutedDrivesNameWhatTheyStandFor)
+{
+    // Free letters from the top of the alphabet's middle down.
+    std::wstring letters;
+    const DWORD used = ::GetLogicalDrives();
+    for (wchar_t letter = L'T'; letter > L'I' && letters.size() < 3; --letter)
+        if (!(used & (1u << (letter - L'A')))) letters += letter;
+    ASSERT_EQ(letters.size(), 3u);
+    const std::wstring onShare{letters[0], L':'}, onDisk{letters[1], L':'}, onUnc{letters[2], L':'};
+    ASSERT_TRUE(::DefineDosDeviceW(0, onShare.c_str(), L"Y:\\projects\\"));
+    ASSERT_TRUE(::DefineDosDeviceW(0, onDisk.c_str(), L"C:\\windows"));
+    ASSERT_TRUE(::DefineDosDeviceW(DDD_RAW_TARGET_PATH, onUnc.c_str(), L"\\??\\UNC\\srv\\share\\d"));
+    EXPECT_EQ(QueryDriveRemoteName(letters[0]), L"\\\\fs01\\share\\sub\\projects");
+    EXPECT_EQ(QueryDriveRemoteName(letters[1]), L"");
+    EXPECT_EQ(QueryDriveRemoteName(letters[2]), L"\\\\srv\\share\\d");
+    NetworkDriveNames names(&StartThreadHoldingModule);
+    EXPECT_EQ(Unc(onShare + L"\\a b.txt", names), L"\\\\fs01\\share\\sub\\projects\\a b.txt");
+    for (const std::wstring& drive : {onShare, onDisk, onUnc})
+        ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive.c_str(), nullptr);
+}
+
+TEST(NetworkNamesForReal, LocalDrivesStayAsTheyAre)
+{
+    ASSERT_EQ(remoteNameQueryForTesting.load(), nullptr);
+    EXPECT_EQ(QueryDriveRemoteName(L'C'), L"");
+    ScratchFolder scratch;
+    MappedDrive drive(scratch.path());
+    ASSERT_TRUE(drive.ok());
+    EXPECT_EQ(QueryDriveRemoteName(drive.root()[0]), L"");
+    NetworkDriveNames names(&StartThreadHoldingModule);
+    std::wstring column = drive.root() + L"a b.txt";
+    FormPathColumn(column, ColumnKind::FullPath, false, ColumnForm{PathStyle::NetworkUnc, QuoteStyle::WhereNeeded},
+                   &names);
+    EXPECT_EQ(column, L"\"" + drive.root() + L"a b.txt\"");
+}
+
+} // namespace
+} // namespace lumbrix::test
