@@ -15,7 +15,7 @@ namespace lumbrix {
 bool AppendUtf8(std::string& out, std::wstring_view text, bool keepLoneSurrogates);
 
 // Appends the units of bytes that AppendUtf8 wrote with keepLoneSurrogates.
-// For trusted bytes only: malformed input gives unspecified units, but never
+// For trusted bytes only: malformed input gives wrong units, but never
 // reads past the end. Throws std::bad_alloc.
 void AppendGeneralisedUtf8(std::wstring& out, std::string_view bytes);
 

@@ -15,16 +15,16 @@
 
 namespace lumbrix {
 
-class ClipboardText {
+class ClipboardTextView {
 public:
     static constexpr std::size_t kMostUnits = std::size_t{32} << 20; // 64 MiB
 
     // Opens the clipboard as ClipboardScope does (a second's worth of retries,
     // given up once keepTrying turns false).
-    explicit ClipboardText(const std::atomic<bool>& keepTrying) noexcept;
-    ~ClipboardText();
-    ClipboardText(const ClipboardText&) = delete;
-    ClipboardText& operator=(const ClipboardText&) = delete;
+    explicit ClipboardTextView(const std::atomic<bool>& keepTrying) noexcept;
+    ~ClipboardTextView();
+    ClipboardTextView(const ClipboardTextView&) = delete;
+    ClipboardTextView& operator=(const ClipboardTextView&) = delete;
 
     bool Opened() const noexcept { return clipboard_.IsOpen(); }
     // Empty when the clipboard holds no text (or could not be opened).

@@ -1,10 +1,10 @@
-#include "output/clipboard_text.h"
+#include "output/clipboard_text_view.h"
 
 #include <algorithm>
 
 namespace lumbrix {
 
-ClipboardText::ClipboardText(const std::atomic<bool>& keepTrying) noexcept : clipboard_(keepTrying)
+ClipboardTextView::ClipboardTextView(const std::atomic<bool>& keepTrying) noexcept : clipboard_(keepTrying)
 {
     if (!clipboard_.IsOpen()) return;
     const HGLOBAL block = ::GetClipboardData(CF_UNICODETEXT);
@@ -23,7 +23,7 @@ ClipboardText::ClipboardText(const std::atomic<bool>& keepTrying) noexcept : cli
     }
 }
 
-ClipboardText::~ClipboardText()
+ClipboardTextView::~ClipboardTextView()
 {
     if (block_) ::GlobalUnlock(block_);
 }
