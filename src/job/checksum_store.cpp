@@ -66,6 +66,14 @@ std::uint32_t SlotHash(std::wstring_view path) noexcept
     return static_cast<std::uint32_t>(hash ^ hash >> 32);
 }
 
+// Room for one more element, growing by half: reserve(size() + 1) alone
+// would grow by one and copy everything each time.
+template <typename Vector>
+void ReserveOneMore(Vector& vector)
+{
+    if (vector.size() == vector.capacity()) vector.reserve(std::max<std::size_t>(64, vector.size() + vector.size() / 2));
+}
+
 void Fold(std::wstring& path)
 {
     for (wchar_t& unit : path) unit = FoldFileNameUnit(unit);
@@ -98,8 +106,8 @@ void ChecksumStore::Append(std::wstring_view fullPath, const ChecksumDigest& exp
                                  previous_.begin());
     const std::size_t rest = scratch_.size() - shared;
     // Everything that can fail before anything changes.
-    statuses_.reserve(index + 1);
-    if (blockStart) blocks_.reserve(blocks_.size() + 1);
+    ReserveOneMore(statuses_);
+    if (blockStart) ReserveOneMore(blocks_);
     previous_.reserve(scratch_.size());
     unsigned char* const start = records_.Reserve(1 + expected.size() + 2 * kMostCountBytes + rest);
     if (blockStart) {

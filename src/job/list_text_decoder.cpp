@@ -80,6 +80,19 @@ bool ListTextDecoder::Decide(TextLineSink& sink)
 bool ListTextDecoder::DecodeUtf8(const std::uint8_t* data, std::size_t size, TextLineSink& sink)
 {
     for (std::size_t i = 0; i < size; ++i) {
+        // A run of ASCII within a line, the bulk of every list, in one piece.
+        if (due_ == 0 && data[i] >= 0x20 && data[i] < 0x80) {
+            std::size_t end = i + 1;
+            while (end < size && data[end] >= 0x20 && data[end] < 0x80) ++end;
+            afterCr_ = false;
+            if (!overlong_ && line_.size() + (end - i) > kLongestLine) {
+                overlong_ = true;
+                line_.clear();
+            }
+            if (!overlong_) line_.append(data + i, data + end);
+            i = end - 1;
+            continue;
+        }
         const std::uint8_t byte = data[i];
         if (due_ > 0) {
             if (byte >= nextLow_ && byte <= nextHigh_) {

@@ -32,6 +32,7 @@ void PutCodePoint(std::string& out, std::uint32_t point)
 bool AppendUtf8(std::string& out, std::wstring_view text, bool keepLoneSurrogates)
 {
     bool whole = true;
+    out.reserve(out.size() + text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::uint32_t unit = static_cast<std::uint32_t>(text[i]) & 0xFFFF;
         if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(std::uint32_t(text[i + 1]) & 0xFFFF)) {
