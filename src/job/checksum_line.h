@@ -27,7 +27,8 @@ struct ParsedChecksumLine {
     std::wstring path;
 };
 
-// parsed is set only for an Entry. Throws std::bad_alloc.
+// parsed holds the entry of an Entry line (after any other kind it may hold
+// anything). Throws std::bad_alloc.
 ChecksumLineKind ParseChecksumLine(std::wstring_view line, ParsedChecksumLine& parsed);
 
 // The digest of text that holds one and nothing else but white space (line
