@@ -26,6 +26,8 @@ lumbrix_ensure_packages() {
     # (osslsigncode: lumbrix_ensure_osslsigncode).
     command -v makensis >/dev/null || wanted+=(nsis)
     command -v openssl >/dev/null || wanted+=(openssl)
+    # Checking the checksum files that the product writes, as users will.
+    command -v cksfv >/dev/null || wanted+=(cksfv)
     if [ "${1:-}" = native ]; then
         command -v clang++ >/dev/null || wanted+=(clang)
         [ -f /usr/include/openssl/sha.h ] || wanted+=(libssl-dev)
