@@ -5,10 +5,11 @@
 //   expansion_benchmark [files-per-folder folders lines rounds]
 // Prints times, line counts, private bytes and the peak working set.
 
-#include "job/copy_job.h"
-#include "job/selection_expansion.h"
 #include "job/collation.h"
 #include "job/collation_key.h"
+#include "job/result_arrangement.h"
+#include "job/selection_expansion.h"
+#include "shellext/copy_job.h"
 #include "process_memory.h"
 #include "unix_links.h"
 
@@ -99,10 +100,10 @@ ExpansionTimes TimeExpansion(const wchar_t* label, const std::wstring& selected,
     job->request.selection.Insert(selected);
     const ProcessMemory before = ProcessMemoryNow();
     const auto start = Clock::now();
-    lumbrix::ExpandSelection(*job);
+    lumbrix::ExpandSelection(job->request, job->results, job->progress);
     ExpansionTimes times;
     times.walk = MillisecondsSince(start);
-    lumbrix::ArrangeResults(*job);
+    (void)lumbrix::ArrangeResults(job->results.lines, job->progress);
     times.sorted = MillisecondsSince(start);
     const ProcessMemory after = ProcessMemoryNow();
     if (label)

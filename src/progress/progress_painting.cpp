@@ -1,9 +1,9 @@
 #include "progress/progress_painting.h"
 
 #include "common/unique_any.h"
-#include "progress/job_progress.h"
 #include "progress/progress_dpi.h"
 #include "progress/progress_layout.h"
+#include "progress/progress_window.h"
 
 namespace lumbrix {
 namespace {
@@ -33,7 +33,7 @@ private:
     HGDIOBJ previous_;
 };
 
-void PaintOffscreen(HDC target, int width, int height, const JobProgress& progress) noexcept
+void PaintOffscreen(HDC target, int width, int height, const ProgressWindow& progress) noexcept
 {
     UniqueMemoryDc memory(::CreateCompatibleDC(target));
     if (!memory) return;
@@ -49,14 +49,14 @@ void PaintOffscreen(HDC target, int width, int height, const JobProgress& progre
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
     const int left = ScaleForDpi(kTextLeft, progress.dpi);
-    DrawTextLine(dc, left, ScaleForDpi(kStatusTextTop, progress.dpi), progress.statusText);
-    DrawTextLine(dc, left, ScaleForDpi(kDetailTextTop, progress.dpi), progress.detailText);
+    DrawTextLine(dc, left, ScaleForDpi(kStatusTextTop, progress.dpi), progress.StatusText());
+    DrawTextLine(dc, left, ScaleForDpi(kDetailTextTop, progress.dpi), progress.DetailText());
     ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
 }
 
 } // namespace
 
-void PaintProgressWindow(HWND window, const JobProgress& progress) noexcept
+void PaintProgressWindow(HWND window, const ProgressWindow& progress) noexcept
 {
     PAINTSTRUCT paint;
     const HDC target = ::BeginPaint(window, &paint);

@@ -1,6 +1,6 @@
 #include "shellext/command_menu.h"
 
-#include "job/copy_job.h"
+#include "job/copy_request.h"
 #include "shellext/command_table.h"
 
 namespace lumbrix {

@@ -2,7 +2,7 @@
 // The one way a copy command of either menu starts, so that both give the
 // same worker, progress window and clipboard text.
 
-#include "job/copy_job.h"
+#include "job/copy_request.h"
 
 #include <windows.h>
 

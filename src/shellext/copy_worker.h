@@ -2,7 +2,7 @@
 // The worker thread of one copy: it runs the phases in order and owns the job
 // from the moment it starts.
 
-#include "job/copy_job.h"
+#include "shellext/copy_job.h"
 
 #include <windows.h>
 

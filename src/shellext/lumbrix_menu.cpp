@@ -5,7 +5,7 @@
 #include "common/folder_check.h"
 #include "common/message_box.h"
 #include "common/unique_any.h"
-#include "job/copy_job.h"
+#include "job/copy_request.h"
 #include "job/path_strings.h"
 #include "shellext/command_menu.h"
 #include "shellext/command_table.h"

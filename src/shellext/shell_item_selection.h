@@ -3,7 +3,7 @@
 // Only items with a file-system path count, as only those reach the classic
 // handler's drop list.
 
-#include "job/copy_job.h"
+#include "job/copy_request.h"
 
 #include <shobjidl.h>
 

@@ -61,7 +61,7 @@ TEST(ProgressWindow, StaysHiddenForTheFirstSecondsThenAppearsWithoutTakingTheFoc
     ASSERT_TRUE(OwnerHasTheKeyboard(owner.get()));
     auto progress = NewProgress(owner.get());
     const DWORD start = ::GetTickCount();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(::IsWindowVisible(window));
@@ -78,7 +78,7 @@ TEST(ProgressWindow, HasItsClassOwnerFrameAndControls)
 {
     OwnerWindow owner({100, 100, 900, 700});
     auto progress = NewProgress(owner.get());
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(ClassOf(window), L"Lumbrix64_Progress");
@@ -117,7 +117,7 @@ TEST(ProgressWindow, TitleCountsTheSecondsWithTwoDecimals)
 {
     auto progress = NewProgress();
     const DWORD start = ::GetTickCount();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     double seconds = -1;
     std::wstring title;
@@ -131,18 +131,18 @@ TEST(ProgressWindow, TitleCountsTheSecondsWithTwoDecimals)
 TEST(ProgressWindow, BarFollowsTheRangeAndThePosition)
 {
     auto progress = NewProgress();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     const HWND bar = ::GetDlgItem(window, kBarId);
     PostProgressMessage(*progress, WM_PROGRESS_SETRANGE, 10);
-    progress->position = 4;
+    progress->SetPosition(4);
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
     // The window's thread handles the sent update before the posted range when both wait.
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(bar, PBM_GETRANGE, FALSE, 0) == 10; }, 1000));
     EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 4);
 
     // Without a message the refresh timer moves the bar too.
-    progress->position = 7;
+    progress->SetPosition(7);
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(bar, PBM_GETPOS, 0, 0) == 7; }, 1000));
 
     // A range beyond what the bar can hold is shown clamped, not wrapped.
@@ -153,7 +153,7 @@ TEST(ProgressWindow, BarFollowsTheRangeAndThePosition)
 TEST(ProgressWindow, StopTimerFreezesTheTitleAndRestartResumesIt)
 {
     auto progress = NewProgress();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     double seconds = -1;
     ASSERT_TRUE(WaitFor([&] { return ParseElapsedTitle(TextOf(window), seconds); })) << "the timer has ticked";
@@ -169,24 +169,24 @@ TEST(ProgressWindow, ShowsTheTextsAndRedrawsOnUpdateWhileStopped)
 {
     OwnerWindow owner({200, 200, 1000, 600});
     auto progress = NewProgress(owner.get());
-    progress->statusText.Set(L"テキストを生成しています");
-    progress->detailText.Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
-    StartProgressWindow(*progress);
+    progress->StatusText().Set(L"テキストを生成しています");
+    progress->DetailText().Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     PostProgressMessage(*progress, WM_PROGRESS_SETRANGE, 10);
-    progress->position = 3;
+    progress->SetPosition(3);
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
     ::Sleep(400); // a few refreshes, for the screenshot
     SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress.bmp");
 
     // The worker's completion: the timer stops, the texts change, one update.
     SendProgressMessage(*progress, WM_PROGRESS_STOPTIMER);
-    progress->statusText.Clear();
-    progress->detailText.Clear();
+    progress->StatusText().Clear();
+    progress->DetailText().Clear();
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
     ::Sleep(300);
     const auto blank = CaptureClient(window);
-    progress->statusText.Set(L"完了");
+    progress->StatusText().Set(L"完了");
     ::Sleep(400);
     EXPECT_TRUE(CaptureClient(window) == blank) << "no redraw without the timer or an update";
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE);
@@ -197,7 +197,7 @@ TEST(ProgressWindow, ShowsTheTextsAndRedrawsOnUpdateWhileStopped)
 TEST(ProgressWindow, CancelShowsItsTitleForASecondThenClosesTheWindow)
 {
     auto progress = NewProgress();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }));
     const DWORD clicked = ::GetTickCount();
@@ -218,7 +218,7 @@ TEST(ProgressWindow, CancelShowsItsTitleForASecondThenClosesTheWindow)
 TEST(ProgressWindow, WorkerClosingRightAfterCancelLetsTheSecondRunOut)
 {
     auto progress = NewProgress();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
     const DWORD clicked = ::GetTickCount();
@@ -232,9 +232,9 @@ TEST(ProgressWindow, WorkerClosingRightAfterCancelLetsTheSecondRunOut)
 TEST(ProgressWindow, CancelClickAfterTheWorkerStoppedChangesNothing)
 {
     auto progress = NewProgress();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
-    progress->running = false;
+    progress->Stop();
     const DWORD start = ::GetTickCount();
     // Sent, so it reaches the window procedure whatever the loop does with
     // posted messages meanwhile (it tears the window down).
@@ -247,16 +247,16 @@ TEST(ProgressWindow, CancelClickAfterTheWorkerStoppedChangesNothing)
 TEST(ProgressWindow, RunningClearedElsewhereTearsTheWindowDown)
 {
     auto progress = NewProgress();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
-    progress->running = false;
+    progress->Stop();
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(window); }, 2000)) << "the next refresh destroys it";
 }
 
 TEST(ProgressWindow, DestroyingTheWindowCancelsTheJob)
 {
     auto progress = NewProgress();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     ::PostMessageW(progress->window.load(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !progress->IsRunning(); }, 2000));
 }
@@ -265,8 +265,8 @@ TEST(ProgressWindow, TwoJobsEachHaveTheirOwnWindowAndThread)
 {
     auto first = NewProgress();
     auto second = NewProgress();
-    StartProgressWindow(*first);
-    StartProgressWindow(*second);
+    ASSERT_EQ(StartProgressWindow(*first), S_OK);
+    ASSERT_EQ(StartProgressWindow(*second), S_OK);
     const HWND a = first->window.load();
     const HWND b = second->window.load();
     ASSERT_NE(a, nullptr);
@@ -285,7 +285,7 @@ TEST(ProgressWindow, OwnerCannotBeClosedByItsCaptionWhileTheJobRuns)
     const HMENU menu = ::GetSystemMenu(owner.get(), FALSE);
     ASSERT_NE(menu, nullptr);
     auto progress = NewProgress(owner.get());
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     EXPECT_TRUE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED);
     CloseProgressWindow(*progress);
     EXPECT_FALSE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED);
@@ -297,7 +297,7 @@ TEST(ProgressWindow, WorkerGoesOnWhenTheWindowCannotBeCreated)
     const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ::DestroyWindow(gone);
     auto progress = NewProgress(gone);
-    StartProgressWindow(*progress);
+    EXPECT_EQ(StartProgressWindow(*progress), S_FALSE) << "no window, and nothing to tell the user";
     EXPECT_EQ(progress->window.load(), nullptr);
     EXPECT_TRUE(progress->thread) << "kept for CloseProgressWindow to join";
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE); // goes nowhere
