@@ -32,4 +32,10 @@ void SaveOutputOptions(const OutputOptions& options) noexcept
         key.SetDword(kOptionValueNames[i], REG_DWORD, options.flags[i] ? 1 : 0);
 }
 
+void ToggleOutputOption(OutputOptions& options, OptionFlag flag) noexcept
+{
+    options[flag] = !options[flag];
+    SaveOutputOptions(options);
+}
+
 } // namespace lumbrix
