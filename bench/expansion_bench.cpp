@@ -11,7 +11,7 @@
 #include "job/selection_expansion.h"
 #include "shellext/copy_job.h"
 #include "process_memory.h"
-#include "unix_links.h"
+#include "support/unix_links.h"
 
 #include <windows.h>
 
@@ -77,7 +77,7 @@ double TimeBareWalk(const std::wstring& root, std::size_t& paths, bool keys = fa
             std::wstring path = folder + L'\\' + name;
             characters += path.size();
             ++paths;
-            if (keys) lumbrix::MakeCollationKey(path, locale, key);
+            if (keys) (void)lumbrix::MakeCollationKey(path, locale, key);
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(std::move(path));
         } while (::FindNextFileW(find, &entry));
         ::FindClose(find);

@@ -1,6 +1,6 @@
 #include "hash/hashed_file.h"
 
-#include "hash/trace_system_error.h"
+#include "common/trace_system_error.h"
 #include "common/long_path.h"
 
 namespace lumbrix {

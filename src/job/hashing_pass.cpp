@@ -316,27 +316,12 @@ class WorkerThreads {
 public:
     WorkerThreads(HashingPool& pool, std::vector<std::unique_ptr<HashingWorker>>& workers) noexcept
     {
-        for (std::size_t i = 1; i < workers.size(); ++i) {
-            HANDLE thread = ::CreateThread(nullptr, 0, &HashingWorker::ThreadProc, workers[i].get(), 0, nullptr);
-            if (thread)
-                threads_[count_++] = thread;
-            else
-                pool.Leave(); // one worker fewer
-        }
+        for (std::size_t i = 1; i < workers.size(); ++i)
+            if (!threads_.Start(&HashingWorker::ThreadProc, workers[i].get())) pool.Leave(); // one worker fewer
     }
-    ~WorkerThreads()
-    {
-        for (unsigned i = 0; i < count_; ++i) {
-            ::WaitForSingleObject(threads_[i], INFINITE);
-            ::CloseHandle(threads_[i]);
-        }
-    }
-    WorkerThreads(const WorkerThreads&) = delete;
-    WorkerThreads& operator=(const WorkerThreads&) = delete;
 
 private:
-    HANDLE threads_[kMaxHashingWorkers] = {};
-    unsigned count_ = 0;
+    JoinedThreads<kMaxHashingWorkers> threads_;
 };
 
 } // namespace

@@ -16,23 +16,6 @@ void DrawTextLine(HDC dc, int x, int y, const ProgressText& text) noexcept
     ::TextOutW(dc, x, y, units, static_cast<int>(length));
 }
 
-// Selects an object into a DC for the scope, then puts the previous one back.
-class ScopedSelection {
-public:
-    ScopedSelection(HDC dc, HGDIOBJ object) noexcept
-        : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
-    ~ScopedSelection()
-    {
-        if (previous_) ::SelectObject(dc_, previous_);
-    }
-    ScopedSelection(const ScopedSelection&) = delete;
-    ScopedSelection& operator=(const ScopedSelection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
 void PaintOffscreen(HDC target, int width, int height, const ProgressWindow& progress) noexcept
 {
     UniqueMemoryDc memory(::CreateCompatibleDC(target));

@@ -10,6 +10,6 @@ namespace lumbrix {
 
 // Moves request into a new job whose progress window belongs to owner and
 // starts its worker thread. When nothing starts, request is left as it was.
-HRESULT StartCopy(CopyRequest& request, HWND owner) noexcept;
+[[nodiscard]] HRESULT StartCopy(CopyRequest& request, HWND owner) noexcept;
 
 } // namespace lumbrix

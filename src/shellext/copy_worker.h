@@ -23,6 +23,6 @@ DWORD RunCopyJob(CopyJobPointer job) noexcept;
 
 // Starts the worker thread, which takes the job and holds a module reference
 // until it ends. On failure nothing is started and job is left as it was.
-bool StartCopyJobThread(CopyJobPointer& job) noexcept;
+[[nodiscard]] bool StartCopyJobThread(CopyJobPointer& job) noexcept;
 
 } // namespace lumbrix

@@ -8,7 +8,7 @@
 #include "support/proj_tree.h"
 #include "support/dialog_watcher.h"
 #include "support/scratch_folder.h"
-#include "unix_links.h"
+#include "support/unix_links.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // files: what is written, and what is left behind when it fails or is cancelled.
 
 #include "output_job.h"
-#include "save_dialog_driver.h"
+#include "support/save_dialog_driver.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // submenu layout, gray rules, check marks, the entry's bitmap and the failure
 // of the insertion.
 
-#include "drop_data_object.h"
+#include "support/drop_data_object.h"
 #include "handler_fixture.h"
 #include "settings/options_key_guard.h"
 #include "common/system_error_text.h"

@@ -9,7 +9,7 @@
 
 #include "common/com_ptr.h"
 #include "package_manifest.h"
-#include "shell_selection.h"
+#include "support/shell_selection.h"
 
 #include <windows.h>
 #include <shlobj.h>
