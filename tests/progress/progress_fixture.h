@@ -29,8 +29,9 @@ inline ProgressPointer NewProgress(HWND owner = nullptr)
     return progress;
 }
 
-// Polls until condition holds or timeoutMs passes; returns whether it held.
-inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
+// Polls until condition holds; returns whether it held. The limit only keeps a
+// broken build from hanging: no test depends on how soon a condition holds.
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000)
 {
     const DWORD start = ::GetTickCount();
     while (!condition()) {
