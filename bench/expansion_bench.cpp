@@ -9,8 +9,8 @@
 #include "job/collation_key.h"
 #include "job/result_arrangement.h"
 #include "job/selection_expansion.h"
-#include "shellext/copy_job.h"
 #include "process_memory.h"
+#include "shellext/copy_job.h"
 #include "support/unix_links.h"
 
 #include <windows.h>

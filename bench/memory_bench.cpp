@@ -20,11 +20,11 @@
 #include "job/selection_expansion.h"
 #include "output/clipboard_transfer.h"
 #include "output/text_assembly.h"
-#include "support/shell_selection.h"
 #include "shellext/copy_job.h"
 #include "shellext/copy_worker.h"
 #include "shellext/lumbrix_menu.h"
 #include "support/save_dialog_driver.h"
+#include "support/shell_selection.h"
 
 #include "bench_clock.h"
 #include "process_memory.h"

@@ -2,8 +2,8 @@
 
 #include "hash/crc32_kernels.h"
 #include "hash/engine_paths.h"
-#include "hash/kernel_dispatch.h"
 #include "hash/hex_digits.h"
+#include "hash/kernel_dispatch.h"
 
 #include <initializer_list>
 

@@ -2,8 +2,8 @@
 
 #include "hash/big_endian.h"
 #include "hash/engine_paths.h"
-#include "hash/kernel_dispatch.h"
 #include "hash/hex_digits.h"
+#include "hash/kernel_dispatch.h"
 #include "hash/sha1_kernels.h"
 #include "hash/sha1_rounds.h"
 

@@ -2,9 +2,9 @@
 
 #include "hash/big_endian.h"
 #include "hash/engine_paths.h"
-#include "hash/kernel_dispatch.h"
 #include "hash/force_inline.h"
 #include "hash/hex_digits.h"
+#include "hash/kernel_dispatch.h"
 #include "hash/sha256_kernels.h"
 
 #include <cstring>

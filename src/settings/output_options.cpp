@@ -1,7 +1,7 @@
 #include "settings/output_options.h"
 
-#include "settings/registry_key.h"
 #include "common/message_box.h"
+#include "settings/registry_key.h"
 
 namespace lumbrix {
 

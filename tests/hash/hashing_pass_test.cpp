@@ -5,14 +5,14 @@
 
 #include "support/process_census.h"
 
+#include "common/unique_any.h"
 #include "hash/crc32.h"
 #include "hash/engine_paths.h"
-#include "job/hashing_pass.h"
 #include "hash/md5.h"
 #include "hash/sha1.h"
 #include "hash/sha256.h"
+#include "job/hashing_pass.h"
 #include "job/selection_expansion.h"
-#include "common/unique_any.h"
 #include "support/phase_job.h"
 #include "support/scratch_folder.h"
 

@@ -5,8 +5,8 @@
 #include "allocation_failure.h"
 #include "job/folder_walk.h"
 #include "job_fixture.h"
-#include "support/proj_tree.h"
 #include "support/dialog_watcher.h"
+#include "support/proj_tree.h"
 #include "support/scratch_folder.h"
 #include "support/unix_links.h"
 
