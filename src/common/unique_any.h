@@ -4,7 +4,7 @@
 // hands the value over (the clipboard taking a block), reset() replaces it.
 
 #include <windows.h>
-#include <objidl.h>
+#include <ole2.h> // ReleaseStgMedium, CoTaskMemFree
 #include <shtypes.h>
 
 #include <cstddef>
