@@ -12,11 +12,11 @@
 
 #include "common/folder_check.h"
 #include "common/long_path.h"
+#include "common/progress_report.h"
 #include "common/unique_any.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
 #include "job/path_forms.h"
-#include "report/progress_report.h"
 
 #include <windows.h>
 

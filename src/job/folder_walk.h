@@ -2,7 +2,7 @@
 // The walk below one selected folder, with its progress within the selected
 // item's share of the bar.
 
-#include "report/step_hooks.h"
+#include "common/step_hooks.h"
 
 #include <cstdint>
 #include <string>

@@ -21,12 +21,12 @@
 
 #include "common/folder_check.h"
 #include "common/processor_count.h"
+#include "common/progress_report.h"
 #include "common/unique_any.h"
 #include "hash/file_digests.h"
 #include "hash/hashed_file.h"
 #include "hash/persistent_file_reader.h"
 #include "job/copy_results.h"
-#include "report/progress_report.h"
 #include "settings/output_options.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 // thread of the pass has ended when ComputeHashes returns, an exception
 // included (it comes out on the caller's thread).
 
-#include "report/step_hooks.h"
+#include "common/step_hooks.h"
 
 namespace lumbrix {
 

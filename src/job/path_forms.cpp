@@ -2,9 +2,9 @@
 
 #include "common/long_path.h"
 #include "common/message_box.h"
+#include "common/progress_report.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
-#include "report/progress_report.h"
 
 #include <windows.h>
 

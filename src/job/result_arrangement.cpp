@@ -1,7 +1,7 @@
 #include "job/result_arrangement.h"
 
+#include "common/progress_report.h"
 #include "job/result_list.h"
-#include "report/progress_report.h"
 
 namespace lumbrix {
 

@@ -3,7 +3,7 @@
 // folders in the walking modes. The lines are put in order afterwards, in a
 // phase of their own (result_arrangement.h).
 
-#include "report/step_hooks.h"
+#include "common/step_hooks.h"
 
 #include <cstdint>
 #include <string>

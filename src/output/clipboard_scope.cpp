@@ -1,6 +1,6 @@
 #include "output/clipboard_scope.h"
 
-#include "report/progress_report.h"
+#include "common/progress_report.h"
 
 namespace lumbrix {
 

@@ -2,7 +2,7 @@
 // The clipboard, open for the scope: opened with a second's worth of retries
 // (another program may hold it briefly), closed in the destructor.
 
-#include "report/step_hooks.h"
+#include "common/step_hooks.h"
 
 #include <windows.h>
 

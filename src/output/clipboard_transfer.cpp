@@ -2,11 +2,11 @@
 
 #include "output/clipboard_transfer.h"
 
+#include "common/progress_report.h"
 #include "job/copy_results.h"
 #include "output/clipboard_scope.h"
 #include "output/output_messages.h"
 #include "output/text_assembly.h"
-#include "report/progress_report.h"
 
 namespace lumbrix {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Hands the assembled block to the clipboard.
 
-#include "report/step_hooks.h"
+#include "common/step_hooks.h"
 
 namespace lumbrix {
 

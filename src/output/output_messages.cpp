@@ -1,7 +1,7 @@
 #include "output/output_messages.h"
 
 #include "common/message_box.h"
-#include "report/progress_report.h"
+#include "common/progress_report.h"
 
 #include <cwchar>
 

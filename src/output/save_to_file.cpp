@@ -4,13 +4,13 @@
 #include "output/save_to_file.h"
 
 #include "common/message_box.h"
+#include "common/progress_report.h"
 #include "common/unique_any.h"
 #include "job/result_list.h"
 #include "output/output_messages.h"
 #include "output/replacement_file.h"
 #include "output/save_dialog.h"
 #include "output/text_assembly.h"
-#include "report/progress_report.h"
 
 #include <cstring>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 // The fallback when the clipboard did not take the text.
 
-#include "report/step_hooks.h"
+#include "common/step_hooks.h"
 
 namespace lumbrix {
 

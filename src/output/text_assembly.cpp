@@ -2,10 +2,10 @@
 
 #include "output/text_assembly.h"
 
+#include "common/progress_report.h"
 #include "job/copy_results.h"
 #include "output/output_messages.h"
 #include "output/text_block_allocation.h"
-#include "report/progress_report.h"
 
 #include <algorithm>
 #include <cstring>

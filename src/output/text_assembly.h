@@ -1,7 +1,7 @@
 #pragma once
 // Joins the result lines into the one global block that goes to the clipboard.
 
-#include "report/step_hooks.h"
+#include "common/step_hooks.h"
 
 #include <cstdint>
 

@@ -5,9 +5,9 @@
 // implements with the window's private messages.
 
 #include "common/com_ptr.h"
+#include "common/progress_report.h"
 #include "common/unique_any.h"
 #include "progress/progress_messages.h"
-#include "report/progress_report.h"
 
 #include <windows.h>
 #include <shobjidl.h>

@@ -2,10 +2,10 @@
 // One copy, from the menu to its worker thread: what was asked for, what the
 // phases make, and its progress window.
 
+#include "common/step_hooks.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
 #include "progress/progress_window.h"
-#include "report/step_hooks.h"
 
 #include <memory>
 

@@ -5,7 +5,7 @@
 // "freeze", "resume"). Safe to call from several threads at once, and it
 // allocates nothing while a phase runs (a test may make allocation fail).
 
-#include "report/progress_report.h"
+#include "common/progress_report.h"
 
 #include <windows.h>
 

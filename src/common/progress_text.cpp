@@ -1,4 +1,4 @@
-#include "report/progress_text.h"
+#include "common/progress_text.h"
 
 #include <cstdarg>
 #include <cstring>

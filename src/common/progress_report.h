@@ -6,7 +6,7 @@
 // window itself is a virtual call: the progress window implements those, a
 // test records them. No phase posts a window message of its own.
 
-#include "report/progress_text.h"
+#include "common/progress_text.h"
 
 #include <windows.h>
 
