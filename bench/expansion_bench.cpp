@@ -5,12 +5,13 @@
 //   expansion_benchmark [files-per-folder folders lines rounds]
 // Prints times, line counts, private bytes and the peak working set.
 
-#include "job/copy_job.h"
-#include "job/selection_expansion.h"
 #include "job/collation.h"
 #include "job/collation_key.h"
+#include "job/result_arrangement.h"
+#include "job/selection_expansion.h"
 #include "process_memory.h"
-#include "unix_links.h"
+#include "shellext/copy_job.h"
+#include "support/unix_links.h"
 
 #include <windows.h>
 
@@ -76,7 +77,7 @@ double TimeBareWalk(const std::wstring& root, std::size_t& paths, bool keys = fa
             std::wstring path = folder + L'\\' + name;
             characters += path.size();
             ++paths;
-            if (keys) lumbrix::MakeCollationKey(path, locale, key);
+            if (keys) (void)lumbrix::MakeCollationKey(path, locale, key);
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(std::move(path));
         } while (::FindNextFileW(find, &entry));
         ::FindClose(find);
@@ -99,10 +100,10 @@ ExpansionTimes TimeExpansion(const wchar_t* label, const std::wstring& selected,
     job->request.selection.Insert(selected);
     const ProcessMemory before = ProcessMemoryNow();
     const auto start = Clock::now();
-    lumbrix::ExpandSelection(*job);
+    lumbrix::ExpandSelection(job->request, job->results, job->progress);
     ExpansionTimes times;
     times.walk = MillisecondsSince(start);
-    lumbrix::ArrangeResults(*job);
+    (void)lumbrix::ArrangeResults(job->results.lines, job->progress);
     times.sorted = MillisecondsSince(start);
     const ProcessMemory after = ProcessMemoryNow();
     if (label)

@@ -9,8 +9,8 @@
 // the floor of the small files: open, read and close each file, nothing else.
 
 #include "hash/md5.h"
-#include "job/copy_job.h"
 #include "job/hashing_pass.h"
+#include "shellext/copy_job.h"
 
 #include "bench_clock.h"
 
@@ -80,7 +80,7 @@ void TimePass(const char* scenario, const std::vector<File>& files, const Digest
     lumbrix::HashingPassSettings settings;
     settings.workers = workers;
     const double start = Seconds();
-    const bool finished = lumbrix::ComputeHashes(*job, settings);
+    const bool finished = lumbrix::ComputeHashes(job->results, job->request.options, job->progress, settings);
     const double elapsed = Seconds() - start;
     for (const lumbrix::ResultLine& line : job->results.lines) {
         if (!finished || line.columns.find(L"\t(") != std::wstring_view::npos) {

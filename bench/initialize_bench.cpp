@@ -6,11 +6,11 @@
 // copy command's state (every item, files only) and Invoke's intake.
 //   initialize_bench.exe [files (10000)] [rounds (5)] [folder]
 
-#include "drop_data_object.h"
-#include "shell_selection.h"
 #include "shellext/explorer_command.h"
 #include "shellext/lumbrix_menu.h"
 #include "shellext/shell_item_selection.h"
+#include "support/drop_data_object.h"
+#include "support/shell_selection.h"
 
 #include "bench_clock.h"
 

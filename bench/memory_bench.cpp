@@ -16,14 +16,15 @@
 // One case per process, so that no earlier case's peak hides this one's.
 
 #include "common/module_identity.h"
-#include "job/copy_job.h"
+#include "job/result_arrangement.h"
 #include "job/selection_expansion.h"
 #include "output/clipboard_transfer.h"
 #include "output/text_assembly.h"
-#include "shell_selection.h"
+#include "shellext/copy_job.h"
 #include "shellext/copy_worker.h"
 #include "shellext/lumbrix_menu.h"
-#include "save_dialog_driver.h"
+#include "support/save_dialog_driver.h"
+#include "support/shell_selection.h"
 
 #include "bench_clock.h"
 #include "process_memory.h"
@@ -208,18 +209,18 @@ int Phases(const std::wstring& folder, bool size)
     std::printf("%s, working set at the start %.1f MiB\n", size ? "OutputSize" : "paths only",
                 start.workingSet / kMiB);
     double at = Seconds();
-    lumbrix::ExpandSelection(*job);
+    lumbrix::ExpandSelection(job->request, job->results, job->progress);
     std::printf("  %.1f s\n", Seconds() - at);
     PrintStep("after the walk", start, *job);
     at = Seconds();
-    if (!lumbrix::ArrangeResults(*job)) return 1;
+    if (!lumbrix::ArrangeResults(job->results.lines, job->progress)) return 1;
     std::printf("  %.1f s\n", Seconds() - at);
     PrintStep("after the sorting", start, *job);
     at = Seconds();
-    if (!lumbrix::BuildText(*job)) return 1;
+    if (!lumbrix::BuildText(job->results, job->progress)) return 1;
     std::printf("  %.1f s\n", Seconds() - at);
     PrintStep("after the text block", start, *job);
-    if (!lumbrix::CopyToClipboard(*job)) return 1;
+    if (!lumbrix::CopyToClipboard(job->results, job->progress)) return 1;
     PrintStep("after the clipboard took it", start, *job);
     return 0;
 }
@@ -255,8 +256,8 @@ int Progress(const std::wstring& folder, bool size, const std::wstring& cancelPh
     double cancelledAt = 0;
     for (;;) {
         const double now = Seconds();
-        const std::wstring phase = PhaseOf(watched->progress.statusText.c_str());
-        const std::uint64_t position = watched->progress.position.load();
+        const std::wstring phase = PhaseOf(watched->progress.StatusText().c_str());
+        const std::uint64_t position = watched->progress.Position();
         if (phases.empty() || phases.back().name != phase) {
             if (!phases.empty()) phases.back().end = now;
             phases.push_back(Phase{phase, now, 0, now, 0, position, 0});
@@ -270,7 +271,7 @@ int Progress(const std::wstring& folder, bool size, const std::wstring& cancelPh
         }
         if (phase == L"完了") break;
         if (!cancelPhase.empty() && phase.rfind(cancelPhase, 0) == 0 && now - current.start >= 1.0) {
-            watched->progress.running = false;
+            watched->progress.Stop();
             cancelledAt = now;
             break;
         }

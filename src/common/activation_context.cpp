@@ -3,8 +3,9 @@
 
 #include "common/activation_context.h"
 
-#include "resources/resource_ids.h"
 #include "common/module_identity.h"
+#include "common/unique_any.h"
+#include "resources/resource_ids.h"
 
 namespace lumbrix {
 namespace {
@@ -24,19 +25,13 @@ public:
         context.lpSource = path;
         context.lpResourceName = MAKEINTRESOURCEW(IDR_COMMON_CONTROLS_MANIFEST);
         context.hModule = moduleInstance;
-        handle_ = ::CreateActCtxW(&context);
+        handle_.reset(::CreateActCtxW(&context));
     }
-    ~ModuleContext()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE) ::ReleaseActCtx(handle_);
-    }
-    ModuleContext(const ModuleContext&) = delete;
-    ModuleContext& operator=(const ModuleContext&) = delete;
 
-    HANDLE handle() const noexcept { return handle_; }
+    HANDLE handle() const noexcept { return handle_.get(); }
 
 private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    UniqueActivationContext handle_;
 };
 
 HANDLE ModuleContextHandle() noexcept

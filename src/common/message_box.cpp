@@ -4,20 +4,10 @@
 #include "common/system_error_text.h"
 
 namespace lumbrix {
-namespace {
-
-constexpr char kProductCaptionA[] = "Lumbrix64";
-
-} // namespace
 
 int ShowMessage(HWND owner, const wchar_t* text, UINT type) noexcept
 {
     return ::MessageBoxW(owner, text, kProductCaption, type);
-}
-
-int ShowMessage(HWND owner, const char* text, UINT type) noexcept
-{
-    return ::MessageBoxA(owner, text, kProductCaptionA, type);
 }
 
 std::wstring SystemErrorBoxText(DWORD code)

@@ -10,8 +10,6 @@ namespace lumbrix {
 
 // MessageBoxW with the product caption; returns the button chosen.
 int ShowMessage(HWND owner, const wchar_t* text, UINT type) noexcept;
-// The same for 8-bit text in the system's code page.
-int ShowMessage(HWND owner, const char* text, UINT type) noexcept;
 
 // The box for a failed Windows call: the system's text for code followed by
 // "(%d)", no owner, the information icon.

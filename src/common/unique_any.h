@@ -4,7 +4,10 @@
 // hands the value over (the clipboard taking a block), reset() replaces it.
 
 #include <windows.h>
+#include <ole2.h> // ReleaseStgMedium, CoTaskMemFree
+#include <shtypes.h>
 
+#include <cstddef>
 #include <utility>
 
 namespace lumbrix {
@@ -67,6 +70,9 @@ inline void DeleteMemoryDc(HDC h) noexcept { ::DeleteDC(h); }
 inline void CloseFind(HANDLE h) noexcept { ::FindClose(h); }
 inline void ReleaseModuleHandle(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void FreeProcessHeapBlock(void* p) noexcept { ::HeapFree(::GetProcessHeap(), 0, p); }
+inline void FreeTaskMemory(void* p) noexcept { ::CoTaskMemFree(p); }
+inline void ReleaseScreenDc(HDC h) noexcept { ::ReleaseDC(nullptr, h); }
+inline void ReleaseActivationContext(HANDLE h) noexcept { ::ReleaseActCtx(h); }
 } // namespace detail
 
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
@@ -81,6 +87,77 @@ using UniqueBitmap = UniqueAny<HBITMAP, detail::DeleteGdiObject>;
 using UniqueMemoryDc = UniqueAny<HDC, detail::DeleteMemoryDc>;
 using UniqueModule = UniqueAny<HMODULE, detail::ReleaseModuleHandle>;
 using UniqueHeapBlock = UniqueAny<void*, detail::FreeProcessHeapBlock>;
+using UniqueScreenDc = UniqueAny<HDC, detail::ReleaseScreenDc>; // GetDC(nullptr)
+using UniqueActivationContext = UniqueAny<HANDLE, detail::ReleaseActivationContext, &InvalidHandleValue>;
+
+// Blocks that the registry layer hands out, from the process heap.
+using UniqueRegBuffer = UniqueAny<BYTE*, detail::FreeProcessHeapBlock>;
+using UniqueRegString = UniqueAny<wchar_t*, detail::FreeProcessHeapBlock>;
+
+// What the shell hands out with CoTaskMemAlloc: a path, an item ID list.
+using UniqueTaskString = UniqueAny<wchar_t*, detail::FreeTaskMemory>;
+using UniqueIdList = UniqueAny<PIDLIST_ABSOLUTE, detail::FreeTaskMemory>;
+
+// Threads that must have ended before their owner goes: joined, then closed.
+template <std::size_t Capacity>
+class JoinedThreads {
+public:
+    JoinedThreads() noexcept = default;
+    JoinedThreads(const JoinedThreads&) = delete;
+    JoinedThreads& operator=(const JoinedThreads&) = delete;
+    ~JoinedThreads()
+    {
+        for (std::size_t i = 0; i < count_; ++i) ::WaitForSingleObject(threads_[i].get(), INFINITE);
+    }
+    // False when the thread could not be started or there is no room.
+    bool Start(LPTHREAD_START_ROUTINE routine, void* parameter) noexcept
+    {
+        if (count_ == Capacity) return false;
+        threads_[count_].reset(::CreateThread(nullptr, 0, routine, parameter, 0, nullptr));
+        if (!threads_[count_]) return false;
+        ++count_;
+        return true;
+    }
+
+private:
+    UniqueHandle threads_[Capacity];
+    std::size_t count_ = 0;
+};
+
+// A storage medium from IDataObject::GetData, released with ReleaseStgMedium.
+class StorageMedium {
+public:
+    StorageMedium() noexcept = default;
+    explicit StorageMedium(const STGMEDIUM& medium) noexcept : medium_(medium) {}
+    StorageMedium(const StorageMedium&) = delete;
+    StorageMedium& operator=(const StorageMedium&) = delete;
+    ~StorageMedium()
+    {
+        if (medium_.tymed != TYMED_NULL) ::ReleaseStgMedium(&medium_);
+    }
+    const STGMEDIUM& get() const noexcept { return medium_; }
+
+private:
+    STGMEDIUM medium_{};
+};
+
+// An object selected into a device context for the scope; the previous one
+// is selected back at its end.
+class ScopedSelection {
+public:
+    ScopedSelection(HDC dc, HGDIOBJ object) noexcept
+        : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+    ~ScopedSelection()
+    {
+        if (previous_) ::SelectObject(dc_, previous_);
+    }
+    ScopedSelection(const ScopedSelection&) = delete;
+    ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 // A locked global block; unlocks on scope exit.
 class GlobalLock {

@@ -3,8 +3,8 @@
 #include "hash/crc32_kernels.h"
 #include "hash/engine_paths.h"
 #include "hash/hex_digits.h"
+#include "hash/kernel_dispatch.h"
 
-#include <atomic>
 #include <initializer_list>
 
 namespace lumbrix {
@@ -55,20 +55,9 @@ Kernel KernelFor(Crc32Path path) noexcept
     return &Crc32Tables;
 }
 
-// Null until the first update picks the best path; engines on several threads
-// may race to store the same value.
-std::atomic<Kernel> activeKernel{nullptr};
-std::atomic<Crc32Path> activePath{Crc32Path::Table};
+constinit KernelDispatch<Crc32Path, Kernel> dispatch(&KernelFor, &BestCrc32Path, &CanRun);
 
-Kernel ActiveKernel() noexcept
-{
-    Kernel kernel = activeKernel.load(std::memory_order_acquire);
-    if (!kernel) {
-        UseCrc32Path(BestCrc32Path());
-        kernel = activeKernel.load(std::memory_order_acquire);
-    }
-    return kernel;
-}
+Kernel ActiveKernel() noexcept { return dispatch.Active(); }
 
 } // namespace
 
@@ -105,19 +94,9 @@ Crc32Path BestCrc32Path() noexcept
     return Crc32Path::Table;
 }
 
-Crc32Path ActiveCrc32Path() noexcept
-{
-    ActiveKernel();
-    return activePath.load(std::memory_order_relaxed);
-}
+Crc32Path ActiveCrc32Path() noexcept { return dispatch.ActivePath(); }
 
-bool UseCrc32Path(Crc32Path path) noexcept
-{
-    if (!CanRun(path)) return false;
-    activePath.store(path, std::memory_order_relaxed);
-    activeKernel.store(KernelFor(path), std::memory_order_release);
-    return true;
-}
+bool UseCrc32Path(Crc32Path path) noexcept { return dispatch.Use(path); }
 
 const char* PathName(Crc32Path path) noexcept
 {

@@ -1,7 +1,7 @@
 #include "hash/hashed_file.h"
 
-#include "hash/trace_system_error.h"
 #include "common/long_path.h"
+#include "common/trace_system_error.h"
 
 namespace lumbrix {
 

@@ -56,11 +56,11 @@ public:
 private:
     void Begin(UniqueFile file, std::uint64_t fileSize, std::uint32_t chunkSize, ChunkObserver observer,
                void* context) noexcept;
-    bool ReserveRing(std::uint32_t chunkSize) noexcept;
-    bool StartThread() noexcept;
+    [[nodiscard]] bool ReserveRing(std::uint32_t chunkSize) noexcept;
+    [[nodiscard]] bool StartThread() noexcept;
     void WakeReader() noexcept { ::SetEvent(readerWake_.get()); }
     // Waits on event unless the reader thread has ended; false when it has.
-    bool AwaitSignal(HANDLE event) noexcept;
+    [[nodiscard]] bool AwaitSignal(HANDLE event) noexcept;
     static DWORD WINAPI ThreadProc(void* reader);
     void Serve() noexcept;
     void Produce() noexcept;

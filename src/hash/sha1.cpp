@@ -3,10 +3,10 @@
 #include "hash/big_endian.h"
 #include "hash/engine_paths.h"
 #include "hash/hex_digits.h"
+#include "hash/kernel_dispatch.h"
 #include "hash/sha1_kernels.h"
 #include "hash/sha1_rounds.h"
 
-#include <atomic>
 #include <initializer_list>
 #include <cstring>
 #include <utility>
@@ -49,19 +49,9 @@ Kernel KernelFor(Sha1Path path) noexcept
     return &Sha1BlocksPortable;
 }
 
-// Null until the first block picks the best path (see crc32.cpp).
-std::atomic<Kernel> activeKernel{nullptr};
-std::atomic<Sha1Path> activePath{Sha1Path::Portable};
+constinit KernelDispatch<Sha1Path, Kernel> dispatch(&KernelFor, &BestSha1Path, &CanRun);
 
-Kernel ActiveKernel() noexcept
-{
-    Kernel kernel = activeKernel.load(std::memory_order_acquire);
-    if (!kernel) {
-        UseSha1Path(BestSha1Path());
-        kernel = activeKernel.load(std::memory_order_acquire);
-    }
-    return kernel;
-}
+Kernel ActiveKernel() noexcept { return dispatch.Active(); }
 
 } // namespace
 
@@ -96,19 +86,9 @@ Sha1Path BestSha1Path() noexcept
     return Sha1Path::Portable;
 }
 
-Sha1Path ActiveSha1Path() noexcept
-{
-    ActiveKernel();
-    return activePath.load(std::memory_order_relaxed);
-}
+Sha1Path ActiveSha1Path() noexcept { return dispatch.ActivePath(); }
 
-bool UseSha1Path(Sha1Path path) noexcept
-{
-    if (!CanRun(path)) return false;
-    activePath.store(path, std::memory_order_relaxed);
-    activeKernel.store(KernelFor(path), std::memory_order_release);
-    return true;
-}
+bool UseSha1Path(Sha1Path path) noexcept { return dispatch.Use(path); }
 
 const char* PathName(Sha1Path path) noexcept
 {

@@ -4,9 +4,9 @@
 #include "hash/engine_paths.h"
 #include "hash/force_inline.h"
 #include "hash/hex_digits.h"
+#include "hash/kernel_dispatch.h"
 #include "hash/sha256_kernels.h"
 
-#include <atomic>
 #include <cstring>
 #include <initializer_list>
 #include <utility>
@@ -70,19 +70,9 @@ Kernel KernelFor(Sha256Path path) noexcept
     return &Sha256BlocksPortable;
 }
 
-// Null until the first block picks the best path (see crc32.cpp).
-std::atomic<Kernel> activeKernel{nullptr};
-std::atomic<Sha256Path> activePath{Sha256Path::Portable};
+constinit KernelDispatch<Sha256Path, Kernel> dispatch(&KernelFor, &BestSha256Path, &CanRun);
 
-Kernel ActiveKernel() noexcept
-{
-    Kernel kernel = activeKernel.load(std::memory_order_acquire);
-    if (!kernel) {
-        UseSha256Path(BestSha256Path());
-        kernel = activeKernel.load(std::memory_order_acquire);
-    }
-    return kernel;
-}
+Kernel ActiveKernel() noexcept { return dispatch.Active(); }
 
 } // namespace
 
@@ -116,19 +106,9 @@ Sha256Path BestSha256Path() noexcept
     return Sha256Path::Portable;
 }
 
-Sha256Path ActiveSha256Path() noexcept
-{
-    ActiveKernel();
-    return activePath.load(std::memory_order_relaxed);
-}
+Sha256Path ActiveSha256Path() noexcept { return dispatch.ActivePath(); }
 
-bool UseSha256Path(Sha256Path path) noexcept
-{
-    if (!CanRun(path)) return false;
-    activePath.store(path, std::memory_order_relaxed);
-    activeKernel.store(KernelFor(path), std::memory_order_release);
-    return true;
-}
+bool UseSha256Path(Sha256Path path) noexcept { return dispatch.Use(path); }
 
 const char* PathName(Sha256Path path) noexcept
 {

@@ -21,7 +21,7 @@ bool KeysFollowLstrcmpi(LCID locale) noexcept;
 // Replaces key with the case-insensitive sort key of text in locale. False
 // when the system gives no key (an empty text); key is then empty. Throws
 // std::bad_alloc when memory runs out.
-bool MakeCollationKey(std::wstring_view text, LCID locale, std::string& key);
+[[nodiscard]] bool MakeCollationKey(std::wstring_view text, LCID locale, std::string& key);
 
 // Appends the key of text to keys and returns its length; 0 when the system
 // gives no key (keys is then unchanged). Throws std::bad_alloc.

@@ -8,12 +8,15 @@
 // first. The folders being walked live on a heap stack, so no depth can
 // exhaust the worker's stack.
 
-#include "common/unique_any.h"
-#include "job/copy_job.h"
-#include "common/long_path.h"
-#include "job/path_forms.h"
+#include "job/folder_walk.h"
+
 #include "common/folder_check.h"
-#include "job/selection_expansion.h"
+#include "common/long_path.h"
+#include "common/progress_report.h"
+#include "common/unique_any.h"
+#include "job/copy_request.h"
+#include "job/copy_results.h"
+#include "job/path_forms.h"
 
 #include <windows.h>
 
@@ -98,13 +101,17 @@ struct WalkedFolder {
 
 class FolderWalk {
 public:
-    FolderWalk(CopyJob& job, const std::wstring& base, WalkSpan span) noexcept
-        : job_(job),
+    FolderWalk(const CopyRequest& request, CopyResults& results, ProgressReport& report, const std::wstring& base,
+               WalkSpan span, const StepHook& afterFolder) noexcept
+        : request_(request),
+          results_(results),
+          report_(report),
+          afterFolder_(afterFolder),
           base_(base),
           span_(span),
-          listFolders_(job.request.options[OutputDirectory]),
-          shortNames_(job.request.options[OutputShortFileName]),
-          skipLinks_(job.request.options[OutputJunction])
+          listFolders_(request.options[OutputDirectory]),
+          shortNames_(request.options[OutputShortFileName]),
+          skipLinks_(request.options[OutputJunction])
     {
     }
 
@@ -113,7 +120,7 @@ public:
         List(std::move(rel), false);
         while (!chain_.empty()) {
             WalkedFolder& folder = chain_.back();
-            if (!job_.IsRunning() || folder.started == folder.subfolders.size()) {
+            if (!report_.IsRunning() || folder.started == folder.subfolders.size()) {
                 chain_.pop_back();
             } else {
                 Subfolder& next = folder.subfolders[folder.started++];
@@ -154,13 +161,14 @@ private:
             return;
         }
         for (;;) {
-            if (!job_.IsRunning()) return;
+            if (!report_.IsRunning()) return;
             if (!IsDotEntry(entry_.cFileName)) Take(rel, walked);
             if (!::FindNextFileW(find.get(), &entry_)) {
                 if (::GetLastError() != ERROR_NO_MORE_FILES) LeftOut(folder); // the rest of it is missing
                 break;
             }
         }
+        afterFolder_(report_);
         if (walked.subfolders.empty()) return;
         walked.rel = std::move(rel);
         chain_.push_back(std::move(walked));
@@ -175,7 +183,7 @@ private:
         if (listFolders_ || !folder) {
             AssignJoinedRel(folderRel, name);
             const std::uint64_t size = (std::uint64_t{entry_.nFileSizeHigh} << 32) | entry_.nFileSizeLow;
-            AddEntry(job_, base_, rel_, folder ? 0 : static_cast<std::int64_t>(size), folder);
+            AddEntry(request_, results_, report_, base_, rel_, folder ? 0 : static_cast<std::int64_t>(size), folder);
         }
         if (folder && !(skipLinks_ && link)) walked.subfolders.push_back(Subfolder{name, link});
     }
@@ -190,10 +198,9 @@ private:
     // Counted once per folder; the message names the first in the list's order.
     void LeftOut(const std::wstring& folder)
     {
-        if (!job_.IsRunning()) return; // a cancelled listing leaves nothing out that anyone will see
-        CopyResults& results = job_.results;
-        if (results.unlistedFolders++ == 0 || ::lstrcmpiW(folder.c_str(), results.firstUnlistedFolder.c_str()) < 0)
-            results.firstUnlistedFolder = folder;
+        if (!report_.IsRunning()) return; // a cancelled listing leaves nothing out that anyone will see
+        if (results_.unlistedFolders++ == 0 || ::lstrcmpiW(folder.c_str(), results_.firstUnlistedFolder.c_str()) < 0)
+            results_.firstUnlistedFolder = folder;
     }
 
     // Every walked folder's subfolders count alike: the share of the selected
@@ -211,8 +218,7 @@ private:
             share /= count;
         }
         if (chain_.empty()) done = 1;
-        const auto position = span_.from + static_cast<std::uint64_t>(done * double(span_.to - span_.from));
-        if (position > job_.progress.position.load(std::memory_order_relaxed)) job_.progress.position = position;
+        report_.RaisePosition(span_.from + static_cast<std::uint64_t>(done * double(span_.to - span_.from)));
     }
 
     bool OnChain(const FolderIdentity& identity)
@@ -228,7 +234,10 @@ private:
         return false;
     }
 
-    CopyJob& job_;
+    const CopyRequest& request_;
+    CopyResults& results_;
+    ProgressReport& report_;
+    const StepHook& afterFolder_;
     const std::wstring& base_;
     const WalkSpan span_;
     const bool listFolders_;
@@ -241,9 +250,10 @@ private:
 
 } // namespace
 
-void WalkFolder(CopyJob& job, const std::wstring& base, const std::wstring& name, WalkSpan span)
+void WalkFolder(const CopyRequest& request, CopyResults& results, ProgressReport& report, const std::wstring& base,
+                const std::wstring& name, WalkSpan span, const StepHook& afterFolder)
 {
-    FolderWalk walk(job, base, span);
+    FolderWalk walk(request, results, report, base, span, afterFolder);
     walk.Run(name);
 }
 

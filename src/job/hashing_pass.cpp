@@ -21,12 +21,13 @@
 
 #include "common/folder_check.h"
 #include "common/processor_count.h"
+#include "common/progress_report.h"
 #include "common/unique_any.h"
 #include "hash/file_digests.h"
 #include "hash/hashed_file.h"
 #include "hash/persistent_file_reader.h"
-#include "job/copy_job.h"
-#include "progress/progress_window.h"
+#include "job/copy_results.h"
+#include "settings/output_options.h"
 
 #include <algorithm>
 #include <atomic>
@@ -58,14 +59,18 @@ struct ClaimedLine {
 // text, the processors and the reason to stop.
 class HashingPool {
 public:
-    HashingPool(CopyJob& job, const HashingPassSettings& settings, unsigned processors, unsigned workers)
-        : job_(job), settings_(settings), reader_(job.results.lines), processors_(processors), busy_(workers)
+    HashingPool(CopyResults& results, const OutputOptions& options, ProgressReport& report,
+                const HashingPassSettings& settings, unsigned processors, unsigned workers)
+        : results_(results), options_(options), report_(report), settings_(settings), reader_(results.lines),
+          processors_(processors), busy_(workers)
     {
     }
 
-    CopyJob& Job() const noexcept { return job_; }
+    CopyResults& Results() const noexcept { return results_; }
+    const OutputOptions& Options() const noexcept { return options_; }
+    ProgressReport& Report() const noexcept { return report_; }
     const HashingPassSettings& Settings() const noexcept { return settings_; }
-    bool Stopping() const noexcept { return stop_.load(std::memory_order_relaxed) || !job_.IsRunning(); }
+    bool Stopping() const noexcept { return stop_.load(std::memory_order_relaxed) || !report_.IsRunning(); }
 
     // The next line in list order; false when none is left or the pass stops.
     // Throws std::bad_alloc.
@@ -83,7 +88,7 @@ public:
     }
 
     void Finished() noexcept { finished_.fetch_add(1, std::memory_order_relaxed); }
-    bool AllFinished() const noexcept { return finished_.load() == job_.results.lines.size(); }
+    bool AllFinished() const noexcept { return finished_.load() == results_.lines.size(); }
 
     // A processor for a second thread on a file: free when fewer threads hash
     // than there are workers. Given back by ReturnProcessor or Leave.
@@ -104,13 +109,10 @@ public:
     void Count(std::uint32_t bytes) noexcept
     {
         const std::uint64_t done = bytesDone_.fetch_add(bytes) + bytes;
-        const std::int64_t total = job_.results.totalBytes;
+        const std::int64_t total = results_.totalBytes;
         if (total <= 0) return;
         const double exact = double(done) * double(kProgressScale) / double(total);
-        const std::uint64_t position = exact < double(kProgressScale) ? std::uint64_t(exact) : kProgressScale;
-        std::uint64_t shown = job_.progress.position.load();
-        while (shown < position && !job_.progress.position.compare_exchange_weak(shown, position)) {
-        }
+        report_.RaisePosition(exact < double(kProgressScale) ? std::uint64_t(exact) : kProgressScale);
     }
 
     // The detail text has one writer at a time: the worker that holds it
@@ -134,7 +136,9 @@ public:
     }
 
 private:
-    CopyJob& job_;
+    CopyResults& results_;
+    const OutputOptions& options_;
+    ProgressReport& report_;
     const HashingPassSettings& settings_;
     SRWLOCK lock_ = SRWLOCK_INIT;
     ResultList::Reader reader_; // under lock_
@@ -151,9 +155,9 @@ private:
 class HashingWorker {
 public:
     HashingWorker(HashingPool& pool, int id)
-        : pool_(pool), job_(pool.Job()), id_(id),
-          digests_(job_.request.options[OutputCRC32], job_.request.options[OutputMD5],
-                   job_.request.options[OutputSHA1], job_.request.options[OutputSHA256]),
+        : pool_(pool), report_(pool.Report()), id_(id),
+          digests_(pool.Options()[OutputCRC32], pool.Options()[OutputMD5], pool.Options()[OutputSHA1],
+                   pool.Options()[OutputSHA256]),
           chunk_(new std::uint8_t[kChunkSize])
     {
     }
@@ -193,7 +197,7 @@ private:
     // Sets the line's columns; false when the pass stopped first.
     bool Hash(const ClaimedLine& line)
     {
-        if (pool_.HoldDisplay(id_)) job_.progress.detailText.Set(line.text);
+        if (pool_.HoldDisplay(id_)) report_.DetailText().Set(line.text);
         columns_.clear();
         // A folder line gets no column; so does one that turns out to be a
         // folder although the walk did not say so.
@@ -206,7 +210,7 @@ private:
                 columns_ += kHashFailedColumn;
             }
         }
-        job_.results.lines.SetColumns(line.index, columns_);
+        pool_.Results().lines.SetColumns(line.index, columns_);
         chars_ += line.text.size() + columns_.size() + 2;
         pool_.ReleaseDisplay(id_);
         return true;
@@ -255,7 +259,7 @@ private:
                 digests_.FeedOwnerShare(chunk_.get(), got);
             else
                 digests_.Feed(chunk_.get(), got);
-            if (pool_.Settings().afterChunk) pool_.Settings().afterChunk(job_, pool_.Settings().context);
+            pool_.Settings().afterChunk(report_);
         }
         // Digests of the bytes before a failed read are not the file's.
         if (sharing.shared_ ? reader_->ReadFailed() : readFailed)
@@ -291,11 +295,11 @@ private:
         const std::size_t room = ProgressText::kCapacity - 1 - std::size_t(shareLength);
         detail_.assign(text, 0, std::min(text.size(), room));
         detail_.append(share, std::size_t(shareLength));
-        job_.progress.detailText.Set(detail_);
+        report_.DetailText().Set(detail_);
     }
 
     HashingPool& pool_;
-    CopyJob& job_;
+    ProgressReport& report_;
     const int id_;
     FileDigests digests_;
     std::unique_ptr<PersistentFileReader> reader_; // while a file is shared; after digests_, which it feeds
@@ -312,51 +316,35 @@ class WorkerThreads {
 public:
     WorkerThreads(HashingPool& pool, std::vector<std::unique_ptr<HashingWorker>>& workers) noexcept
     {
-        for (std::size_t i = 1; i < workers.size(); ++i) {
-            HANDLE thread = ::CreateThread(nullptr, 0, &HashingWorker::ThreadProc, workers[i].get(), 0, nullptr);
-            if (thread)
-                threads_[count_++] = thread;
-            else
-                pool.Leave(); // one worker fewer
-        }
+        for (std::size_t i = 1; i < workers.size(); ++i)
+            if (!threads_.Start(&HashingWorker::ThreadProc, workers[i].get())) pool.Leave(); // one worker fewer
     }
-    ~WorkerThreads()
-    {
-        for (unsigned i = 0; i < count_; ++i) {
-            ::WaitForSingleObject(threads_[i], INFINITE);
-            ::CloseHandle(threads_[i]);
-        }
-    }
-    WorkerThreads(const WorkerThreads&) = delete;
-    WorkerThreads& operator=(const WorkerThreads&) = delete;
 
 private:
-    HANDLE threads_[kMaxHashingWorkers] = {};
-    unsigned count_ = 0;
+    JoinedThreads<kMaxHashingWorkers> threads_;
 };
 
 } // namespace
 
 unsigned DefaultHashingWorkers() noexcept { return std::clamp(UsableProcessorCount(), 1u, kMaxHashingWorkers); }
 
-bool ComputeHashes(CopyJob& job) { return ComputeHashes(job, HashingPassSettings{}); }
-
-bool ComputeHashes(CopyJob& job, const HashingPassSettings& settings)
+bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressReport& report,
+                   const HashingPassSettings& settings)
 {
-    if (!job.IsRunning()) return false;
-    job.progress.statusText.Set(L"ハッシュを生成しています");
-    job.results.totalChars = 0;
-    job.progress.position.store(0);
-    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, kProgressScale);
+    if (!report.IsRunning()) return false;
+    report.StatusText().Set(L"ハッシュを生成しています");
+    results.totalChars = 0;
+    report.SetPosition(0);
+    report.SetRange(kProgressScale);
 
-    ResultList& lines = job.results.lines;
+    ResultList& lines = results.lines;
     lines.Arrange();
     const unsigned processors =
         settings.workers ? std::min(settings.workers, kMaxHashingWorkers) : DefaultHashingWorkers();
     // No more workers than files; one file alone still may take a second processor.
-    const std::size_t files = job.results.lines.size();
+    const std::size_t files = lines.size();
     const unsigned workerCount = unsigned(std::clamp<std::size_t>(files, 1, processors));
-    HashingPool pool(job, settings, processors, workerCount);
+    HashingPool pool(results, options, report, settings, processors, workerCount);
     std::vector<std::unique_ptr<HashingWorker>> workers;
     workers.reserve(workerCount);
     for (unsigned i = 0; i < workerCount; ++i) workers.push_back(std::make_unique<HashingWorker>(pool, int(i)));
@@ -369,9 +357,9 @@ bool ComputeHashes(CopyJob& job, const HashingPassSettings& settings)
 
     std::uint64_t chars = 0;
     for (const auto& worker : workers) chars += worker->Chars();
-    job.results.totalChars = chars;
+    results.totalChars = chars;
     if (!pool.AllFinished()) return false;
-    job.progress.position.store(kProgressScale);
+    report.SetPosition(kProgressScale);
     return true;
 }
 

@@ -6,26 +6,30 @@
 // thread of the pass has ended when ComputeHashes returns, an exception
 // included (it comes out on the caller's thread).
 
+#include "common/step_hooks.h"
+
 namespace lumbrix {
 
-struct CopyJob;
+class ProgressReport;
+struct CopyResults;
+struct OutputOptions;
 
 constexpr unsigned kMaxHashingWorkers = 16;
-
-// True when every entry was processed; false when the job was cancelled.
-bool ComputeHashes(CopyJob& job);
 
 struct HashingPassSettings {
     // How many workers; 0: DefaultHashingWorkers(). For the benchmark's table
     // and the tests (at most kMaxHashingWorkers).
     unsigned workers = 0;
-    // For tests: a call after each chunk has been counted and digested, on the
-    // worker that read it (so from several threads at once with several workers).
-    void (*afterChunk)(CopyJob& job, void* context) = nullptr;
-    void* context = nullptr;
+    // After each chunk has been counted and digested, on the worker that read
+    // it (so from several threads at once with several workers).
+    StepHook afterChunk;
 };
 
-bool ComputeHashes(CopyJob& job, const HashingPassSettings& settings);
+// The digests that options ask for, appended to results.lines; totalChars is
+// counted again for the longer lines. True when every entry was processed;
+// false when the copy was cancelled.
+[[nodiscard]] bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressReport& report,
+                                 const HashingPassSettings& settings = {});
 
 // The processors this process may run on, at most kMaxHashingWorkers.
 unsigned DefaultHashingWorkers() noexcept;

@@ -1,8 +1,10 @@
 #include "job/path_forms.h"
 
-#include "job/copy_job.h"
 #include "common/long_path.h"
 #include "common/message_box.h"
+#include "common/progress_report.h"
+#include "job/copy_request.h"
+#include "job/copy_results.h"
 
 #include <windows.h>
 
@@ -97,13 +99,14 @@ std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
     return resolved;
 }
 
-void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size, bool folder)
+void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& report, const std::wstring& base,
+              const std::wstring& rel, std::int64_t size, bool folder)
 {
-    // Built in the job's own buffers, which the list copies from.
-    std::wstring& line = job.results.lineScratch;
-    std::wstring& source = job.results.sourceScratch;
-    const bool digests = job.request.options.AnyDigest();
-    switch (job.request.mode) {
+    // Built in the results' own buffers, which the list copies from.
+    std::wstring& line = results.lineScratch;
+    std::wstring& source = results.sourceScratch;
+    const bool digests = request.options.AnyDigest();
+    switch (request.mode) {
     case FullPath:
         line.assign(base);
         if (digests) source.assign(base);
@@ -141,22 +144,22 @@ void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, s
     // An empty column leaves the item out (a selected folder one level up, a drive root).
     if (line.empty()) return;
 
-    if (job.request.options[EscapePathSeparator])
+    if (request.options[EscapePathSeparator])
         line = DoubleBackslashes(line);
-    else if (job.request.options[OutputURL])
+    else if (request.options[OutputURL])
         line = ToFileUrl(line);
-    job.progress.detailText.Set(line);
+    report.DetailText().Set(line);
 
-    if (job.request.options[OutputSize] && !folder) {
+    if (request.options[OutputSize] && !folder) {
         line += L'\t';
         line += FormatGrouped(size);
         line += L" bytes";
     }
 
     // Duplicates count too: the totals only size the later phases' work.
-    job.results.totalChars += line.size() + 2;
-    if (digests) job.results.totalBytes += size;
-    job.results.lines.Append(line, digests ? std::wstring_view(source) : std::wstring_view(), folder);
+    results.totalChars += line.size() + 2;
+    if (digests) results.totalBytes += size;
+    results.lines.Append(line, digests ? std::wstring_view(source) : std::wstring_view(), folder);
 }
 
 } // namespace lumbrix

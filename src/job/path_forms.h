@@ -8,11 +8,16 @@
 
 namespace lumbrix {
 
-struct CopyJob;
+class ProgressReport;
+struct CopyRequest;
+struct CopyResults;
 
-// folder and size are what the walk or the selection's own query found: the
-// line is built without asking the file system again.
-void AddEntry(CopyJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size, bool folder);
+// The line of one found item, in the request's mode and options, added to
+// results and shown in the report. folder and size are what the walk or the
+// selection's own query found: the line is built without asking the file
+// system again.
+void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& report, const std::wstring& base,
+              const std::wstring& rel, std::int64_t size, bool folder);
 std::wstring ResolvePath(const std::wstring& path, bool useShortNames);
 
 } // namespace lumbrix

@@ -1,11 +1,13 @@
 #include "job/selection_expansion.h"
 
-#include "common/unique_any.h"
-#include "job/copy_job.h"
 #include "common/folder_check.h"
 #include "common/long_path.h"
+#include "common/progress_report.h"
+#include "common/unique_any.h"
+#include "job/copy_request.h"
+#include "job/copy_results.h"
+#include "job/folder_walk.h"
 #include "job/path_forms.h"
-#include "progress/progress_window.h"
 
 #include <windows.h>
 
@@ -17,76 +19,66 @@ bool IsWalkingMode(std::int32_t mode) noexcept
     return mode == FullPathWithSubfolders || mode == RelativeWithSubfolders || mode == RelativeOneLevelDown;
 }
 
-void ExpandWalking(CopyJob& job)
+void ExpandWalking(const CopyRequest& request, CopyResults& results, ProgressReport& report,
+                   const StepHook& afterFolder)
 {
-    const auto count = static_cast<unsigned>(job.request.selection.Size());
-    const bool listFolders = job.request.options[OutputDirectory];
-    const bool shortNames = job.request.options[OutputShortFileName];
+    const auto count = static_cast<unsigned>(request.selection.Size());
+    const bool listFolders = request.options[OutputDirectory];
+    const bool shortNames = request.options[OutputShortFileName];
     unsigned number = 0;
-    for (const std::wstring& path : job.request.selection) {
+    for (const std::wstring& path : request.selection) {
         const WalkSpan span{kWalkProgressScale * number / count, kWalkProgressScale * (number + 1) / count};
         ++number;
-        job.progress.statusText.Format(L"検索しています(%u/%u) %s", number, count, path.c_str());
+        report.StatusText().Format(L"検索しています(%u/%u) %s", number, count, path.c_str());
         const std::wstring resolved = ResolvePath(path, shortNames);
         const std::wstring base = ParentPart(resolved);
         const std::wstring name = NamePart(resolved);
         const bool folder = IsFolderOnDisk(resolved);
         if (listFolders || !folder)
-            AddEntry(job, base, name, folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)), folder);
+            AddEntry(request, results, report, base, name,
+                     folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)), folder);
         // A selected folder is walked even when it is a link; OutputJunction
         // only concerns links met inside the walk.
-        if (folder) WalkFolder(job, base, name, span);
-        job.progress.position = span.to;
+        if (folder) WalkFolder(request, results, report, base, name, span, afterFolder);
+        report.SetPosition(span.to);
     }
 }
 
-void ExpandSelected(CopyJob& job)
+void ExpandSelected(const CopyRequest& request, CopyResults& results, ProgressReport& report)
 {
-    const bool listFolders = job.request.options[OutputDirectory];
-    const bool shortNames = job.request.options[OutputShortFileName];
-    job.progress.statusText.Set(L"検索しています");
+    const bool listFolders = request.options[OutputDirectory];
+    const bool shortNames = request.options[OutputShortFileName];
+    report.StatusText().Set(L"検索しています");
     std::uint64_t number = 0;
-    for (const std::wstring& path : job.request.selection) {
+    for (const std::wstring& path : request.selection) {
         ++number;
         const std::wstring resolved = ResolvePath(path, shortNames);
-        job.progress.detailText.Set(resolved);
-        job.progress.position = number;
+        report.DetailText().Set(resolved);
+        report.SetPosition(number);
         const bool folder = IsFolderOnDisk(resolved);
         if (!listFolders && folder) continue;
-        AddEntry(job, resolved, std::wstring(), folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)),
-                 folder);
+        AddEntry(request, results, report, resolved, std::wstring(),
+                 folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)), folder);
     }
 }
 
 } // namespace
 
-void ExpandSelection(CopyJob& job)
+void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressReport& report,
+                     const StepHook& afterFolder)
 {
     // No counting pass precedes the walk: each selected item has its share
     // of the bar, and a walk moves through its share by the folders it has
     // left at each level.
-    const bool walking = IsWalkingMode(job.request.mode);
-    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE,
-                        walking ? kWalkProgressScale : job.request.selection.Size());
-    job.progress.position = 0;
+    const bool walking = IsWalkingMode(request.mode);
+    report.SetRange(walking ? kWalkProgressScale : request.selection.Size());
+    report.SetPosition(0);
     // The loops over the selection do not look at running: after a cancel the
     // remaining items still get their own lines, and every walk ends at once.
     if (walking)
-        ExpandWalking(job);
+        ExpandWalking(request, results, report, afterFolder);
     else
-        ExpandSelected(job);
-}
-
-bool ArrangeResults(CopyJob& job)
-{
-    ResultList& lines = job.results.lines;
-    if (lines.Arranged()) return true;
-    job.progress.statusText.Set(L"並べ替えています");
-    job.progress.detailText.Clear();
-    job.progress.position = 0;
-    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(ResultList::ArrangeSteps(lines.size())));
-    PostProgressMessage(job.progress, WM_PROGRESS_UPDATE);
-    return lines.Arrange(ArrangeWatch{&job.progress.running, &job.progress.position});
+        ExpandSelected(request, results, report);
 }
 
 std::uint64_t QueryFileSize(const std::wstring& path) noexcept

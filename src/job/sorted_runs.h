@@ -56,7 +56,7 @@ public:
     // Sorts every batch still queued, with the thread's help, and gives the
     // runs in the order of their batches. False when watch.running went
     // false. A failure of the thread comes out here.
-    bool Finish(const ArrangeWatch& watch, std::vector<ChunkedBytes>& runs);
+    [[nodiscard]] bool Finish(const ArrangeWatch& watch, std::vector<ChunkedBytes>& runs);
 
     // Of kSortStepsPerLine for every line sealed, the steps done so far.
     std::uint64_t StepsDone() const noexcept { return stepsDone_.load(std::memory_order_relaxed); }
@@ -70,8 +70,8 @@ private:
     static DWORD WINAPI ThreadProc(void* runs);
     void RunThread() noexcept;
     // Sorts one batch into runs_[sequence]; false when told to stop first.
-    bool Sort(Sealed& batch, const ArrangeWatch& watch);
-    bool TakeQueued(Sealed& batch) noexcept; // under lock_
+    [[nodiscard]] bool Sort(Sealed& batch, const ArrangeWatch& watch);
+    [[nodiscard]] bool TakeQueued(Sealed& batch) noexcept; // under lock_
     void StartThread() noexcept;              // unless it runs or has been stopped
     void Stop() noexcept;
 

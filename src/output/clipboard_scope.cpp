@@ -1,12 +1,16 @@
 #include "output/clipboard_scope.h"
 
+#include "common/progress_report.h"
+
 namespace lumbrix {
 
-ClipboardScope::ClipboardScope(const std::atomic<bool>& keepTrying) noexcept
+ClipboardScope::ClipboardScope(ProgressReport& report, const StepHook& afterFailedTry) noexcept
 {
-    for (int attempt = 0; attempt < 20 && !open_ && keepTrying.load(); ++attempt) {
+    for (int attempt = 0; attempt < 20 && !open_ && report.IsRunning(); ++attempt) {
         open_ = ::OpenClipboard(nullptr) != FALSE;
-        if (!open_) ::Sleep(50);
+        if (open_) break;
+        afterFailedTry(report);
+        ::Sleep(50);
     }
 }
 

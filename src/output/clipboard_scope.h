@@ -2,16 +2,19 @@
 // The clipboard, open for the scope: opened with a second's worth of retries
 // (another program may hold it briefly), closed in the destructor.
 
-#include <windows.h>
+#include "common/step_hooks.h"
 
-#include <atomic>
+#include <windows.h>
 
 namespace lumbrix {
 
+class ProgressReport;
+
 class ClipboardScope {
 public:
-    // Gives up early, leaving the clipboard closed, once keepTrying turns false.
-    explicit ClipboardScope(const std::atomic<bool>& keepTrying) noexcept;
+    // Gives up early, leaving the clipboard closed, once report is no longer
+    // running. afterFailedTry is called after each try that failed.
+    ClipboardScope(ProgressReport& report, const StepHook& afterFailedTry) noexcept;
     ~ClipboardScope() { Close(); }
     ClipboardScope(const ClipboardScope&) = delete;
     ClipboardScope& operator=(const ClipboardScope&) = delete;

@@ -2,43 +2,42 @@
 
 #include "output/clipboard_transfer.h"
 
-#include "job/copy_job.h"
+#include "common/progress_report.h"
+#include "job/copy_results.h"
 #include "output/clipboard_scope.h"
 #include "output/output_messages.h"
 #include "output/text_assembly.h"
-#include "progress/progress_window.h"
 
 namespace lumbrix {
 
-bool CopyToClipboard(CopyJob& job) noexcept
+bool CopyToClipboard(CopyResults& results, ProgressReport& report, const StepHook& afterFailedTry) noexcept
 {
-    if (!job.IsRunning() || !job.results.text) return false;
-    job.progress.statusText.Set(L"クリップボードにコピーしています");
-    job.progress.detailText.Clear();
-    SendProgressMessage(job.progress, WM_PROGRESS_UPDATE);
+    if (!report.IsRunning() || !results.text) return false;
+    report.StatusText().Set(L"クリップボードにコピーしています");
+    report.DetailText().Clear();
+    report.RedrawAndWait();
 
-    ClipboardScope clipboard(job.progress.running);
+    ClipboardScope clipboard(report, afterFailedTry);
     // A cancel during the retries leaves the clipboard as it was, silently.
-    if (!job.IsRunning()) {
-        job.results.text.reset();
+    if (!report.IsRunning()) {
+        results.text.reset();
         return false;
     }
     if (!clipboard.IsOpen()) {
-        ShowOutputError(job, L"クリップボードを開くのに失敗しました。");
-        job.results.text.reset();
+        ShowOutputError(report, L"クリップボードを開くのに失敗しました。");
+        results.text.reset();
         return false;
     }
     ::EmptyClipboard();
-    if (::SetClipboardData(CF_UNICODETEXT, job.results.text.get())) {
-        (void)job.results.text.release(); // the system owns the block now
+    if (::SetClipboardData(CF_UNICODETEXT, results.text.get())) {
+        (void)results.text.release(); // the system owns the block now
         return true;
     }
     // Closed before the box: no other program should wait for the user to read it.
     clipboard.Close();
-    SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
-    ShowDataSizeError(job, L"クリップボードへテキストを登録するのに失敗しました。",
-                      TextBlockBytes(job));
-    job.results.text.reset();
+    report.FreezeTimer();
+    ShowDataSizeError(report, L"クリップボードへテキストを登録するのに失敗しました。", TextBlockBytes(results));
+    results.text.reset();
     return false;
 }
 

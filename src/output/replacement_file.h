@@ -21,12 +21,12 @@ public:
     // Checks that target may be replaced (an existing one must be writable and
     // not held by another program) and creates the temporary file in its
     // folder. False with the thread's last error set.
-    bool Create(const wchar_t* target) noexcept;
+    [[nodiscard]] bool Create(const wchar_t* target) noexcept;
     HANDLE handle() const noexcept { return file_.get(); }
 
     // Flushes and closes the temporary file and moves it over the target.
     // False with the last error set; the temporary file is gone either way.
-    bool Commit() noexcept;
+    [[nodiscard]] bool Commit() noexcept;
     // Closes and deletes the temporary file.
     void Discard() noexcept;
 

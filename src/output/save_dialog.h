@@ -16,6 +16,6 @@ void SetInitialSaveName(wchar_t* fileName) noexcept;
 // Shows the dialog owned by owner, starting from fileName and leaving the
 // choice there. False when the user cancels, and when the dialog cannot be
 // shown at all (no activation context, no comdlg32).
-bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept;
+[[nodiscard]] bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept;
 
 } // namespace lumbrix

@@ -3,14 +3,14 @@
 
 #include "output/save_to_file.h"
 
+#include "common/message_box.h"
+#include "common/progress_report.h"
 #include "common/unique_any.h"
-#include "job/copy_job.h"
+#include "job/result_list.h"
 #include "output/output_messages.h"
 #include "output/replacement_file.h"
 #include "output/save_dialog.h"
 #include "output/text_assembly.h"
-#include "progress/progress_window.h"
-#include "common/message_box.h"
 
 #include <cstring>
 #include <memory>
@@ -70,18 +70,18 @@ private:
     std::size_t used_ = 0;
 };
 
-bool AskToSave(CopyJob& job) noexcept
+bool AskToSave(const ProgressReport& report) noexcept
 {
-    return ShowMessage(job.progress.window.load(),
+    return ShowMessage(report.BoxOwner(),
                          L"残念ながら、クリップボードは一度に大きなデータを扱うように出来ていません。\r\n"
                          L"処理結果をファイルに保存しますか？",
                        MB_ICONQUESTION | MB_YESNO) == IDYES;
 }
 
 // The dialog until a file could be prepared there, or the user gives up.
-bool ChooseAndCreateFile(CopyJob& job, wchar_t* fileName, ReplacementFile& file) noexcept
+bool ChooseAndCreateFile(const ProgressReport& report, wchar_t* fileName, ReplacementFile& file) noexcept
 {
-    while (ShowSaveDialog(job.progress.window.load(), fileName)) {
+    while (ShowSaveDialog(report.BoxOwner(), fileName)) {
         if (file.Create(fileName)) return true;
         ReportSystemError(::GetLastError());
     }
@@ -90,25 +90,27 @@ bool ChooseAndCreateFile(CopyJob& job, wchar_t* fileName, ReplacementFile& file)
 
 enum class WriteOutcome { Done, Cancelled, Failed };
 
-WriteOutcome WriteLines(CopyJob& job, HANDLE file) noexcept
+WriteOutcome WriteLines(ResultList& lines, ProgressReport& report, const StepHook& afterLine, HANDLE file) noexcept
 try {
     FileWriter writer(file);
     if (!writer.Ready()) return WriteOutcome::Failed;
     static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
     static constexpr wchar_t kLineBreak[] = L"\r\n";
     if (!writer.Write(kByteOrderMark, sizeof(kByteOrderMark))) return WriteOutcome::Failed;
-    const std::uint64_t lineCount = job.results.lines.size();
-    job.progress.position = 1;
-    for (const ResultLine& line : job.results.lines) {
-        if (!job.IsRunning()) return WriteOutcome::Cancelled;
+    const std::uint64_t lineCount = lines.size();
+    report.SetPosition(1);
+    for (const ResultLine& line : lines) {
+        if (!report.IsRunning()) return WriteOutcome::Cancelled;
         const std::uint64_t position = line.index + 1;
-        if (line.index % kLinesPerDetail == 0 || position == lineCount) ShowLine(job, position, lineCount, line);
+        if (line.index % kLinesPerDetail == 0 || position == lineCount) ShowLine(report, position, lineCount, line);
         if (!writer.Write(line.text.data(), line.text.size() * sizeof(wchar_t)) ||
             !writer.Write(line.columns.data(), line.columns.size() * sizeof(wchar_t)))
             return WriteOutcome::Failed;
-        if (position >= lineCount) break;
-        if (!writer.Write(kLineBreak, 2 * sizeof(wchar_t))) return WriteOutcome::Failed;
-        job.progress.position.store(position + 1, std::memory_order_relaxed);
+        if (position < lineCount) {
+            if (!writer.Write(kLineBreak, 2 * sizeof(wchar_t))) return WriteOutcome::Failed;
+            report.SetPosition(position + 1);
+        }
+        afterLine(report);
     }
     return writer.Flush() ? WriteOutcome::Done : WriteOutcome::Failed;
 } catch (const std::bad_alloc&) { // the lines' reader
@@ -118,38 +120,38 @@ try {
 
 } // namespace
 
-bool SaveToFile(CopyJob& job) noexcept
+bool SaveToFile(ResultList& lines, ProgressReport& report, const StepHook& afterLine) noexcept
 {
-    if (!job.IsRunning()) return false;
-    if (!AskToSave(job)) return false;
+    if (!report.IsRunning()) return false;
+    if (!AskToSave(report)) return false;
     std::unique_ptr<wchar_t[]> fileName(new (std::nothrow) wchar_t[kSaveFileNameUnits]);
     if (!fileName) {
-        ShowOutputError(job, L"メモリが足りません。");
+        ShowOutputError(report, L"メモリが足りません。");
         return false;
     }
     SetInitialSaveName(fileName.get());
     ReplacementFile file;
-    if (!ChooseAndCreateFile(job, fileName.get(), file)) return false;
+    if (!ChooseAndCreateFile(report, fileName.get(), file)) return false;
     try {
-        job.results.lines.Arrange();
+        lines.Arrange();
     } catch (const std::bad_alloc&) {
         ReportSystemError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
 
-    job.progress.statusText.Set(L"テキストを書き出しています");
-    job.progress.detailText.Clear();
-    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(job.results.lines.size()));
-    PostProgressMessage(job.progress, WM_PROGRESS_UPDATE);
-    PostProgressMessage(job.progress, WM_PROGRESS_RESTARTTIMER);
-    job.progress.position = 0;
+    report.StatusText().Set(L"テキストを書き出しています");
+    report.DetailText().Clear();
+    report.SetRange(lines.size());
+    report.Redraw();
+    report.ResumeTimer();
+    report.SetPosition(0);
 
-    WriteOutcome outcome = WriteLines(job, file.handle());
+    WriteOutcome outcome = WriteLines(lines, report, afterLine, file.handle());
     if (outcome == WriteOutcome::Done && !file.Commit()) outcome = WriteOutcome::Failed;
     if (outcome == WriteOutcome::Done) return true;
     if (outcome == WriteOutcome::Failed) {
         const DWORD error = ::GetLastError();
-        SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
+        report.FreezeTimer();
         ReportSystemError(error);
     }
     // A partial file is worth nothing to the user; an earlier file of that

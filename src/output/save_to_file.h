@@ -1,10 +1,15 @@
 #pragma once
+// The fallback when the clipboard did not take the text.
+
+#include "common/step_hooks.h"
 
 namespace lumbrix {
 
-struct CopyJob;
+class ProgressReport;
+class ResultList;
 
-// Offers to save the lines as a UTF-16 file; true when the whole text was written.
-bool SaveToFile(CopyJob& job) noexcept;
+// Offers to save the lines as a UTF-16 file; true when the whole text was
+// written. afterLine is called after each line written.
+[[nodiscard]] bool SaveToFile(ResultList& lines, ProgressReport& report, const StepHook& afterLine = {}) noexcept;
 
 } // namespace lumbrix

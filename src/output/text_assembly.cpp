@@ -2,10 +2,10 @@
 
 #include "output/text_assembly.h"
 
-#include "job/copy_job.h"
+#include "common/progress_report.h"
+#include "job/copy_results.h"
 #include "output/output_messages.h"
 #include "output/text_block_allocation.h"
-#include "progress/progress_window.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,55 +29,55 @@ HGLOBAL AllocateTextBlock(SIZE_T bytes) noexcept
 
 } // namespace
 
-std::uint64_t TextBlockBytes(CopyJob& job) noexcept
+std::uint64_t TextBlockBytes(const CopyResults& results) noexcept
 {
     // totalChars says the same as the list's count when it was kept right; the
     // larger one sizes the block, so a miscount never makes the copy overrun it.
-    std::uint64_t units = job.results.lines.TextUnits();
-    if (job.results.totalChars > units) units = job.results.totalChars;
+    std::uint64_t units = results.lines.TextUnits();
+    if (results.totalChars > units) units = results.totalChars;
     return units * 2 + 2;
 }
 
-bool BuildText(CopyJob& job) noexcept
+bool BuildText(CopyResults& results, ProgressReport& report, const StepHook& afterLine) noexcept
 try {
-    job.progress.statusText.Set(L"テキストを生成しています");
-    job.progress.detailText.Clear();
-    if (!job.IsRunning()) return false;
-    ResultList& lines = job.results.lines;
+    report.StatusText().Set(L"テキストを生成しています");
+    report.DetailText().Clear();
+    if (!report.IsRunning()) return false;
+    ResultList& lines = results.lines;
     lines.Arrange();
     const std::uint64_t lineCount = lines.size();
-    PostProgressMessage(job.progress, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(lineCount));
-    PostProgressMessage(job.progress, WM_PROGRESS_UPDATE);
-    job.progress.position = 0;
-    job.results.text.reset();
+    report.SetRange(lineCount);
+    report.Redraw();
+    report.SetPosition(0);
+    results.text.reset();
 
-    const std::uint64_t bytes = TextBlockBytes(job);
-    job.results.text.reset(AllocateTextBlock(static_cast<SIZE_T>(bytes)));
-    if (!job.results.text) {
-        SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
-        ShowDataSizeError(job, L"メモリの確保に失敗しました。", bytes);
+    const std::uint64_t bytes = TextBlockBytes(results);
+    results.text.reset(AllocateTextBlock(static_cast<SIZE_T>(bytes)));
+    if (!results.text) {
+        report.FreezeTimer();
+        ShowDataSizeError(report, L"メモリの確保に失敗しました。", bytes);
         return false;
     }
-    GlobalLock lock(job.results.text.get());
+    GlobalLock lock(results.text.get());
     if (!lock.data()) {
-        SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
-        ShowDataSizeError(job, L"メモリの固定に失敗しました。", bytes);
-        job.results.text.reset();
+        report.FreezeTimer();
+        ShowDataSizeError(report, L"メモリの固定に失敗しました。", bytes);
+        results.text.reset();
         return false;
     }
 
     wchar_t* out = static_cast<wchar_t*>(lock.data());
-    job.progress.position = 1;
+    report.SetPosition(1);
     for (const ResultLine& line : lines) {
-        if (!job.IsRunning()) {
+        if (!report.IsRunning()) {
             lock.unlock();
-            job.results.text.reset();
+            results.text.reset();
             return false;
         }
         const std::uint64_t position = line.index + 1;
         // The window shows a line at most every refresh; formatting each one
         // would cost more than copying it.
-        if (line.index % kLinesPerDetail == 0 || position == lineCount) ShowLine(job, position, lineCount, line);
+        if (line.index % kLinesPerDetail == 0 || position == lineCount) ShowLine(report, position, lineCount, line);
         std::memcpy(out, line.text.data(), line.text.size() * sizeof(wchar_t));
         out += line.text.size();
         std::memcpy(out, line.columns.data(), line.columns.size() * sizeof(wchar_t));
@@ -85,8 +85,9 @@ try {
         if (position < lineCount) {
             *out++ = L'\r';
             *out++ = L'\n';
-            job.progress.position.store(position + 1, std::memory_order_relaxed);
+            report.SetPosition(position + 1);
         }
+        afterLine(report);
     }
     *out++ = 0;
     // The block may be larger than the text (a size counted generously); what
@@ -95,13 +96,13 @@ try {
     std::memset(out, 0, static_cast<std::size_t>(end - reinterpret_cast<unsigned char*>(out)));
     return true;
 } catch (const std::bad_alloc&) { // the lines' reader
-    job.results.text.reset();
-    SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
-    ShowOutputError(job, L"メモリが足りません。");
+    results.text.reset();
+    report.FreezeTimer();
+    ShowOutputError(report, L"メモリが足りません。");
     return false;
 }
 
-void ShowLine(CopyJob& job, std::uint64_t position, std::uint64_t lineCount, const ResultLine& line) noexcept
+void ShowLine(ProgressReport& report, std::uint64_t position, std::uint64_t lineCount, const ResultLine& line) noexcept
 {
     // A line with columns is shown up to where its text ends.
     wchar_t text[1024];
@@ -110,8 +111,8 @@ void ShowLine(CopyJob& job, std::uint64_t position, std::uint64_t lineCount, con
     std::memcpy(text, line.text.data(), fromText * sizeof(wchar_t));
     std::memcpy(text + fromText, line.columns.data(), (length - fromText) * sizeof(wchar_t));
     text[length] = 0;
-    job.progress.detailText.Format(L"(%u/%u) %s", static_cast<unsigned>(position), static_cast<unsigned>(lineCount),
-                                   text);
+    report.DetailText().Format(L"(%u/%u) %s", static_cast<unsigned>(position), static_cast<unsigned>(lineCount),
+                               text);
 }
 
 } // namespace lumbrix

@@ -1,20 +1,25 @@
 #pragma once
+// Joins the result lines into the one global block that goes to the clipboard.
+
+#include "common/step_hooks.h"
 
 #include <cstdint>
 
 namespace lumbrix {
 
-struct CopyJob;
+class ProgressReport;
+struct CopyResults;
 struct ResultLine;
 
-// Assembles the lines into job.results.text; false after a reported failure or a cancel.
-bool BuildText(CopyJob& job) noexcept;
+// Assembles results.lines into results.text; false after a reported failure
+// or a cancel. afterLine is called after each line written.
+[[nodiscard]] bool BuildText(CopyResults& results, ProgressReport& report, const StepHook& afterLine = {}) noexcept;
 
-// Size in bytes of the block for the job's lines: the lines with CR LF after
-// each, and a terminating NUL.
-std::uint64_t TextBlockBytes(CopyJob& job) noexcept;
+// Size in bytes of the block for the lines: the lines with CR LF after each,
+// and a terminating NUL.
+std::uint64_t TextBlockBytes(const CopyResults& results) noexcept;
 
 // The detail text "(position/lineCount) line", as the output phases show it.
-void ShowLine(CopyJob& job, std::uint64_t position, std::uint64_t lineCount, const ResultLine& line) noexcept;
+void ShowLine(ProgressReport& report, std::uint64_t position, std::uint64_t lineCount, const ResultLine& line) noexcept;
 
 } // namespace lumbrix

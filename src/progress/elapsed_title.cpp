@@ -16,4 +16,11 @@ void FormatElapsedTitle(wchar_t* out, std::size_t capacity, DWORD now, DWORD sta
         out[0] = 0;
 }
 
+void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept
+{
+    wchar_t current[32768];
+    if (::GetWindowTextW(window, current, 32768) == 0) current[0] = 0;
+    if (::lstrcmpW(current, text) != 0) ::SetWindowTextW(window, text);
+}
+
 } // namespace lumbrix

@@ -11,4 +11,8 @@ namespace lumbrix {
 // unsigned difference stays right when the tick counter wraps.
 void FormatElapsedTitle(wchar_t* out, std::size_t capacity, DWORD now, DWORD startTick) noexcept;
 
+// Sets the window text only when it differs from the current one, so that
+// the caption does not flicker on each refresh.
+void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept;
+
 } // namespace lumbrix

@@ -1,5 +1,7 @@
 #include "progress/progress_dpi.h"
 
+#include "common/unique_any.h"
+
 namespace lumbrix {
 namespace {
 
@@ -32,9 +34,8 @@ const DpiFunctions& Functions() noexcept
 
 UINT SystemDpi() noexcept
 {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ::ReleaseDC(nullptr, screen);
+    const UniqueScreenDc screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : kBaseDpi;
 }
 

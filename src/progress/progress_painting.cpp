@@ -1,9 +1,9 @@
 #include "progress/progress_painting.h"
 
 #include "common/unique_any.h"
-#include "progress/job_progress.h"
 #include "progress/progress_dpi.h"
 #include "progress/progress_layout.h"
+#include "progress/progress_window.h"
 
 namespace lumbrix {
 namespace {
@@ -16,24 +16,7 @@ void DrawTextLine(HDC dc, int x, int y, const ProgressText& text) noexcept
     ::TextOutW(dc, x, y, units, static_cast<int>(length));
 }
 
-// Selects an object into a DC for the scope, then puts the previous one back.
-class ScopedSelection {
-public:
-    ScopedSelection(HDC dc, HGDIOBJ object) noexcept
-        : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
-    ~ScopedSelection()
-    {
-        if (previous_) ::SelectObject(dc_, previous_);
-    }
-    ScopedSelection(const ScopedSelection&) = delete;
-    ScopedSelection& operator=(const ScopedSelection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-void PaintOffscreen(HDC target, int width, int height, const JobProgress& progress) noexcept
+void PaintOffscreen(HDC target, int width, int height, const ProgressWindow& progress) noexcept
 {
     UniqueMemoryDc memory(::CreateCompatibleDC(target));
     if (!memory) return;
@@ -49,14 +32,14 @@ void PaintOffscreen(HDC target, int width, int height, const JobProgress& progre
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
     const int left = ScaleForDpi(kTextLeft, progress.dpi);
-    DrawTextLine(dc, left, ScaleForDpi(kStatusTextTop, progress.dpi), progress.statusText);
-    DrawTextLine(dc, left, ScaleForDpi(kDetailTextTop, progress.dpi), progress.detailText);
+    DrawTextLine(dc, left, ScaleForDpi(kStatusTextTop, progress.dpi), progress.StatusText());
+    DrawTextLine(dc, left, ScaleForDpi(kDetailTextTop, progress.dpi), progress.DetailText());
     ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
 }
 
 } // namespace
 
-void PaintProgressWindow(HWND window, const JobProgress& progress) noexcept
+void PaintProgressWindow(HWND window, const ProgressWindow& progress) noexcept
 {
     PAINTSTRUCT paint;
     const HDC target = ::BeginPaint(window, &paint);

@@ -5,9 +5,9 @@
 
 namespace lumbrix {
 
-struct JobProgress;
+class ProgressWindow;
 
 // Paints the whole client area at once, so the 120 ms refresh does not flicker.
-void PaintProgressWindow(HWND window, const JobProgress& progress) noexcept;
+void PaintProgressWindow(HWND window, const ProgressWindow& progress) noexcept;
 
 } // namespace lumbrix

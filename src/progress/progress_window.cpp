@@ -2,9 +2,8 @@
 
 #include "progress/progress_window.h"
 
-#include "progress/job_progress.h"
 #include "progress/progress_window_class.h"
-#include "common/message_box.h"
+#include "progress/window_placement.h"
 
 namespace lumbrix {
 namespace {
@@ -17,7 +16,7 @@ void EnableOwnerClose(HWND owner, bool enable) noexcept
         ::EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_DISABLED));
 }
 
-void RunMessageLoop(JobProgress& progress, HWND window) noexcept
+void RunMessageLoop(ProgressWindow& progress, HWND window) noexcept
 {
     MSG message;
     for (;;) {
@@ -36,8 +35,9 @@ void RunMessageLoop(JobProgress& progress, HWND window) noexcept
 
 DWORD WINAPI ProgressThreadProc(void* parameter)
 {
-    JobProgress& progress = *static_cast<JobProgress*>(parameter);
-    if (!RegisterProgressWindowClass()) return 1;
+    ProgressWindow& progress = *static_cast<ProgressWindow*>(parameter);
+    progress.classError = RegisterProgressWindowClass();
+    if (FAILED(progress.classError)) return 1;
     EnableOwnerClose(progress.owner, false);
     const HWND window = CreateProgressWindow(progress);
     if (!window) {
@@ -56,25 +56,37 @@ DWORD WINAPI ProgressThreadProc(void* parameter)
 
 } // namespace
 
-void StartProgressWindow(JobProgress& progress) noexcept
+void ProgressWindow::SetRange(std::uint64_t end) noexcept
+{
+    PostProgressMessage(*this, WM_PROGRESS_SETRANGE, static_cast<WPARAM>(end));
+}
+
+void ProgressWindow::Redraw() noexcept { PostProgressMessage(*this, WM_PROGRESS_UPDATE); }
+
+void ProgressWindow::RedrawAndWait() noexcept { SendProgressMessage(*this, WM_PROGRESS_UPDATE); }
+
+void ProgressWindow::FreezeTimer() noexcept { SendProgressMessage(*this, WM_PROGRESS_STOPTIMER); }
+
+void ProgressWindow::ResumeTimer() noexcept { PostProgressMessage(*this, WM_PROGRESS_RESTARTTIMER); }
+
+HRESULT StartProgressWindow(ProgressWindow& progress) noexcept
 {
     const HANDLE thread = ::CreateThread(nullptr, 0, ProgressThreadProc, &progress, 0, nullptr);
-    if (!thread) {
-        ReportSystemError(::GetLastError());
-        return;
-    }
+    if (!thread) return HRESULT_FROM_WIN32(::GetLastError());
     progress.thread.reset(thread);
     // The thread may end without a window (class or window creation failed).
     while (!progress.window.load()) {
         if (::WaitForSingleObject(thread, 1) != WAIT_TIMEOUT) break;
     }
+    if (progress.window.load()) return S_OK;
+    return FAILED(progress.classError) ? progress.classError : S_FALSE;
 }
 
-void CloseProgressWindow(JobProgress& progress) noexcept
+void CloseProgressWindow(ProgressWindow& progress) noexcept
 {
     if (!progress.thread) return;
     const HWND foreground = ::GetForegroundWindow();
-    progress.running.store(false);
+    progress.Stop();
     // Destroys the window, or after a Cancel lets its last second run out. WM_CLOSE
     // rather than WM_DESTROY, so that a modal loop that dispatches it (a drag of the
     // caption) really destroys the window instead of running its teardown alone.
@@ -84,12 +96,12 @@ void CloseProgressWindow(JobProgress& progress) noexcept
     if (foreground) ::SetForegroundWindow(foreground);
 }
 
-void SendProgressMessage(JobProgress& progress, UINT message, WPARAM wParam) noexcept
+void SendProgressMessage(ProgressWindow& progress, UINT message, WPARAM wParam) noexcept
 {
     if (const HWND window = progress.window.load()) ::SendMessageW(window, message, wParam, 0);
 }
 
-void PostProgressMessage(JobProgress& progress, UINT message, WPARAM wParam) noexcept
+void PostProgressMessage(ProgressWindow& progress, UINT message, WPARAM wParam) noexcept
 {
     if (const HWND window = progress.window.load()) ::PostMessageW(window, message, wParam, 0);
 }

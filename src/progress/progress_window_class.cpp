@@ -1,15 +1,13 @@
 #include "progress/progress_window_class.h"
 
-#include "progress/job_progress.h"
 #include "common/activation_context.h"
+#include "common/module_identity.h"
 #include "progress/elapsed_title.h"
 #include "progress/progress_dpi.h"
 #include "progress/progress_layout.h"
 #include "progress/progress_painting.h"
 #include "progress/progress_window.h"
 #include "resources/resource_ids.h"
-#include "common/module_identity.h"
-#include "common/message_box.h"
 
 #include <commctrl.h>
 
@@ -19,9 +17,9 @@
 namespace lumbrix {
 namespace {
 
-JobProgress* ProgressOf(HWND window) noexcept
+ProgressWindow* ProgressOf(HWND window) noexcept
 {
-    return reinterpret_cast<JobProgress*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    return reinterpret_cast<ProgressWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // Common controls take int positions; a range beyond that is shown clamped.
@@ -38,19 +36,19 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, int
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), moduleInstance, nullptr);
 }
 
-void ShowTaskbarProgress(HWND window, JobProgress& progress) noexcept
+void ShowTaskbarProgress(HWND window, ProgressWindow& progress) noexcept
 {
-    if (progress.taskbar) progress.taskbar->SetProgressValue(window, progress.position.load(), progress.total);
+    if (progress.taskbar) progress.taskbar->SetProgressValue(window, progress.Position(), progress.total);
 }
 
-void SetBarPosition(HWND window, const JobProgress& progress) noexcept
+void SetBarPosition(HWND window, const ProgressWindow& progress) noexcept
 {
-    ::SendDlgItemMessageW(window, kProgressBarId, PBM_SETPOS, ClampToInt(progress.position.load()), 0);
+    ::SendDlgItemMessageW(window, kProgressBarId, PBM_SETPOS, ClampToInt(progress.Position()), 0);
 }
 
 // Sizes the window for dpi (to suggested when the system gives a place), then
 // sets the font and places the children for it.
-void LayOutForDpi(HWND window, JobProgress& progress, UINT dpi, const RECT* suggested) noexcept
+void LayOutForDpi(HWND window, ProgressWindow& progress, UINT dpi, const RECT* suggested) noexcept
 {
     progress.dpi = dpi;
     constexpr UINT kKeepPlace = SWP_NOZORDER | SWP_NOACTIVATE;
@@ -82,7 +80,7 @@ void LayOutForDpi(HWND window, JobProgress& progress, UINT dpi, const RECT* sugg
 
 LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
 {
-    auto* progress = static_cast<JobProgress*>(create.lpCreateParams);
+    auto* progress = static_cast<ProgressWindow*>(create.lpCreateParams);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(progress));
     progress->startTick = ::GetTickCount();
     ::SetTimer(window, kShowTimerId, kShowDelayMs, nullptr);
@@ -93,7 +91,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
     return 0;
 }
 
-void OnRefresh(HWND window, JobProgress& progress) noexcept
+void OnRefresh(HWND window, ProgressWindow& progress) noexcept
 {
     if (!progress.IsRunning()) {
         if (!progress.lingering) ::DestroyWindow(window); // the linger's own timer ends that
@@ -107,10 +105,10 @@ void OnRefresh(HWND window, JobProgress& progress) noexcept
     ShowTaskbarProgress(window, progress);
 }
 
-void OnCancel(HWND window, JobProgress& progress) noexcept
+void OnCancel(HWND window, ProgressWindow& progress) noexcept
 {
     // A click that arrives after the worker has stopped changes nothing.
-    if (!progress.running.exchange(false)) return;
+    if (!progress.Stop()) return;
     progress.lingering = true;
     ::KillTimer(window, kRefreshTimerId);
     ::SetWindowTextW(window, kCancelledTitle);
@@ -121,7 +119,7 @@ void OnCancel(HWND window, JobProgress& progress) noexcept
     ::SetTimer(window, kLingerTimerId, kLingerMs, nullptr);
 }
 
-LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, JobProgress& progress) noexcept
+LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, ProgressWindow& progress) noexcept
 {
     switch (message) {
     case WM_PROGRESS_SETRANGE:
@@ -150,7 +148,7 @@ LRESULT OnProgressMessage(HWND window, UINT message, WPARAM wParam, JobProgress&
 LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CREATE) return OnCreate(window, *reinterpret_cast<const CREATESTRUCTW*>(lParam));
-    JobProgress* progress = ProgressOf(window);
+    ProgressWindow* progress = ProgressOf(window);
     if (!progress) return ::DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_TIMER:
@@ -192,7 +190,7 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_PROGRESS_RESTARTTIMER:
         return OnProgressMessage(window, message, wParam, *progress);
     case WM_DESTROY:
-        progress->running.store(false);
+        progress->Stop();
         progress->font.reset();
         ::KillTimer(window, kShowTimerId);
         ::KillTimer(window, kRefreshTimerId);
@@ -251,7 +249,7 @@ DWORD RegisterClassError() noexcept
 
 } // namespace
 
-bool RegisterProgressWindowClass() noexcept
+HRESULT RegisterProgressWindowClass() noexcept
 {
     // Copies start side by side. A thread that is told "already exists" while
     // another is still registering the class would not find it a moment later
@@ -259,9 +257,7 @@ bool RegisterProgressWindowClass() noexcept
     // that arrive meanwhile wait for it. A failed one is tried again by later jobs.
     static const DWORD firstError = RegisterClassError();
     const DWORD error = firstError == ERROR_SUCCESS ? ERROR_SUCCESS : RegisterClassError();
-    if (error == ERROR_SUCCESS) return true;
-    ReportSystemError(error);
-    return false;
+    return HRESULT_FROM_WIN32(error);
 }
 
 void UnregisterProgressWindowClass() noexcept
@@ -270,7 +266,7 @@ void UnregisterProgressWindowClass() noexcept
     ::UnregisterClassW(kProgressWindowClass, moduleInstance);
 }
 
-HWND CreateProgressWindow(JobProgress& progress) noexcept
+HWND CreateProgressWindow(ProgressWindow& progress) noexcept
 {
     const RECT rect = ProvisionalRect();
     ScopedModuleActivation activation;
@@ -281,7 +277,7 @@ HWND CreateProgressWindow(JobProgress& progress) noexcept
 
 bool LayOutForWindowDpi(HWND window) noexcept
 {
-    JobProgress* progress = ProgressOf(window);
+    ProgressWindow* progress = ProgressOf(window);
     const UINT dpi = WindowDpi(window);
     if (!progress || dpi == progress->dpi) return false;
     LayOutForDpi(window, *progress, dpi, nullptr);

@@ -6,18 +6,18 @@
 
 namespace lumbrix {
 
-struct JobProgress;
+class ProgressWindow;
 
-// Registers the class once per process; a failure other than "already
-// registered" is shown to the user and gives false.
-bool RegisterProgressWindowClass() noexcept;
+// Registers the class once per process; S_OK when it exists afterwards, else
+// the registration's error (for the worker to tell the user).
+[[nodiscard]] HRESULT RegisterProgressWindowClass() noexcept;
 
 // Removes the class when the module is unloaded, so that a later load of the
 // module (at another address) can register it again. For the entry routine.
 void UnregisterProgressWindowClass() noexcept;
 
 // Creates the hidden window for progress, owned by progress.owner; null on failure.
-HWND CreateProgressWindow(JobProgress& progress) noexcept;
+HWND CreateProgressWindow(ProgressWindow& progress) noexcept;
 
 // Lays the window out again when its DPI is no longer the one it was laid out
 // for (moved to another monitor without WM_DPICHANGED); true when it did.

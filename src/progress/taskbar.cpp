@@ -1,8 +1,10 @@
-#include "progress/job_progress.h"
+#include "progress/taskbar.h"
+
+#include "progress/progress_window.h"
 
 namespace lumbrix {
 
-void AttachTaskbar(JobProgress& progress) noexcept
+void AttachTaskbar(ProgressWindow& progress) noexcept
 {
     // The object must be initialised before its other methods are called.
     if (SUCCEEDED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_ALL, IID_ITaskbarList3,

@@ -1,7 +1,7 @@
 #include "settings/output_options.h"
 
-#include "settings/registry_key.h"
 #include "common/message_box.h"
+#include "settings/registry_key.h"
 
 namespace lumbrix {
 
@@ -30,6 +30,12 @@ void SaveOutputOptions(const OutputOptions& options) noexcept
     // A failed write is not reported and does not stop the others.
     for (int i = 0; i < OptionFlagCount; ++i)
         key.SetDword(kOptionValueNames[i], REG_DWORD, options.flags[i] ? 1 : 0);
+}
+
+void ToggleOutputOption(OutputOptions& options, OptionFlag flag) noexcept
+{
+    options[flag] = !options[flag];
+    SaveOutputOptions(options);
 }
 
 } // namespace lumbrix

@@ -44,5 +44,7 @@ inline constexpr wchar_t kOptionsKeyPath[] = L"Software\\Orvane\\Lumbrix64";
 void LoadOutputOptions(OutputOptions& options) noexcept;
 // Writes all ten flags as REG_DWORD 1 or 0. Never fails towards the caller.
 void SaveOutputOptions(const OutputOptions& options) noexcept;
+// What every menu's option command does: inverts flag in options and saves all ten.
+void ToggleOutputOption(OutputOptions& options, OptionFlag flag) noexcept;
 
 } // namespace lumbrix

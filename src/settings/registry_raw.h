@@ -15,10 +15,8 @@ struct RegValue {
     DWORD size = 0;       // bytes in data
 };
 
+// UniqueRegBuffer and UniqueRegString (common/unique_any.h) own them too.
 void FreeRegBuffer(void* buffer) noexcept;
-
-using UniqueRegBuffer = UniqueAny<BYTE*, detail::FreeProcessHeapBlock>;
-using UniqueRegString = UniqueAny<wchar_t*, detail::FreeProcessHeapBlock>;
 
 // RegOpenKeyExW; null on failure. Readers ask for KEY_READ only, so that a
 // key they may read but not write still opens.

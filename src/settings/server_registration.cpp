@@ -1,10 +1,10 @@
 #include "settings/server_registration.h"
 
-#include "settings/registry_key.h"
 #include "common/com_boundary.h"
 #include "common/message_box.h"
-#include "common/system_error_text.h"
 #include "common/module_identity.h"
+#include "common/system_error_text.h"
+#include "settings/registry_key.h"
 
 #include <objbase.h>
 #include <olectl.h>
@@ -73,20 +73,6 @@ bool WriteInProcServer(const std::wstring& classKeyPath, const wchar_t* modulePa
 
 HRESULT RegisterServer()
 {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    ::GetVersionExW(&version);
-    if (version.dwPlatformId == VER_PLATFORM_WIN32s || version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
-        // The 9x family shows 8-bit text only: code page 932 bytes of
-        // "WIN32s および Windows 9x 系の OS には対応していません。"
-        ShowMessage(nullptr,
-                    "\x57\x49\x4E\x33\x32\x73\x20\x82\xA8\x82\xE6\x82\xD1\x20\x57\x69\x6E\x64\x6F\x77\x73"
-                    "\x20\x39\x78\x20\x8C\x6E\x82\xCC\x20\x4F\x53\x20\x82\xC9\x82\xCD\x91\xCE\x89\x9E\x82"
-                    "\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1\x81\x42",
-                    MB_ICONERROR);
-        return SELFREG_E_CLASS;
-    }
-
     wchar_t classId[40] = {};
     if (!ClassIdText(classId)) {
         ShowRegistrationError(L"StringFromGUID2() が失敗しました。");
@@ -156,10 +142,10 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
 try {
     return lumbrix::RegisterServer();
 }
-LUMBRIX_COM_CATCH_RETURN()
+LUMBRIX_CATCH_AS_E_OUTOFMEMORY()
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
 try {
     return lumbrix::UnregisterServer();
 }
-LUMBRIX_COM_CATCH_RETURN()
+LUMBRIX_CATCH_AS_E_OUTOFMEMORY()

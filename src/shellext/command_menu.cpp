@@ -1,6 +1,6 @@
 #include "shellext/command_menu.h"
 
-#include "job/copy_job.h"
+#include "job/copy_request.h"
 #include "shellext/command_table.h"
 
 namespace lumbrix {
@@ -40,19 +40,19 @@ void Gray(HMENU menu, UINT commandBase, int command) noexcept
 
 } // namespace
 
-CommandMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fileCount,
-                             std::uint64_t folderCount, const OutputOptions& options) noexcept
+UniqueMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fileCount, std::uint64_t folderCount,
+                            const OutputOptions& options) noexcept
 {
-    HMENU menu = ::CreatePopupMenu();
+    UniqueMenu menu(::CreatePopupMenu());
     for (int command = 1; command < kCommandCount; ++command)
-        InsertCommand(menu, static_cast<UINT>(command - 1), IdentifierOf(commandBase, command),
+        InsertCommand(menu.get(), static_cast<UINT>(command - 1), IdentifierOf(commandBase, command),
                       CommandAt(command).label);
-    InsertSeparator(menu, kSeparatorPosition);
+    InsertSeparator(menu.get(), kSeparatorPosition);
 
     for (int command = kFirstCopyCommand; command <= kLastCopyCommand; ++command)
-        if (IsCopyCommandGrayed(command, isDriveRoot, fileCount, folderCount)) Gray(menu, commandBase, command);
-    SetOptionCheckMarks(menu, commandBase, options);
-    return {menu, kCommandCount - 1};
+        if (IsCopyCommandGrayed(command, isDriveRoot, fileCount, folderCount)) Gray(menu.get(), commandBase, command);
+    SetOptionCheckMarks(menu.get(), commandBase, options);
+    return menu;
 }
 
 bool IsCopyCommandGrayed(int command, bool isDriveRoot, std::uint64_t fileCount,

@@ -1,14 +1,15 @@
-// The worker thread of one copy: progress window, expansion, digests, output.
+// The worker thread of one copy: progress window, expansion, sorting, digests,
+// output. It alone decides, with the output phases, what the user is told.
 
 #include "shellext/copy_worker.h"
 
 #include "common/message_box.h"
 #include "job/hashing_pass.h"
+#include "job/result_arrangement.h"
 #include "job/selection_expansion.h"
 #include "output/clipboard_transfer.h"
 #include "output/save_to_file.h"
 #include "output/text_assembly.h"
-#include "progress/progress_window.h"
 #include "shellext/module_reference.h"
 
 #include <new>
@@ -20,9 +21,8 @@ namespace {
 
 // The text holds every line that could be made; folders whose contents it
 // lacks are told once, so that nobody takes the list for complete.
-void ShowLeftOutFolders(CopyJob& job) noexcept
+void ShowLeftOutFolders(const CopyResults& results, const ProgressReport& report) noexcept
 try {
-    const CopyResults& results = job.results;
     if (results.unlistedFolders == 0) return;
     std::wstring text = L"読み取れなかったフォルダが";
     if (results.unlistedFolders == 1) {
@@ -32,19 +32,20 @@ try {
                 L" 個あります。その中身はコピーした一覧に含まれていません。\r\n最初のフォルダ: ";
     }
     text += results.firstUnlistedFolder;
-    ShowMessage(job.progress.window.load(), text.c_str(), MB_ICONINFORMATION);
+    ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONINFORMATION);
 } catch (const std::bad_alloc&) {
-    ShowMessage(job.progress.window.load(), L"読み取れなかったフォルダがあります。", MB_ICONINFORMATION);
+    ShowMessage(report.BoxOwner(), L"読み取れなかったフォルダがあります。", MB_ICONINFORMATION);
 }
 
 void ShowCompletion(CopyJob& job) noexcept
 {
-    SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
-    job.progress.statusText.Set(L"完了");
-    job.progress.detailText.Clear();
-    SendProgressMessage(job.progress, WM_PROGRESS_UPDATE);
+    ProgressReport& report = job.progress;
+    report.FreezeTimer();
+    report.StatusText().Set(L"完了");
+    report.DetailText().Clear();
+    report.RedrawAndWait();
     ::MessageBeep(0);
-    ShowLeftOutFolders(job);
+    ShowLeftOutFolders(job.results, report);
     // "完了" stays a second without taking time from the user's programs; then
     // the job is freed at full speed. The owner was never disabled, so it is
     // left alone: enabling it could undo a dialog's modal disable.
@@ -58,27 +59,32 @@ void ShowCompletion(CopyJob& job) noexcept
 // The output phases; false when neither the clipboard nor a file took the text.
 bool DeliverText(CopyJob& job) noexcept
 {
-    bool delivered = BuildText(job) && CopyToClipboard(job);
-    if (!delivered) delivered = SaveToFile(job);
+    bool delivered = BuildText(job.results, job.progress, job.hooks.afterLine) &&
+                     CopyToClipboard(job.results, job.progress, job.hooks.afterClipboardTry);
+    if (!delivered) delivered = SaveToFile(job.results.lines, job.progress, job.hooks.afterLine);
     return delivered;
 }
 
 DWORD RunPhases(CopyJob& job) noexcept
 {
+    ProgressReport& report = job.progress;
     try {
-        ExpandSelection(job);
-        const bool arranged = job.IsRunning() && ArrangeResults(job);
+        ExpandSelection(job.request, job.results, report, job.hooks.afterFolder);
+        const bool arranged = report.IsRunning() && ArrangeResults(job.results.lines, report);
         // With a digest column wanted, a cancel before the pass ends as one in it.
-        if (job.request.options.AnyDigest() && (!arranged || !ComputeHashes(job))) return CopyJobHashCancelled;
+        if (job.request.options.AnyDigest() &&
+            (!arranged || !ComputeHashes(job.results, job.request.options, report,
+                                         HashingPassSettings{0, job.hooks.afterChunk})))
+            return CopyJobHashCancelled;
         if (!arranged) return CopyJobCancelled;
     } catch (...) {
         // Out of memory while the lines grow: the copy ends without output
         // rather than taking the host process down.
-        SendProgressMessage(job.progress, WM_PROGRESS_STOPTIMER);
-        ShowMessage(job.progress.window.load(), L"メモリが足りません。", MB_ICONERROR);
+        report.FreezeTimer();
+        ShowMessage(report.BoxOwner(), L"メモリが足りません。", MB_ICONERROR);
         return CopyJobNoOutput;
     }
-    if (!DeliverText(job)) return job.IsRunning() ? CopyJobNoOutput : CopyJobCancelled;
+    if (!DeliverText(job)) return report.IsRunning() ? CopyJobNoOutput : CopyJobCancelled;
     ShowCompletion(job);
     return CopyJobDone;
 }
@@ -107,7 +113,9 @@ DWORD WINAPI CopyJobThreadProc(void* parameter)
 DWORD RunCopyJob(CopyJobPointer job) noexcept
 {
     if (!job) return CopyJobMissing;
-    StartProgressWindow(job->progress);
+    // A window that could not be had is told; the copy goes on without one.
+    const HRESULT window = StartProgressWindow(job->progress);
+    if (FAILED(window)) ReportSystemError(HRESULT_CODE(window));
     const DWORD exitCode = RunPhases(*job);
     CloseProgressWindow(job->progress);
     return exitCode;

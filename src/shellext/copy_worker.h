@@ -2,7 +2,7 @@
 // The worker thread of one copy: it runs the phases in order and owns the job
 // from the moment it starts.
 
-#include "job/copy_job.h"
+#include "shellext/copy_job.h"
 
 #include <windows.h>
 
@@ -23,6 +23,6 @@ DWORD RunCopyJob(CopyJobPointer job) noexcept;
 
 // Starts the worker thread, which takes the job and holds a module reference
 // until it ends. On failure nothing is started and job is left as it was.
-bool StartCopyJobThread(CopyJobPointer& job) noexcept;
+[[nodiscard]] bool StartCopyJobThread(CopyJobPointer& job) noexcept;
 
 } // namespace lumbrix

@@ -10,7 +10,6 @@
 #include "shellext/shell_item_selection.h"
 
 #include <cwchar>
-#include <new>
 
 namespace lumbrix {
 namespace {
@@ -44,66 +43,45 @@ HRESULT DuplicateTitle(const wchar_t* label, LPWSTR* out) noexcept
     return DuplicateText(label, key ? static_cast<std::size_t>(key - label) : std::wcslen(label), out);
 }
 
-class SubCommandList : public ComBaseObject, public IEnumExplorerCommand {
+class SubCommandList final : public ComObject<IEnumExplorerCommand> {
 public:
     explicit SubCommandList(int position = 0) noexcept : position_(position) {}
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    try {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IEnumExplorerCommand)) return E_NOINTERFACE;
-        *ppv = static_cast<IEnumExplorerCommand*>(this);
-        AddRef();
-        return S_OK;
-    }
-    LUMBRIX_COM_CATCH_RETURN()
-    STDMETHODIMP_(ULONG) AddRef() override { return ComBaseObject::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return ComBaseObject::Release(); }
-
-    STDMETHODIMP Next(ULONG celt, IExplorerCommand** pUICommand, ULONG* pceltFetched) override
-    try {
+    STDMETHODIMP Next(ULONG celt, IExplorerCommand** pUICommand, ULONG* pceltFetched) noexcept override
+    {
         if (!pUICommand || (celt != 1 && !pceltFetched)) return E_INVALIDARG;
         ULONG fetched = 0;
         for (; fetched < celt && position_ < kSubCommandCount; ++fetched) {
-            auto* command = new (std::nothrow) ExplorerCommand(SubCommandAt(position_));
+            ComPtr<ExplorerCommand> command = MakeComObject<ExplorerCommand>(SubCommandAt(position_));
             if (!command) {
-                while (fetched > 0) pUICommand[--fetched]->Release();
+                // The commands handed out so far go back.
+                while (fetched > 0) ComPtr<IExplorerCommand>().attach(pUICommand[--fetched]);
                 if (pceltFetched) *pceltFetched = 0;
                 return E_OUTOFMEMORY;
             }
-            command->AddRef();
-            pUICommand[fetched] = command;
+            pUICommand[fetched] = command.detach();
             ++position_;
         }
         if (pceltFetched) *pceltFetched = fetched;
         return fetched == celt ? S_OK : S_FALSE;
     }
-    LUMBRIX_COM_CATCH_RETURN()
-    STDMETHODIMP Skip(ULONG celt) override
-    try {
+    STDMETHODIMP Skip(ULONG celt) noexcept override
+    {
         const ULONG left = static_cast<ULONG>(kSubCommandCount - position_);
         position_ += static_cast<int>(celt < left ? celt : left);
         return celt <= left ? S_OK : S_FALSE;
     }
-    LUMBRIX_COM_CATCH_RETURN()
-    STDMETHODIMP Reset() override
-    try {
+    STDMETHODIMP Reset() noexcept override
+    {
         position_ = 0;
         return S_OK;
     }
-    LUMBRIX_COM_CATCH_RETURN()
-    STDMETHODIMP Clone(IEnumExplorerCommand** ppenum) override
-    try {
+    STDMETHODIMP Clone(IEnumExplorerCommand** ppenum) noexcept override
+    {
         if (!ppenum) return E_POINTER;
-        *ppenum = nullptr;
-        auto* copy = new (std::nothrow) SubCommandList(position_);
-        if (!copy) return E_OUTOFMEMORY;
-        copy->AddRef();
-        *ppenum = copy;
-        return S_OK;
+        *ppenum = MakeComObject<SubCommandList>(position_).detach();
+        return *ppenum ? S_OK : E_OUTOFMEMORY;
     }
-    LUMBRIX_COM_CATCH_RETURN()
 
 private:
     int position_;
@@ -111,28 +89,16 @@ private:
 
 } // namespace
 
-STDMETHODIMP ExplorerCommand::QueryInterface(REFIID riid, void** ppv)
-try {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IExplorerCommand)) return E_NOINTERFACE;
-    *ppv = static_cast<IExplorerCommand*>(this);
-    AddRef();
-    return S_OK;
-}
-LUMBRIX_COM_CATCH_RETURN()
-
-STDMETHODIMP ExplorerCommand::GetTitle(IShellItemArray*, LPWSTR* ppszName)
-try {
+STDMETHODIMP ExplorerCommand::GetTitle(IShellItemArray*, LPWSTR* ppszName) noexcept
+{
     if (!ppszName) return E_POINTER;
     *ppszName = nullptr;
     if (command_ == kSeparator) return E_NOTIMPL;
     return DuplicateTitle(CommandAt(command_).label, ppszName);
 }
-LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP ExplorerCommand::GetIcon(IShellItemArray*, LPWSTR* ppszIcon)
-try {
+STDMETHODIMP ExplorerCommand::GetIcon(IShellItemArray*, LPWSTR* ppszIcon) noexcept
+{
     if (!ppszIcon) return E_POINTER;
     *ppszIcon = nullptr;
     if (command_ != 0) return E_NOTIMPL;
@@ -144,28 +110,26 @@ try {
     if (suffix < 0) return E_FAIL;
     return DuplicateText(icon, length + static_cast<std::size_t>(suffix), ppszIcon);
 }
-LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP ExplorerCommand::GetToolTip(IShellItemArray*, LPWSTR* ppszInfotip)
-try {
+STDMETHODIMP ExplorerCommand::GetToolTip(IShellItemArray*, LPWSTR* ppszInfotip) noexcept
+{
     if (!ppszInfotip) return E_POINTER;
     *ppszInfotip = nullptr;
     if (command_ == kSeparator) return E_NOTIMPL;
     const wchar_t* text = CommandAt(command_).helpText;
     return DuplicateText(text, std::wcslen(text), ppszInfotip);
 }
-LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP ExplorerCommand::GetCanonicalName(GUID* pguidCommandName)
-try {
+STDMETHODIMP ExplorerCommand::GetCanonicalName(GUID* pguidCommandName) noexcept
+{
     if (!pguidCommandName) return E_POINTER;
     *pguidCommandName = GUID_NULL;
     return E_NOTIMPL;
 }
-LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* psiItemArray, BOOL fOkToBeSlow, EXPCMDSTATE* pCmdState)
-try {
+STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* psiItemArray, BOOL fOkToBeSlow,
+                                       EXPCMDSTATE* pCmdState) noexcept
+{
     if (!pCmdState) return E_POINTER;
     *pCmdState = ECS_ENABLED;
     if (IsCopyCommand(command_)) {
@@ -183,7 +147,6 @@ try {
     }
     return S_OK;
 }
-LUMBRIX_COM_CATCH_RETURN()
 
 STDMETHODIMP ExplorerCommand::Invoke(IShellItemArray* psiItemArray, IBindCtx*)
 try {
@@ -191,9 +154,7 @@ try {
         // The menu closes on a click: the toggle is stored at once, no popup.
         OutputOptions options;
         LoadOutputOptions(options);
-        const OptionFlag flag = OptionOfCommand(command_);
-        options[flag] = !options[flag];
-        SaveOutputOptions(options);
+        ToggleOutputOption(options, OptionOfCommand(command_));
         return S_OK;
     }
     if (!IsCopyCommand(command_)) return S_OK;
@@ -204,27 +165,22 @@ try {
     if (FAILED(hr)) return hr;
     return StartCopy(request, ::GetForegroundWindow());
 }
-LUMBRIX_COM_CATCH_RETURN()
+LUMBRIX_CATCH_AS_E_OUTOFMEMORY()
 
-STDMETHODIMP ExplorerCommand::GetFlags(EXPCMDFLAGS* pFlags)
-try {
+STDMETHODIMP ExplorerCommand::GetFlags(EXPCMDFLAGS* pFlags) noexcept
+{
     if (!pFlags) return E_POINTER;
     *pFlags = command_ == 0 ? ECF_HASSUBCOMMANDS : command_ == kSeparator ? ECF_ISSEPARATOR : ECF_DEFAULT;
     return S_OK;
 }
-LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP ExplorerCommand::EnumSubCommands(IEnumExplorerCommand** ppEnum)
-try {
+STDMETHODIMP ExplorerCommand::EnumSubCommands(IEnumExplorerCommand** ppEnum) noexcept
+{
     if (!ppEnum) return E_POINTER;
     *ppEnum = nullptr;
     if (command_ != 0) return E_NOTIMPL;
-    auto* list = new (std::nothrow) SubCommandList;
-    if (!list) return E_OUTOFMEMORY;
-    list->AddRef();
-    *ppEnum = list;
-    return S_OK;
+    *ppEnum = MakeComObject<SubCommandList>().detach();
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
-LUMBRIX_COM_CATCH_RETURN()
 
 } // namespace lumbrix

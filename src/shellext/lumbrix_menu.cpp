@@ -5,7 +5,7 @@
 #include "common/folder_check.h"
 #include "common/message_box.h"
 #include "common/unique_any.h"
-#include "job/copy_job.h"
+#include "job/copy_request.h"
 #include "job/path_strings.h"
 #include "shellext/command_menu.h"
 #include "shellext/command_table.h"
@@ -27,14 +27,6 @@
 
 namespace lumbrix {
 namespace {
-
-bool IsWindowsXpOrLater() noexcept
-{
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!::GetVersionExW(&version)) return true;
-    return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
-}
 
 // OEM code page text, all or nothing: too small a buffer gives "".
 void CopyOemText(const wchar_t* text, char* out, UINT capacity) noexcept
@@ -83,21 +75,6 @@ int CommandOfInvocation(const CMINVOKECOMMANDINFO& info) noexcept
 
 } // namespace
 
-STDMETHODIMP LumbrixMenu::QueryInterface(REFIID riid, void** ppv)
-try {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit))
-        *ppv = static_cast<IShellExtInit*>(this);
-    else if (IsEqualIID(riid, IID_IContextMenu))
-        *ppv = static_cast<IContextMenu*>(this);
-    else
-        return E_NOINTERFACE;
-    static_cast<IUnknown*>(*ppv)->AddRef();
-    return S_OK;
-}
-LUMBRIX_COM_CATCH_RETURN()
-
 STDMETHODIMP LumbrixMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY)
 try {
     if (!pdtobj) return E_FAIL;
@@ -129,11 +106,11 @@ try {
     }
     return S_OK;
 }
-LUMBRIX_COM_CATCH_RETURN()
+LUMBRIX_CATCH_AS_E_OUTOFMEMORY()
 
 STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
-                                           UINT uFlags)
-try {
+                                           UINT uFlags) noexcept
+{
     // A double-click asks only for the default verb, which this menu does not
     // offer. And ids past idCmdLast could belong to another handler, so a range
     // too short for all of them gets no entry at all.
@@ -144,7 +121,7 @@ try {
     // menu already.
     if (IsPackagedMenuRegistered()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     const bool isDriveRoot = IsDriveRoot(selection.First());
-    UniqueMenu submenu(BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options).menu);
+    UniqueMenu submenu = BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options);
 
     MENUITEMINFOW item{};
     item.cbSize = sizeof item;
@@ -153,10 +130,8 @@ try {
     item.wID = idCmdFirst;
     item.hSubMenu = submenu.get();
     item.dwTypeData = const_cast<wchar_t*>(CommandAt(0).label);
-    if (IsWindowsXpOrLater()) {
-        item.fMask |= MIIM_CHECKMARKS;
-        item.hbmpUnchecked = MenuBitmap();
-    }
+    item.fMask |= MIIM_CHECKMARKS;
+    item.hbmpUnchecked = MenuBitmap();
     if (::InsertMenuItemW(hmenu, indexMenu, TRUE, &item)) {
         static_cast<void>(submenu.release()); // the shell's menu owns it now
     } else {
@@ -164,10 +139,9 @@ try {
     }
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
 }
-LUMBRIX_COM_CATCH_RETURN()
 
-STDMETHODIMP LumbrixMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax)
-try {
+STDMETHODIMP LumbrixMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) noexcept
+{
     if (idCmd >= static_cast<UINT_PTR>(kCommandCount)) return E_INVALIDARG;
     const wchar_t* text = CommandAt(static_cast<int>(idCmd)).helpText;
     switch (uType) {
@@ -185,7 +159,6 @@ try {
         return E_INVALIDARG;
     }
 }
-LUMBRIX_COM_CATCH_RETURN()
 
 STDMETHODIMP LumbrixMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici)
 try {
@@ -195,11 +168,7 @@ try {
     if (command >= kCommandCount) return E_INVALIDARG;
     if (command == 0) return S_OK;
 
-    if (IsOptionCommand(command)) {
-        const OptionFlag flag = OptionOfCommand(command);
-        options[flag] = !options[flag];
-        SaveOutputOptions(options);
-    }
+    if (IsOptionCommand(command)) ToggleOutputOption(options, OptionOfCommand(command));
 
     CopyRequest request;
     request.mode = command;
@@ -217,6 +186,6 @@ try {
     if (SUCCEEDED(hr)) selection.Clear();
     return hr;
 }
-LUMBRIX_COM_CATCH_RETURN()
+LUMBRIX_CATCH_AS_E_OUTOFMEMORY()
 
 } // namespace lumbrix

@@ -1,9 +1,9 @@
 #pragma once
 // The context-menu handler that the shell creates for files and folders.
 
-#include "settings/output_options.h"
-#include "shellext/com_base_object.h"
 #include "job/selection_list.h"
+#include "settings/output_options.h"
+#include "shellext/com_object.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -12,26 +12,22 @@
 
 namespace lumbrix {
 
-class LumbrixMenu : public ComBaseObject, public IShellExtInit, public IContextMenu {
+// Its identity is the IShellExtInit pointer.
+class LumbrixMenu final : public ComObject<IShellExtInit, IContextMenu> {
 public:
-    // Not noexcept: a standard set may allocate when it is constructed, and the
-    // class factory turns that failure into E_OUTOFMEMORY.
+    // Not noexcept: a standard set may allocate when it is constructed, and
+    // MakeComObject turns that failure into an empty pointer.
     LumbrixMenu() = default;
-
-    // IUnknown, reached through every table
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ComBaseObject::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return ComBaseObject::Release(); }
 
     // IShellExtInit
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY hkeyProgID) override;
 
     // IContextMenu
     STDMETHODIMP QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
-                                  UINT uFlags) override;
+                                  UINT uFlags) noexcept override;
     STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* pici) override;
     STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved, CHAR* pszName,
-                                  UINT cchMax) override;
+                                  UINT cchMax) noexcept override;
 
     // The state that Initialize records; touched only on the handler's thread.
     SelectionList selection;

@@ -17,8 +17,8 @@ int RunOptionsPopup(HWND owner, CopyRequest& request) noexcept
     OutputOptions& options = request.options;
     LoadOutputOptions(options);
     const bool isDriveRoot = IsDriveRoot(request.selection.First());
-    const UniqueMenu menu(
-        BuildCommandMenu(kPopupCommandBase, isDriveRoot, request.fileCount, request.folderCount, options).menu);
+    const UniqueMenu menu =
+        BuildCommandMenu(kPopupCommandBase, isDriveRoot, request.fileCount, request.folderCount, options);
 
     for (;;) {
         SetOptionCheckMarks(menu.get(), kPopupCommandBase, options);
@@ -30,9 +30,7 @@ int RunOptionsPopup(HWND owner, CopyRequest& request) noexcept
         const int command = chosen >= kPopupCommandBase ? static_cast<int>(chosen - kPopupCommandBase + 1) : 0;
         if (IsCopyCommand(command)) return command;
         if (!IsOptionCommand(command)) return 0; // dismissed
-        const OptionFlag flag = OptionOfCommand(command);
-        options[flag] = !options[flag];
-        SaveOutputOptions(options);
+        ToggleOutputOption(options, OptionOfCommand(command));
     }
 }
 

@@ -2,7 +2,7 @@
 // The command menu again as a popup at the mouse, after an option toggle, so
 // that several options can be set in a row before a copy command is picked.
 
-#include "job/copy_job.h"
+#include "job/copy_request.h"
 
 #include <windows.h>
 

@@ -13,11 +13,6 @@
 namespace lumbrix {
 namespace {
 
-inline void FreeTaskMemory(wchar_t* text) noexcept { ::CoTaskMemFree(text); }
-using UniqueTaskString = UniqueAny<wchar_t*, FreeTaskMemory>;
-inline void FreeIdList(PIDLIST_ABSOLUTE id) noexcept { ::CoTaskMemFree(id); }
-using UniqueIdList = UniqueAny<PIDLIST_ABSOLUTE, FreeIdList>;
-
 constexpr SFGAOF kAskedAttributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM;
 
 UniqueTaskString FileSystemPath(IShellItem* item) noexcept

@@ -3,7 +3,7 @@
 // Only items with a file-system path count, as only those reach the classic
 // handler's drop list.
 
-#include "job/copy_job.h"
+#include "job/copy_request.h"
 
 #include <shobjidl.h>
 
@@ -23,10 +23,10 @@ struct SelectionMakeUp {
 // attributes that the item IDs hold are asked for (no SFGAO_VALIDATE). The
 // counts stop once the gray rules are settled (a folder among two or more
 // items); E_PENDING when that takes more than itemLimit items.
-HRESULT ReadSelectionMakeUp(IShellItemArray* items, SelectionMakeUp& makeUp, DWORD itemLimit = MAXDWORD) noexcept;
+[[nodiscard]] HRESULT ReadSelectionMakeUp(IShellItemArray* items, SelectionMakeUp& makeUp, DWORD itemLimit = MAXDWORD) noexcept;
 
 // Fills request.selection with the items' file-system paths and the counts
 // as above. Throws std::bad_alloc when memory runs out.
-HRESULT ReadSelection(IShellItemArray* items, CopyRequest& request);
+[[nodiscard]] HRESULT ReadSelection(IShellItemArray* items, CopyRequest& request);
 
 } // namespace lumbrix

@@ -1,13 +1,13 @@
 // Whole jobs in this process, from the worker's start to its end: exit codes,
 // cancellation in every phase, many copies at once, and nothing left behind.
 
-#include "job/copy_job.h"
+#include "common/unique_any.h"
+#include "shellext/copy_job.h"
 #include "shellext/copy_worker.h"
 #include "support/clipboard_reader.h"
 #include "support/dialog_watcher.h"
 #include "support/process_census.h"
 #include "support/scratch_folder.h"
-#include "common/unique_any.h"
 
 #include <gtest/gtest.h>
 
@@ -31,13 +31,35 @@ CopyJobPointer NewJob(std::int32_t mode, const std::wstring& path, std::initiali
     return job;
 }
 
+// A cancel, as the Cancel button makes it, from inside the phase whose status
+// starts with phase: after a folder listed, a chunk digested or a line
+// written, on the thread that did it.
+struct PhaseCancel {
+    std::wstring phase;
+    std::atomic<bool> done{false};
+};
+
+void CancelInPhase(ProgressReport& report, void* context)
+{
+    auto& cancel = *static_cast<PhaseCancel*>(context);
+    if (std::wstring(report.StatusText().c_str()).rfind(cancel.phase, 0) == 0 && report.Stop()) cancel.done = true;
+}
+
 // Runs the worker on a thread of its own, as the menu handler does, but keeps
-// the exit code.
+// the exit code. With cancelPhase, the job is cancelled in that phase.
 class RunningJob {
 public:
-    explicit RunningJob(CopyJobPointer job)
-        : job_(job.get()), thread_([this, owned = std::move(job)]() mutable { exitCode_ = RunCopyJob(std::move(owned)); })
+    explicit RunningJob(CopyJobPointer job, std::wstring cancelPhase = {})
+        : job_(job.get())
     {
+        if (!cancelPhase.empty()) {
+            cancel_.phase = std::move(cancelPhase);
+            const StepHook cancel{CancelInPhase, &cancel_};
+            job->hooks.afterFolder = cancel;
+            job->hooks.afterChunk = cancel;
+            job->hooks.afterLine = cancel;
+        }
+        thread_ = std::thread([this, owned = std::move(job)]() mutable { exitCode_ = RunCopyJob(std::move(owned)); });
     }
     ~RunningJob()
     {
@@ -48,15 +70,18 @@ public:
         thread_.join();
         return exitCode_;
     }
+    // Whether the cancel that the constructor was given has landed.
+    bool Cancelled() const { return cancel_.done; }
     // Clears running, as the Cancel button does, once the worker shows a status
-    // that starts with phase. False when the job ended first.
+    // that starts with phase; for the sorting, which has no hook. False when
+    // the job ended first.
     bool CancelDuring(const std::wstring& phase)
     {
         const DWORD start = ::GetTickCount();
         while (::GetTickCount() - start < 10000) {
             if (done()) return false;
-            if (std::wstring(job_->progress.statusText.c_str()).rfind(phase, 0) == 0) {
-                job_->progress.running = false;
+            if (std::wstring(job_->progress.StatusText().c_str()).rfind(phase, 0) == 0) {
+                job_->progress.Stop();
                 return true;
             }
             ::Sleep(0);
@@ -68,6 +93,7 @@ public:
 private:
     static constexpr DWORD kNotDone = 0xFFFFFFFF;
     CopyJob* job_; // owned and freed by the worker
+    PhaseCancel cancel_;
     std::atomic<DWORD> exitCode_{kNotDone};
     std::thread thread_;
 };
@@ -114,14 +140,15 @@ TEST_F(CopyJobLifecycle, CancelInEveryPhaseLeavesTheClipboardAndShowsNothing)
     for (const Case& c : cases) {
         WriteClipboard(L"untouched");
         const DWORD sequence = ClipboardSequence();
-        RunningJob job(NewJob(FullPathWithSubfolders, c.path, c.options));
-        const bool cancelled = job.CancelDuring(c.phase);
+        // The sorting has no hook: it is cancelled from this thread, as it shows its status.
+        const bool sorting = std::wstring(c.phase) == L"並べ替えています";
+        RunningJob job(NewJob(FullPathWithSubfolders, c.path, c.options), sorting ? L"" : c.phase);
+        const bool cancelledFromHere = sorting && job.CancelDuring(c.phase);
         const DWORD exitCode = job.Wait();
-        if (!cancelled) {
-            // The sorting and the text of a small tree may be done before the cancel can land.
-            const std::wstring phase = c.phase;
-            EXPECT_TRUE(phase == L"並べ替えています" || phase == L"テキストを生成しています") << phase.size();
-            continue;
+        if (sorting) {
+            if (!cancelledFromHere) continue; // the sorting of a small tree may be done before the cancel can land
+        } else {
+            EXPECT_TRUE(job.Cancelled()) << "phase " << std::distance(cases, &c);
         }
         EXPECT_EQ(exitCode, c.exitCode) << "phase " << std::distance(cases, &c);
         EXPECT_EQ(ClipboardSequence(), sequence);
@@ -168,7 +195,6 @@ TEST_F(CopyJobLifecycle, FoldersLeftOutAreToldOnceTheTextIsOnTheClipboard)
         EXPECT_EQ(job.Wait(), 0u);
     }
     ASSERT_TRUE(watcher.WaitForCount(1));
-    ::Sleep(200);
     ASSERT_EQ(watcher.Count(), 1u) << "none when nothing is left out";
     EXPECT_EQ(boxes[0].caption, L"Lumbrix64");
     EXPECT_EQ(boxes[0].text, L"読み取れなかったフォルダがあります。その中身はコピーした一覧に含まれていません。\r\n" +
@@ -187,20 +213,19 @@ TEST_F(CopyJobLifecycle, AHundredCancelledJobsLeaveNoHandleThreadOrGdiObject)
     // hashed list writes to).
     ::OutputDebugStringW(L"");
     RunningJob(NewJob(FullPath, *folder_ / L"tree", {})).Wait();
-    RunningJob warmUp(NewJob(FullPathWithSubfolders, *folder_ / L"big", {OutputSHA1}));
-    warmUp.CancelDuring(L"ハッシュを生成しています");
-    warmUp.Wait();
+    RunningJob(NewJob(FullPathWithSubfolders, *folder_ / L"big", {OutputSHA1}), L"ハッシュを生成しています").Wait();
+    RunningJob(NewJob(FullPathWithSubfolders, *folder_ / L"tree", {OutputSHA1}), L"検索しています").Wait();
     const int threads = ThreadCount();
     const std::size_t handles = KernelHandleCount();
     const std::size_t gdiObjects = GdiObjectCount();
     for (int i = 0; i < 100; ++i) {
         const bool hashing = i % 2 == 1;
         RunningJob job(NewJob(FullPathWithSubfolders, *folder_ / (hashing ? L"big" : L"tree"),
-                              {OutputSize, OutputSHA1}));
-        const bool cancelled = job.CancelDuring(hashing ? L"ハッシュを生成しています" : L"検索しています");
-        EXPECT_TRUE(cancelled);
+                              {OutputSize, OutputSHA1}),
+                       hashing ? L"ハッシュを生成しています" : L"検索しています");
         // With a digest column every cancel ends at the hashing pass: code 2.
         EXPECT_EQ(job.Wait(), 2u);
+        EXPECT_TRUE(job.Cancelled());
     }
     EXPECT_EQ(ThreadCount(), threads);
     EXPECT_EQ(KernelHandleCount(), handles);

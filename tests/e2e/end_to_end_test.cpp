@@ -122,17 +122,19 @@ TEST_F(EndToEnd, TheShellNeverWaitsForTheCopy)
     ASSERT_GE(returned, 0) << std::string(run.output.begin(), run.output.end());
     // The copy ends with a one-second pause on its "done" display.
     EXPECT_GE(ended, 1000);
-    EXPECT_LT(returned, ended - 900);
+    // Its worker (and window) still run when the shell has its thread back.
+    EXPECT_GE(TimingValue(run.output, L"the copies' threads: "), 1);
 }
 
 TEST_F(EndToEnd, CopiesStartedBackToBackRunSideBySide)
 {
     ShellRun run;
     ExpectLines(Copy(1, L"OutputDirectory", {tree.proj}, &run, {L"--timing", L"--repeat", L"3"}), {tree.proj});
-    // Each copy pauses one second at its end; one after the other they would take three.
     const long ended = TimingValue(run.output, L"threads ended after ");
     EXPECT_GE(ended, 1000);
-    EXPECT_LT(ended, 2500) << "the copies did not overlap";
+    // A copy runs on two threads (its worker and its window's) and pauses one
+    // second at its end: one after the other, no two would ever run at once.
+    EXPECT_GE(TimingValue(run.output, L" running when InvokeCommand returned, "), 4) << "the copies did not overlap";
 }
 
 TEST_F(EndToEnd, AHostUnloadingUnusedDllsDuringACopyDoesNotCrash)

@@ -5,15 +5,15 @@
 
 #include "support/process_census.h"
 
+#include "common/unique_any.h"
 #include "hash/crc32.h"
 #include "hash/engine_paths.h"
-#include "job/hashing_pass.h"
 #include "hash/md5.h"
 #include "hash/sha1.h"
 #include "hash/sha256.h"
-#include "job/copy_job.h"
+#include "job/hashing_pass.h"
 #include "job/selection_expansion.h"
-#include "progress/progress_messages.h"
+#include "support/phase_job.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +29,10 @@
 
 namespace {
 
-using lumbrix::CopyJob;
 using lumbrix::HashingPassSettings;
+using lumbrix::ProgressReport;
+using lumbrix::StepHook;
+using lumbrix::test::PhaseJob;
 using lumbrix::test::ScratchFolder;
 
 constexpr wchar_t kFailed[] = L"\t(ハッシュ取得失敗)";
@@ -43,11 +45,11 @@ constexpr wchar_t kDigitsColumns[] = L"\tCRC32:CBF43926\tMD5:25F9E794323B453885F
 constexpr wchar_t kEmptySha256[] = L"\tSHA256:E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855";
 constexpr wchar_t kDigitsSha256[] = L"\tSHA256:15E2B0D3C33891EBB0F1EF609EC419420C20E320CE94C65FBC8C3312448EB225";
 
-using JobPtr = lumbrix::CopyJobPointer;
+using JobPtr = lumbrix::test::JobPointer;
 
 JobPtr MakeJob(bool crc32, bool md5, bool sha1, bool sha256 = false)
 {
-    JobPtr job = lumbrix::CreateCopyJob();
+    JobPtr job = lumbrix::test::NewPhaseJob();
     job->request.options[lumbrix::OutputCRC32] = crc32;
     job->request.options[lumbrix::OutputMD5] = md5;
     job->request.options[lumbrix::OutputSHA1] = sha1;
@@ -56,13 +58,13 @@ JobPtr MakeJob(bool crc32, bool md5, bool sha1, bool sha256 = false)
 }
 
 // As AddEntry leaves it: the line, the path to read, the size in the total.
-void AddEntry(CopyJob& job, const std::wstring& text, const std::wstring& path, std::int64_t size = 0)
+void AddEntry(PhaseJob& job, const std::wstring& text, const std::wstring& path, std::int64_t size = 0)
 {
     job.results.lines.Append(text, path);
     job.results.totalBytes += size;
 }
 
-std::vector<std::wstring> Lines(CopyJob& job)
+std::vector<std::wstring> Lines(PhaseJob& job)
 {
     std::vector<std::wstring> lines;
     for (const lumbrix::ResultLine& line : job.results.lines) lines.push_back(line.Text());
@@ -99,14 +101,13 @@ std::wstring ExpectedColumns(const std::wstring& path)
 class HashingPass : public ::testing::Test {
 protected:
     // workers 1 where the order of chunks across files matters.
-    bool Run(CopyJob& job, void (*afterChunk)(CopyJob&, void*) = nullptr, void* context = nullptr,
+    bool Run(PhaseJob& job, void (*afterChunk)(ProgressReport&, void*) = nullptr, void* context = nullptr,
              unsigned workers = 0)
     {
         HashingPassSettings settings;
-        settings.afterChunk = afterChunk;
-        settings.context = context;
+        settings.afterChunk = StepHook{afterChunk, context};
         settings.workers = workers;
-        return lumbrix::ComputeHashes(job, settings);
+        return lumbrix::ComputeHashes(job.results, job.request.options, job.report, settings);
     }
 
     ScratchFolder folder_;
@@ -148,7 +149,7 @@ TEST_F(HashingPass, EmptyFileGetsTheDigestsOfEmptyInput)
     AddEntry(*job, L"empty", folder_.AddFile(L"empty"));
     ASSERT_TRUE(Run(*job));
     EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"empty" + std::wstring(kEmptyColumns) + kEmptySha256});
-    EXPECT_EQ(job->progress.position.load(), 65535u);
+    EXPECT_EQ(job->report.Position(), 65535u);
 }
 
 TEST_F(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
@@ -222,13 +223,13 @@ struct ChunkLog {
     SRWLOCK lock = SRWLOCK_INIT; // several workers may call at once
 };
 
-void LogChunk(CopyJob& job, void* context)
+void LogChunk(ProgressReport& report, void* context)
 {
     auto& log = *static_cast<ChunkLog*>(context);
     ::AcquireSRWLockExclusive(&log.lock);
-    log.details.push_back(job.progress.detailText.c_str());
-    log.positions.push_back(job.progress.position.load());
-    if (log.details.size() == log.cancelAfter) job.progress.running.store(false);
+    log.details.push_back(report.DetailText().c_str());
+    log.positions.push_back(report.Position());
+    if (log.details.size() == log.cancelAfter) report.Stop();
     ::ReleaseSRWLockExclusive(&log.lock);
 }
 
@@ -246,7 +247,7 @@ TEST_F(HashingPass, DetailTextShowsTheShareOfTheFileAfterEachChunk)
     EXPECT_EQ(log.details[7], L"b.bin (100.0%)");
     // The position runs over both files on the fixed scale.
     EXPECT_EQ(log.positions, (std::vector<std::uint64_t>{10737, 21474, 32211, 32767, 43504, 54242, 64979, 65535}));
-    EXPECT_STREQ(job->progress.statusText.c_str(), L"ハッシュを生成しています");
+    EXPECT_STREQ(job->report.StatusText().c_str(), L"ハッシュを生成しています");
 }
 
 TEST_F(HashingPass, LineLongerThanTheProgressTextKeepsItsShareVisible)
@@ -276,7 +277,7 @@ TEST_F(HashingPass, DataBeyondTheWalkedTotalKeepsTheBarWithinItsRange)
     ChunkLog unsizedLog;
     ASSERT_TRUE(Run(*unsized, LogChunk, &unsizedLog));
     EXPECT_EQ(unsizedLog.positions, (std::vector<std::uint64_t>{0, 0}));
-    EXPECT_EQ(unsized->progress.position.load(), 65535u);
+    EXPECT_EQ(unsized->report.Position(), 65535u);
 }
 
 TEST_F(HashingPass, TotalCharsAreReadyForTheText)
@@ -297,10 +298,10 @@ TEST_F(HashingPass, CancelledJobIsLeftAlone)
 {
     JobPtr job = MakeJob(true, true, true);
     AddEntry(*job, L"a", folder_.AddFile(L"a", "123456789"), 9);
-    job->progress.running.store(false);
+    job->report.Stop();
     EXPECT_FALSE(Run(*job));
     EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"a"});
-    EXPECT_STREQ(job->progress.statusText.c_str(), L"");
+    EXPECT_STREQ(job->report.StatusText().c_str(), L"");
 }
 
 TEST_F(HashingPass, CancelDuringALargeFileStopsAfterTheChunkInHand)
@@ -325,7 +326,7 @@ TEST_F(HashingPass, ExceptionOutOfThePassLeavesNoThreadBehind)
     JobPtr job = MakeJob(true, true, true);
     AddEntry(*job, L"big", folder_.AddFileOfSize(L"big", 2 << 20), 2 << 20);
     const int threadsBefore = lumbrix::test::ThreadCount();
-    EXPECT_THROW(Run(*job, [](CopyJob&, void*) { throw std::bad_alloc(); }), std::bad_alloc);
+    EXPECT_THROW(Run(*job, [](ProgressReport&, void*) { throw std::bad_alloc(); }), std::bad_alloc);
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
 }
 
@@ -334,38 +335,44 @@ TEST_F(HashingPass, CancelFromAnotherThreadEndsThePass)
     JobPtr job = MakeJob(true, true, true);
     AddEntry(*job, L"big", folder_.AddFileOfSize(L"big", 64 << 20), 64 << 20);
     const int threadsBefore = lumbrix::test::ThreadCount();
+    // The first chunk waits until another thread has cancelled, as the Cancel
+    // button's thread does: the cancel lands in the middle of the file.
+    struct Handshake {
+        lumbrix::UniqueHandle chunkDone{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        lumbrix::UniqueHandle cancelled{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        ProgressReport* report = nullptr;
+    } handshake;
+    handshake.report = &job->report;
     HANDLE canceller = ::CreateThread(
         nullptr, 0,
-        [](void* job) -> DWORD {
-            auto* running = static_cast<CopyJob*>(job);
-            while (running->progress.position.load() == 0) ::Sleep(1);
-            running->progress.running.store(false);
+        [](void* context) -> DWORD {
+            auto& handshake = *static_cast<Handshake*>(context);
+            ::WaitForSingleObject(handshake.chunkDone.get(), INFINITE);
+            handshake.report->Stop();
+            ::SetEvent(handshake.cancelled.get());
             return 0;
         },
-        job.get(), 0, nullptr);
-    EXPECT_FALSE(Run(*job));
+        &handshake, 0, nullptr);
+    const auto firstChunkWaits = [](ProgressReport&, void* context) {
+        auto& handshake = *static_cast<Handshake*>(context);
+        if (::WaitForSingleObject(handshake.chunkDone.get(), 0) == WAIT_OBJECT_0) return;
+        ::SetEvent(handshake.chunkDone.get());
+        ::WaitForSingleObject(handshake.cancelled.get(), INFINITE);
+    };
+    EXPECT_FALSE(Run(*job, firstChunkWaits, &handshake));
     ::WaitForSingleObject(canceller, INFINITE);
     ::CloseHandle(canceller);
     EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"big"});
-    EXPECT_LT(job->progress.position.load(), 65535u);
+    EXPECT_LT(job->report.Position(), 65535u);
     EXPECT_EQ(lumbrix::test::ThreadCount(), threadsBefore);
 }
 
-TEST_F(HashingPass, PostsTheFixedRangeToTheProgressWindow)
+TEST_F(HashingPass, OnlyTheFixedRangeReachesTheProgressWindow)
 {
-    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
     JobPtr job = MakeJob(true, false, false);
     AddEntry(*job, L"a", folder_.AddFile(L"a", "abc"), 3);
-    job->progress.window.store(window);
     ASSERT_TRUE(Run(*job));
-    MSG message{};
-    EXPECT_TRUE(::PeekMessageW(&message, window, lumbrix::WM_PROGRESS_SETRANGE, lumbrix::WM_PROGRESS_SETRANGE,
-                               PM_REMOVE));
-    EXPECT_EQ(message.wParam, 65535u);
-    EXPECT_FALSE(::PeekMessageW(&message, window, 0, 0, PM_REMOVE)) << "only the range is posted";
-    job->progress.window.store(nullptr);
-    ::DestroyWindow(window);
+    EXPECT_EQ(job->report.Calls(), std::vector<std::wstring>{L"range 65535"}) << "only the range";
 }
 
 TEST_F(HashingPass, NoThreadOrHandleOutlivesManyPasses)
@@ -424,7 +431,7 @@ TEST_F(HashingPass, PoolGivesTheTextOfOneWorkerOnRandomTrees)
             job->request.options[lumbrix::OutputDirectory] = true;
             job->request.options[lumbrix::OutputSize] = true;
             job->request.selection.Insert(tree);
-            lumbrix::ExpandSelection(*job);
+            lumbrix::ExpandSelection(job->request, job->results, job->report);
             ASSERT_TRUE(Run(*job, nullptr, nullptr, workers));
             texts.push_back(Lines(*job));
             chars.push_back(job->results.totalChars);
@@ -455,38 +462,37 @@ TEST_F(HashingPass, FileFailingAmongManyGetsItsMarkAndTheRestTheirDigests)
     EXPECT_EQ(log.positions.back(), 65535u);
 }
 
-TEST_F(HashingPass, CancelDuringAManyFilePassStopsEveryWorkerWithin100Ms)
+TEST_F(HashingPass, CancelDuringAManyFilePassStopsEveryWorkerAfterTheChunkInHand)
 {
     std::vector<std::wstring> paths;
     for (int i = 0; i < 200; ++i) paths.push_back(folder_.AddFileOfSize(L"f" + std::to_wstring(1000 + i), 256 << 10));
     const std::wstring columns = ExpectedColumns(paths[0]);
+    constexpr unsigned kWorkers = 4;
+    // Cancelled by the worker whose chunk first moves the bar past a quarter;
+    // each other worker may still finish the chunk it holds, none takes another.
     struct Cancel {
-        CopyJob* job;
-        LARGE_INTEGER at;
+        SRWLOCK lock = SRWLOCK_INIT;
+        bool cancelled = false;
+        unsigned chunksAfter = 0;
+    };
+    const auto cancelAtAQuarter = [](ProgressReport& report, void* context) {
+        auto& cancel = *static_cast<Cancel*>(context);
+        ::AcquireSRWLockExclusive(&cancel.lock);
+        if (cancel.cancelled)
+            ++cancel.chunksAfter;
+        else if (report.Position() >= 16384)
+            cancel.cancelled = report.Stop();
+        ::ReleaseSRWLockExclusive(&cancel.lock);
     };
     for (int round = 0; round < 2; ++round) { // the first sets up what the system makes once
         const int threadsBefore = lumbrix::test::ThreadCount();
         const std::size_t handlesBefore = lumbrix::test::KernelHandleCount();
         JobPtr job = MakeJob(true, true, true, true);
         for (const std::wstring& path : paths) AddEntry(*job, path, path, 256 << 10);
-        Cancel cancel{job.get(), {}};
-        HANDLE canceller = ::CreateThread(
-            nullptr, 0,
-            [](void* context) -> DWORD {
-                auto& cancel = *static_cast<Cancel*>(context);
-                while (cancel.job->progress.position.load() < 16384) ::Sleep(1);
-                ::QueryPerformanceCounter(&cancel.at);
-                cancel.job->progress.running.store(false);
-                return 0;
-            },
-            &cancel, 0, nullptr);
-        EXPECT_FALSE(Run(*job, nullptr, nullptr, 4));
-        LARGE_INTEGER end, frequency;
-        ::QueryPerformanceCounter(&end);
-        ::QueryPerformanceFrequency(&frequency);
-        ::WaitForSingleObject(canceller, INFINITE);
-        ::CloseHandle(canceller);
-        EXPECT_LT(double(end.QuadPart - cancel.at.QuadPart) / double(frequency.QuadPart), 0.1);
+        Cancel cancel;
+        EXPECT_FALSE(Run(*job, cancelAtAQuarter, &cancel, kWorkers));
+        EXPECT_TRUE(cancel.cancelled);
+        EXPECT_LT(cancel.chunksAfter, kWorkers);
         std::size_t done = 0;
         for (const lumbrix::ResultLine& line : job->results.lines) {
             const std::wstring text = line.Text();
@@ -511,7 +517,7 @@ TEST_F(HashingPass, ExceptionOnAnotherWorkerComesOutOnTheCallersThread)
     }
     const int threadsBefore = lumbrix::test::ThreadCount();
     DWORD caller = ::GetCurrentThreadId();
-    const auto throwElsewhere = [](CopyJob&, void* caller) {
+    const auto throwElsewhere = [](ProgressReport&, void* caller) {
         if (::GetCurrentThreadId() != *static_cast<DWORD*>(caller)) throw std::bad_alloc();
     };
     EXPECT_THROW(Run(*job, throwElsewhere, &caller, 3), std::bad_alloc);
@@ -529,7 +535,7 @@ TEST_F(HashingPass, LoneLargeFileSharesItsDigestsWithASecondThread)
         JobPtr job = MakeJob(true, true, true, true);
         AddEntry(*job, path, path, 4 << 20);
         Census census{lumbrix::test::ThreadCount(), 0};
-        const auto count = [](CopyJob&, void* census) {
+        const auto count = [](ProgressReport&, void* census) {
             auto& threads = *static_cast<Census*>(census);
             threads.most = std::max(threads.most, lumbrix::test::ThreadCount());
         };

@@ -1,8 +1,9 @@
 #pragma once
-// A real CopyJob for one expansion, and the lines it produced.
+// One expansion's request, results and report, and the lines it produced.
 
-#include "job/copy_job.h"
+#include "job/path_forms.h"
 #include "job/selection_expansion.h"
+#include "support/phase_job.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -12,15 +13,12 @@
 
 namespace lumbrix::test {
 
-using JobPointer = CopyJobPointer;
-
 // A job in mode with the given selection and options (OutputDirectory as given
 // by listFolders, every flag in set switched on).
 inline JobPointer MakeJob(std::int32_t mode, const std::vector<std::wstring>& selection,
                           std::initializer_list<OptionFlag> set = {}, bool listFolders = true)
 {
-    JobPointer job = CreateCopyJob();
-    if (!job) return job;
+    JobPointer job = NewPhaseJob();
     job->request.mode = mode;
     for (const std::wstring& path : selection) job->request.selection.Insert(path);
     job->request.options[OutputDirectory] = listFolders;
@@ -28,8 +26,18 @@ inline JobPointer MakeJob(std::int32_t mode, const std::vector<std::wstring>& se
     return job;
 }
 
+inline void ExpandSelection(PhaseJob& job, const StepHook& afterFolder = {})
+{
+    lumbrix::ExpandSelection(job.request, job.results, job.report, afterFolder);
+}
+
+inline void AddEntry(PhaseJob& job, const std::wstring& base, const std::wstring& rel, std::int64_t size, bool folder)
+{
+    lumbrix::AddEntry(job.request, job.results, job.report, base, rel, size, folder);
+}
+
 // The texts of the result lines, in the list's order.
-inline std::vector<std::wstring> Lines(CopyJob& job)
+inline std::vector<std::wstring> Lines(PhaseJob& job)
 {
     std::vector<std::wstring> lines;
     for (const ResultLine& line : job.results.lines) lines.push_back(line.Text());

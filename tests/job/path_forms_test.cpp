@@ -5,10 +5,10 @@
 #include "job/path_forms.h"
 
 #include "job_fixture.h"
-#include "support/proj_tree.h"
 #include "support/dialog_watcher.h"
+#include "support/proj_tree.h"
 #include "support/scratch_folder.h"
-#include "unix_links.h"
+#include "support/unix_links.h"
 
 #include <gtest/gtest.h>
 
@@ -183,10 +183,10 @@ TEST(PathForms, LinesLongerThanAStatusLineAreStoredWhole)
     ASSERT_TRUE(job);
     ExpandSelection(*job);
     EXPECT_EQ(Lines(*job), Strings({file}));
-    const std::wstring status = job->progress.statusText.c_str();
+    const std::wstring status = job->report.StatusText().c_str();
     EXPECT_EQ(status.size(), 1023u);
     EXPECT_EQ(status, (L"検索しています(1/1) " + file).substr(0, 1023));
-    EXPECT_EQ(std::wstring(job->progress.detailText.c_str()), file);
+    EXPECT_EQ(std::wstring(job->report.DetailText().c_str()), file);
 }
 
 TEST(PathForms, SizeColumnTakesTheFolderFlagAndSizeAsGiven)
@@ -209,7 +209,7 @@ TEST(PathForms, DetailTextShowsTheColumnAsFarAsItFits)
     ASSERT_EQ(job->results.lines.size(), 1u);
     const std::wstring line = job->results.lines.begin()->Text();
     EXPECT_EQ(line.size(), 1u + 3u * 12000u);
-    const std::wstring detail = job->progress.detailText.c_str();
+    const std::wstring detail = job->report.DetailText().c_str();
     EXPECT_EQ(detail.size(), ProgressText::kCapacity - 1);
     EXPECT_EQ(detail, line.substr(0, detail.size()));
 }

@@ -1,6 +1,8 @@
 # Fails when a file under SOURCE_DIR includes a header from a folder above its
-# own in LAYERS (lowest first), or lives in a folder that is not a layer.
-#   cmake -DSOURCE_DIR=<src> "-DLAYERS=common;hash;..." -P check_include_layers.cmake
+# own in LAYERS (lowest first), or lives in a folder that is not a layer; and
+# when a file of a WINDOWLESS folder posts or sends a window message (those
+# folders report through a narrower interface than a window).
+#   cmake -DSOURCE_DIR=<src> "-DLAYERS=common;hash;..." ["-DWINDOWLESS=job;output"] -P check_include_layers.cmake
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.rc)
 set(failures 0)
 foreach(source IN LISTS sources)
@@ -20,9 +22,18 @@ foreach(source IN LISTS sources)
             math(EXPR failures "${failures} + 1")
         endif()
     endforeach()
+    list(FIND WINDOWLESS "${folder}" windowless)
+    if(NOT windowless EQUAL -1)
+        # PostMessageW, SendMessageTimeoutW, SendDlgItemMessageW, PostThreadMessageW and the like.
+        file(STRINGS ${SOURCE_DIR}/${source} posts REGEX "(Post|Send)[A-Za-z]*Message[A-Za-z]*[ \t]*\\(")
+        foreach(line IN LISTS posts)
+            message(SEND_ERROR "${source}: a window message in ${folder}/: ${line}")
+            math(EXPR failures "${failures} + 1")
+        endforeach()
+    endif()
 endforeach()
 list(LENGTH sources count)
 if(failures GREATER 0)
-    message(FATAL_ERROR "${failures} include(s) against the layer order ${LAYERS}")
+    message(FATAL_ERROR "${failures} fault(s) against the layer order ${LAYERS}")
 endif()
-message(STATUS "${count} files, every include points down the layer order ${LAYERS}")
+message(STATUS "${count} files, every include points down the layer order ${LAYERS}; no window message in ${WINDOWLESS}")

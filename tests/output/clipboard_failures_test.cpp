@@ -1,9 +1,7 @@
 // When the block cannot be had or the clipboard cannot be opened, the user is
 // told why, the block is gone, and the save question follows.
 
-#include "output/clipboard_transfer.h"
-#include "output/save_to_file.h"
-#include "output/text_assembly.h"
+#include "common/unique_any.h"
 #include "output/text_block_allocation.h"
 #include "output_job.h"
 #include "support/clipboard_reader.h"
@@ -12,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <string>
 
 namespace lumbrix::test {
 namespace {
@@ -76,52 +74,75 @@ TEST_F(ClipboardFailures, UnlockableBlockIsReportedAndFreed)
                                        L"データサイズは 20 バイトです。");
 }
 
-// Another program that keeps the clipboard open for two seconds.
+// Another program that keeps the clipboard open until it is told to let go.
 class ClipboardHolder {
 public:
-    explicit ClipboardHolder(DWORD holdMs)
+    ClipboardHolder()
     {
-        const std::wstring eventName = L"lumbrix-clipboard-held-" + std::to_wstring(::GetCurrentProcessId());
-        ready_ = ::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-        std::wstring commandLine = L"\"" + ProgramFolder() + L"\\clipboard_holder.exe\" " + eventName + L" " +
-                                   std::to_wstring(holdMs);
+        const std::wstring prefix = L"lumbrix-clipboard-" + std::to_wstring(::GetCurrentProcessId());
+        held_.reset(::CreateEventW(nullptr, TRUE, FALSE, (prefix + L"-held").c_str()));
+        release_.reset(::CreateEventW(nullptr, TRUE, FALSE, (prefix + L"-release").c_str()));
+        released_.reset(::CreateEventW(nullptr, TRUE, FALSE, (prefix + L"-released").c_str()));
+        std::wstring commandLine = L"\"" + ProgramFolder() + L"\\clipboard_holder.exe\" " + prefix;
         STARTUPINFOW startup = {sizeof(startup)};
         PROCESS_INFORMATION process = {};
         if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &process)) {
-            process_ = process.hProcess;
+            process_.reset(process.hProcess);
             ::CloseHandle(process.hThread);
         }
     }
     ~ClipboardHolder()
     {
-        if (process_) {
-            ::WaitForSingleObject(process_, 10000);
-            ::CloseHandle(process_);
-        }
-        if (ready_) ::CloseHandle(ready_);
+        Release();
+        if (process_) ::WaitForSingleObject(process_.get(), 10000);
     }
     bool WaitUntilHeld() const
     {
-        const HANDLE handles[] = {ready_, process_};
+        const HANDLE handles[] = {held_.get(), process_.get()};
         return process_ && ::WaitForMultipleObjects(2, handles, FALSE, 10000) == WAIT_OBJECT_0;
+    }
+    // Returns once the holder has closed the clipboard.
+    void Release() const
+    {
+        if (!process_) return;
+        ::SetEvent(release_.get());
+        const HANDLE handles[] = {released_.get(), process_.get()};
+        ::WaitForMultipleObjects(2, handles, FALSE, 10000);
     }
 
 private:
-    HANDLE ready_ = nullptr;
-    HANDLE process_ = nullptr;
+    UniqueHandle held_;
+    UniqueHandle release_;
+    UniqueHandle released_;
+    UniqueHandle process_;
 };
+
+// The failed tries at the clipboard, and what to do after the how-manyth.
+struct ClipboardTries {
+    unsigned failed = 0;
+    unsigned cancelAfter = 0;                // clear running after this many (0: never)
+    unsigned releaseAfter = 0;               // let the holder go after this many (0: never)
+    const ClipboardHolder* holder = nullptr;
+};
+
+void CountFailedTry(ProgressReport& report, void* context)
+{
+    auto& tries = *static_cast<ClipboardTries*>(context);
+    ++tries.failed;
+    if (tries.failed == tries.cancelAfter) report.Stop();
+    if (tries.failed == tries.releaseAfter) tries.holder->Release();
+}
 
 TEST_F(ClipboardFailures, ClipboardHeldByAnotherProgramIsReportedThenSaveIsOffered)
 {
     ASSERT_TRUE(WriteClipboard(L"before"));
     auto job = MakeJob({L"a", L"b"});
     ASSERT_TRUE(BuildText(*job));
-    ClipboardHolder holder(2000);
+    ClipboardHolder holder;
     ASSERT_TRUE(holder.WaitUntilHeld());
-    const DWORD start = ::GetTickCount();
-    EXPECT_FALSE(CopyToClipboard(*job));
-    const DWORD waited = ::GetTickCount() - start;
+    ClipboardTries tries;
+    EXPECT_FALSE(CopyToClipboard(*job, StepHook{CountFailedTry, &tries}));
     EXPECT_FALSE(job->results.text) << "the block is freed";
     EXPECT_FALSE(SaveToFile(*job));
     ASSERT_TRUE(watcher_.WaitForCount(2));
@@ -129,7 +150,8 @@ TEST_F(ClipboardFailures, ClipboardHeldByAnotherProgramIsReportedThenSaveIsOffer
     EXPECT_EQ(seen[0].caption, L"Lumbrix64");
     EXPECT_EQ(seen[0].text, L"クリップボードを開くのに失敗しました。");
     EXPECT_EQ(seen[1].text, kSaveQuestion);
-    EXPECT_GE(waited, 900u) << "about one second of attempts";
+    EXPECT_EQ(tries.failed, 20u) << "about one second of attempts, 50 ms apart";
+    holder.Release();
     EXPECT_EQ(ReadClipboard()->Text(), L"before");
 }
 
@@ -138,21 +160,17 @@ TEST_F(ClipboardFailures, CancelWhileWaitingForTheClipboardLeavesItAndShowsNothi
     ASSERT_TRUE(WriteClipboard(L"before"));
     auto job = MakeJob({L"a"});
     ASSERT_TRUE(BuildText(*job));
-    ClipboardHolder holder(1500);
+    ClipboardHolder holder;
     ASSERT_TRUE(holder.WaitUntilHeld());
-    std::thread canceller([&] {
-        ::Sleep(150);
-        job->progress.running = false;
-    });
-    const DWORD start = ::GetTickCount();
-    EXPECT_FALSE(CopyToClipboard(*job));
-    const DWORD waited = ::GetTickCount() - start;
-    canceller.join();
-    EXPECT_LT(waited, 900u) << "the retries stop at the cancel";
+    ClipboardTries tries;
+    tries.cancelAfter = 3;
+    EXPECT_FALSE(CopyToClipboard(*job, StepHook{CountFailedTry, &tries}));
+    EXPECT_EQ(tries.failed, 3u) << "the retries stop at the cancel";
     EXPECT_FALSE(job->results.text);
     EXPECT_FALSE(SaveToFile(*job));
-    ::Sleep(200); // a box would have been seen by now
+    // A box blocks the phase that shows it: one would have been seen and closed by now.
     EXPECT_EQ(watcher_.Count(), 0u);
+    holder.Release();
     EXPECT_EQ(ReadClipboard()->Text(), L"before");
 }
 
@@ -160,9 +178,13 @@ TEST_F(ClipboardFailures, ClipboardReleasedWithinTheRetriesIsStillUsed)
 {
     auto job = MakeJob({L"late"});
     ASSERT_TRUE(BuildText(*job));
-    ClipboardHolder holder(300);
+    ClipboardHolder holder;
     ASSERT_TRUE(holder.WaitUntilHeld());
-    EXPECT_TRUE(CopyToClipboard(*job));
+    ClipboardTries tries;
+    tries.releaseAfter = 3;
+    tries.holder = &holder;
+    EXPECT_TRUE(CopyToClipboard(*job, StepHook{CountFailedTry, &tries}));
+    EXPECT_EQ(tries.failed, 3u);
     EXPECT_EQ(ReadClipboard()->Text(), L"late");
     EXPECT_EQ(watcher_.Count(), 0u);
 }

@@ -8,8 +8,7 @@ namespace lumbrix::test {
 
 JobPointer MakeJob(const std::vector<std::wstring>& lines)
 {
-    JobPointer job = CreateCopyJob();
-    if (!job) return job;
+    JobPointer job = NewPhaseJob();
     for (const std::wstring& line : lines) {
         job->results.lines.Append(line);
         job->results.totalChars += line.size() + 2;

@@ -1,18 +1,32 @@
 #pragma once
 // Jobs with given result lines, for the output phases.
 
-#include "job/copy_job.h"
+#include "output/clipboard_transfer.h"
+#include "output/save_to_file.h"
+#include "output/text_assembly.h"
+#include "support/phase_job.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace lumbrix::test {
 
-using JobPointer = CopyJobPointer;
-
 // A running job whose result list holds lines, with totalChars to match.
 JobPointer MakeJob(const std::vector<std::wstring>& lines);
+
+// The output phases on a job, with their hooks.
+inline bool BuildText(PhaseJob& job, const StepHook& afterLine = {})
+{
+    return lumbrix::BuildText(job.results, job.report, afterLine);
+}
+inline bool CopyToClipboard(PhaseJob& job, const StepHook& afterFailedTry = {})
+{
+    return lumbrix::CopyToClipboard(job.results, job.report, afterFailedTry);
+}
+inline bool SaveToFile(PhaseJob& job, const StepHook& afterLine = {})
+{
+    return lumbrix::SaveToFile(job.results.lines, job.report, afterLine);
+}
 
 // Lines "line 0000001 ..." of the given length each, for long runs.
 std::vector<std::wstring> ManyLines(std::size_t count, std::size_t length);

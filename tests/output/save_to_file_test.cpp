@@ -1,16 +1,13 @@
 // The save-to-file fallback driven through the real question, Save dialog and
 // files: what is written, and what is left behind when it fails or is cancelled.
 
-#include "output/save_to_file.h"
 #include "output_job.h"
-#include "save_dialog_driver.h"
+#include "support/save_dialog_driver.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <optional>
-#include <thread>
 
 namespace lumbrix::test {
 namespace {
@@ -39,7 +36,7 @@ TEST(SaveToFile, DecliningTheQuestionWritesNothingAndShowsNothingMore)
     auto job = MakeJob({L"a"});
     SaveDialogDriver driver({scratch / L"out.txt"}, IDNO);
     EXPECT_FALSE(SaveToFile(*job));
-    ::Sleep(300);
+    // A box blocks the phase that shows it: a second one would have been seen by now.
     EXPECT_EQ(driver.Boxes().size(), 1u);
     EXPECT_TRUE(driver.Visits().empty());
     EXPECT_FALSE(FileExists(scratch / L"out.txt"));
@@ -113,6 +110,12 @@ TEST(SaveToFile, FileThatCannotBeCreatedShowsTheSystemErrorThenTheDialogAgain)
     EXPECT_EQ(ReadFileBytes(locked), "old");
 }
 
+// Cancels as the Cancel button would once line 1000 has been written.
+void CancelAfterLine1000(ProgressReport& report, void* linesWritten)
+{
+    if (++*static_cast<std::uint64_t*>(linesWritten) == 1000) report.Stop();
+}
+
 TEST(SaveToFile, CancelWhileWritingLeavesNoNewFileAndAnOldOneAsItWas)
 {
     for (const bool existed : {false, true}) {
@@ -120,17 +123,11 @@ TEST(SaveToFile, CancelWhileWritingLeavesNoNewFileAndAnOldOneAsItWas)
         if (existed) scratch.AddFile(L"big.txt", "old");
         auto job = MakeJob(ManyLines(300000, 60));
         SaveDialogDriver driver({scratch / L"big.txt"});
-        std::atomic<bool> stop{false};
-        std::thread canceller([&] {
-            while (!stop && job->progress.position.load() < 1000) {
-            }
-            job->progress.running = false;
-        });
-        const bool saved = SaveToFile(*job);
-        stop = true;
-        canceller.join();
+        std::uint64_t linesWritten = 0;
+        const bool saved = SaveToFile(*job, StepHook{CancelAfterLine1000, &linesWritten});
         EXPECT_FALSE(saved);
-        EXPECT_LT(job->progress.position.load(), job->results.lines.size()) << "the write ended before the cancel";
+        EXPECT_EQ(linesWritten, 1000u) << "not one line after the cancel";
+        EXPECT_LT(job->report.Position(), job->results.lines.size()) << "the write ended before the cancel";
         if (existed)
             EXPECT_EQ(ReadFileBytes(scratch / L"big.txt"), "old");
         else

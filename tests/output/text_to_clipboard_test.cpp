@@ -1,9 +1,6 @@
 // The lines reach the clipboard as one CF_UNICODETEXT block: CR LF between the
 // lines, a NUL at the end, nothing shortened; a cancel leaves it untouched.
 
-#include "output/clipboard_transfer.h"
-#include "output/save_to_file.h"
-#include "output/text_assembly.h"
 #include "output/text_block_allocation.h"
 #include "output_job.h"
 #include "support/clipboard_reader.h"
@@ -13,9 +10,6 @@
 
 #include <cstring>
 
-#include <atomic>
-#include <thread>
-
 namespace lumbrix::test {
 namespace {
 
@@ -24,7 +18,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(WriteClipboard(L"before")); }
 
     // Builds and hands over the text; the block leaves the job.
-    std::wstring Deliver(CopyJob& job)
+    std::wstring Deliver(PhaseJob& job)
     {
         EXPECT_TRUE(BuildText(job));
         EXPECT_TRUE(CopyToClipboard(job));
@@ -109,31 +103,31 @@ TEST_F(TextToClipboard, CancelBeforeTheFirstLineLeavesClipboardAndShowsNothing)
 {
     auto job = MakeJob({L"a", L"b"});
     const DWORD sequence = ClipboardSequence();
-    job->progress.running = false;
+    job->report.Stop();
     EXPECT_FALSE(BuildText(*job));
     EXPECT_FALSE(job->results.text);
     EXPECT_FALSE(CopyToClipboard(*job));
     EXPECT_FALSE(SaveToFile(*job));
-    ::Sleep(200);
+    // A box blocks the phase that shows it: one would have been seen and closed by now.
     EXPECT_EQ(watcher_.Count(), 0u);
     EXPECT_EQ(ClipboardSequence(), sequence);
     EXPECT_EQ(ReadClipboard()->Text(), L"before");
 }
 
+// Cancels as the Cancel button would once line 1000 has been written.
+void CancelAfterLine1000(ProgressReport& report, void* linesWritten)
+{
+    if (++*static_cast<std::uint64_t*>(linesWritten) == 1000) report.Stop();
+}
+
 TEST_F(TextToClipboard, CancelDuringAssemblyStopsAtTheNextLine)
 {
     auto job = MakeJob(ManyLines(200000, 40));
-    std::atomic<bool> stop{false};
-    std::thread canceller([&] {
-        while (!stop && job->progress.position.load() < 1000) {
-        }
-        job->progress.running = false;
-    });
-    const bool built = BuildText(*job);
-    stop = true;
-    canceller.join();
+    std::uint64_t linesWritten = 0;
+    const bool built = BuildText(*job, StepHook{CancelAfterLine1000, &linesWritten});
     EXPECT_FALSE(built);
-    EXPECT_LT(job->progress.position.load(), job->results.lines.size()) << "the run ended before the cancel";
+    EXPECT_EQ(linesWritten, 1000u) << "not one line after the cancel";
+    EXPECT_LT(job->report.Position(), job->results.lines.size()) << "the run ended before the cancel";
     EXPECT_FALSE(job->results.text);
     EXPECT_FALSE(CopyToClipboard(*job));
     EXPECT_EQ(ReadClipboard()->Text(), L"before");

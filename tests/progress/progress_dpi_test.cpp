@@ -80,9 +80,9 @@ void ExpectLaidOutFor(HWND window, UINT dpi)
 ProgressPointer ShownProgress()
 {
     auto progress = NewProgress();
-    progress->statusText.Set(L"検索しています(1/2) C:\\Users\\名前\\Documents");
-    progress->detailText.Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
-    StartProgressWindow(*progress);
+    progress->StatusText().Set(L"検索しています(1/2) C:\\Users\\名前\\Documents");
+    progress->DetailText().Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
+    EXPECT_EQ(StartProgressWindow(*progress), S_OK);
     ::ShowWindow(progress->window.load(), SW_SHOWNOACTIVATE); // not after the delay
     return progress;
 }

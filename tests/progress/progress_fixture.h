@@ -1,8 +1,8 @@
 #pragma once
 // A progress record whose window the test drives as the worker would.
 
-#include "progress/job_progress.h"
 #include "progress/progress_window.h"
+#include "progress/taskbar.h"
 
 #include <gtest/gtest.h>
 
@@ -13,24 +13,25 @@
 namespace lumbrix::test {
 
 struct ProgressDeleter {
-    void operator()(JobProgress* progress) const noexcept
+    void operator()(ProgressWindow* progress) const noexcept
     {
         CloseProgressWindow(*progress);
         delete progress;
     }
 };
-using ProgressPointer = std::unique_ptr<JobProgress, ProgressDeleter>;
+using ProgressPointer = std::unique_ptr<ProgressWindow, ProgressDeleter>;
 
 inline ProgressPointer NewProgress(HWND owner = nullptr)
 {
-    ProgressPointer progress(new JobProgress);
+    ProgressPointer progress(new ProgressWindow);
     progress->owner = owner;
     AttachTaskbar(*progress);
     return progress;
 }
 
-// Polls until condition holds or timeoutMs passes; returns whether it held.
-inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
+// Polls until condition holds; returns whether it held. The limit only keeps a
+// broken build from hanging: no test depends on how soon a condition holds.
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000)
 {
     const DWORD start = ::GetTickCount();
     while (!condition()) {

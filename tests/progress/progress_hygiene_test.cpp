@@ -24,9 +24,9 @@ ResourceCounts Count()
 void OneCycle(HFONT* fontSeen = nullptr)
 {
     auto progress = NewProgress();
-    progress->statusText.Set(L"テキストを生成しています");
-    progress->detailText.Set(L"(1/1) C:\\file.txt");
-    StartProgressWindow(*progress);
+    progress->StatusText().Set(L"テキストを生成しています");
+    progress->DetailText().Set(L"(1/1) C:\\file.txt");
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const HWND window = progress->window.load();
     ASSERT_NE(window, nullptr);
     ::ShowWindow(window, SW_SHOWNOACTIVATE);

@@ -2,6 +2,8 @@
 // one third of the free height down, with truncating arithmetic.
 
 #include "owner_window.h"
+#include "progress/elapsed_title.h"
+#include "progress/window_placement.h"
 #include "progress_fixture.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +34,7 @@ TEST(WindowPlacement, ProgressWindowWithoutOwnerSitsOverTheWorkArea)
     RECT work = {};
     ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
     auto progress = NewProgress();
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const RECT rect = WindowRect(progress->window.load());
     EXPECT_EQ(rect.left, work.left + (work.right - work.left - (rect.right - rect.left)) / 2);
     EXPECT_EQ(rect.top, work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 3);
@@ -42,7 +44,7 @@ TEST(WindowPlacement, ProgressWindowSitsOverItsOwner)
 {
     OwnerWindow owner({140, 120, 1040, 820});
     auto progress = NewProgress(owner.get());
-    StartProgressWindow(*progress);
+    ASSERT_EQ(StartProgressWindow(*progress), S_OK);
     const RECT ownerRect = WindowRect(owner.get());
     const RECT rect = WindowRect(progress->window.load());
     EXPECT_EQ(rect.left, ownerRect.left + (ownerRect.right - ownerRect.left - (rect.right - rect.left)) / 2);

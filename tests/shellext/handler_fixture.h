@@ -7,14 +7,7 @@
 
 namespace lumbrix::test {
 
-inline ComPtr<LumbrixMenu> NewHandler()
-{
-    ComPtr<LumbrixMenu> handler;
-    auto* object = new LumbrixMenu;
-    object->AddRef();
-    handler.attach(object);
-    return handler;
-}
+inline ComPtr<LumbrixMenu> NewHandler() { return MakeComObject<LumbrixMenu>(); }
 
 // CMINVOKECOMMANDINFO for an offset or an 8-bit verb.
 inline CMINVOKECOMMANDINFO Invocation(LPCSTR verb)

@@ -2,13 +2,13 @@
 // submenu layout, gray rules, check marks, the entry's bitmap and the failure
 // of the insertion.
 
-#include "drop_data_object.h"
+#include "common/message_box.h"
+#include "common/system_error_text.h"
 #include "handler_fixture.h"
 #include "settings/options_key_guard.h"
-#include "common/system_error_text.h"
 #include "shellext/command_table.h"
-#include "common/message_box.h"
 #include "support/dialog_watcher.h"
+#include "support/drop_data_object.h"
 #include "support/scratch_folder.h"
 
 #include <gmock/gmock.h>

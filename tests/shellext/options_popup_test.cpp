@@ -3,9 +3,9 @@
 
 #include "common/unique_any.h"
 #include "handler_fixture.h"
-#include "job/copy_job.h"
 #include "popup_menu_driver.h"
 #include "settings/options_key_guard.h"
+#include "shellext/copy_job.h"
 #include "shellext/options_popup.h"
 #include "support/dialog_watcher.h"
 

@@ -71,10 +71,18 @@ void DialogWatcher::Look()
         dialog.window = window;
         dialog.caption = WindowText(window);
         if (HWND text = ::GetDlgItem(window, 0xFFFF)) dialog.text = WindowText(text);
-        if (!handler_(dialog)) continue;
+        // Counted before it is answered: once the code that showed a box has
+        // returned, the box is in Seen() and Count().
+        {
+            std::lock_guard lock(mutex_);
+            seen_.push_back(dialog);
+        }
+        const bool dealt = handler_(dialog);
         std::lock_guard lock(mutex_);
-        handled_.push_back(window);
-        seen_.push_back(std::move(dialog));
+        if (dealt)
+            handled_.push_back(window);
+        else
+            seen_.pop_back(); // still being built: looked at again next time
     }
     // A handle may be reused by a later dialog once its window is gone.
     std::lock_guard lock(mutex_);

@@ -22,7 +22,9 @@ struct SeenDialog {
 class DialogWatcher {
 public:
     // Returns true when it has dealt with the dialog; false to be asked again
-    // on the next look (for dialogs that are still being built).
+    // on the next look (for dialogs that are still being built). A dialog is
+    // in Seen() from before its handler runs, so a box that the code under
+    // test showed and that was answered is counted once that code returns.
     using Handler = std::function<bool(const SeenDialog&)>;
 
     // By default every dialog is answered with the button given (IDOK, IDYES,

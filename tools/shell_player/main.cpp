@@ -9,7 +9,7 @@
 
 #include "common/com_ptr.h"
 #include "package_manifest.h"
-#include "shell_selection.h"
+#include "support/shell_selection.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -191,13 +191,15 @@ std::size_t ThreadCount()
 }
 
 // The copy runs on threads of its own; it is over when they have ended.
-// Records when the clipboard content first changed.
+// Records when the clipboard content first changed, and the most threads
+// above baseline seen at once.
 bool WaitForThreadsBackTo(std::size_t baseline, DWORD timeoutMs, DWORD clipboardBefore, LARGE_INTEGER& clipboardAt,
-                          bool unloadEarly)
+                          bool unloadEarly, std::size_t& mostAtOnce)
 {
     const DWORD start = ::GetTickCount();
     clipboardAt.QuadPart = 0;
-    while (ThreadCount() > baseline) {
+    for (std::size_t now; (now = ThreadCount()) > baseline;) {
+        if (now - baseline > mostAtOnce) mostAtOnce = now - baseline;
         if (clipboardAt.QuadPart == 0 && ::GetClipboardSequenceNumber() != clipboardBefore)
             ::QueryPerformanceCounter(&clipboardAt);
         MSG message;
@@ -340,7 +342,9 @@ int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer
     root.reset();
     items.reset();
     LARGE_INTEGER clipboardAt;
-    if (!WaitForThreadsBackTo(baseline, args.timeoutMs, ::GetClipboardSequenceNumber(), clipboardAt, false)) {
+    std::size_t mostAtOnce = 0;
+    if (!WaitForThreadsBackTo(baseline, args.timeoutMs, ::GetClipboardSequenceNumber(), clipboardAt, false,
+                              mostAtOnce)) {
         Print(L"the copy did not end in time\n");
         status = 1;
     }
@@ -408,9 +412,13 @@ int Run(const Arguments& args)
         menu.reset();
     }
     ::QueryPerformanceCounter(&returned);
+    // Threads that the copies still run once the shell has its thread back.
+    const std::size_t atReturn = ThreadCount();
+    const std::size_t runningAtReturn = atReturn > baseline ? atReturn - baseline : 0;
+    std::size_t mostAtOnce = runningAtReturn;
     if (args.unloadEarly) ::CoFreeUnusedLibrariesEx(0, 0);
     const bool finished = WaitForThreadsBackTo(baseline, args.timeoutMs, clipboardBefore, clipboardAt,
-                                               args.unloadEarly);
+                                               args.unloadEarly, mostAtOnce);
     ::QueryPerformanceCounter(&ended);
     if (!finished) {
         Print(L"the copy did not end in time\n");
@@ -426,6 +434,8 @@ int Run(const Arguments& args)
               (clipboardAt.QuadPart ? ms(clipboardAt) + L" ms" : std::wstring(L"(never)")) +
               L"; the copy's threads ended after " + ms(ended) + L" ms; peak working set " +
               std::to_wstring(memory.PeakWorkingSetSize / (1024 * 1024)) + L" MiB\n");
+        Print(L"the copies' threads: " + std::to_wstring(runningAtReturn) + L" running when InvokeCommand returned, " +
+              std::to_wstring(mostAtOnce) + L" at most at once\n");
     }
     if (args.unloadEarly) {
         ::CoFreeUnusedLibrariesEx(0, 0);

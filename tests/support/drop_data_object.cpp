@@ -1,4 +1,4 @@
-#include "drop_data_object.h"
+#include "support/drop_data_object.h"
 
 #include <shlobj.h>
 

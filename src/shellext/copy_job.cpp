@@ -1,4 +1,6 @@
-#include "job/copy_job.h"
+#include "shellext/copy_job.h"
+
+#include "progress/taskbar.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "shell_selection.h"
+#include "support/shell_selection.h"
 
 #include "common/com_ptr.h"
 

@@ -1,4 +1,4 @@
-#include "save_dialog_driver.h"
+#include "support/save_dialog_driver.h"
 
 #include <commdlg.h>
 #include <dlgs.h>

@@ -1,4 +1,4 @@
-#include "progress/progress_text.h"
+#include "common/progress_text.h"
 
 #include <cstdarg>
 #include <cstring>

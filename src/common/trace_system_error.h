@@ -1,6 +1,6 @@
 #pragma once
-// Diagnostics of the file reader: they go to the debugger output only, never
-// to the user.
+// The one trace of the layers that do not tell the user themselves: a failed
+// Windows call goes to the debugger output only, never to a box.
 
 #include <windows.h>
 

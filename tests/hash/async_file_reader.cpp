@@ -1,7 +1,7 @@
 #include "async_file_reader.h"
 
+#include "common/trace_system_error.h"
 #include "hash/hashed_file.h"
-#include "hash/trace_system_error.h"
 
 #include <cstring>
 #include <initializer_list>

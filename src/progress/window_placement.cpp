@@ -1,6 +1,4 @@
-// Placement and caption helpers of the progress window.
-
-#include "progress/progress_window.h"
+#include "progress/window_placement.h"
 
 namespace lumbrix {
 
@@ -18,13 +16,6 @@ void PlaceOverWindow(HWND window, HWND reference) noexcept
     const int y = area.top + (area.bottom - area.top - height) / 3;
     // Never activated by a move: the user may be typing in the owner.
     ::SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-}
-
-void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept
-{
-    wchar_t current[32768];
-    if (::GetWindowTextW(window, current, 32768) == 0) current[0] = 0;
-    if (::lstrcmpW(current, text) != 0) ::SetWindowTextW(window, text);
 }
 
 } // namespace lumbrix

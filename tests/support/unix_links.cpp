@@ -1,4 +1,4 @@
-#include "unix_links.h"
+#include "support/unix_links.h"
 
 #include <windows.h>
 

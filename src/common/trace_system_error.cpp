@@ -1,4 +1,4 @@
-#include "hash/trace_system_error.h"
+#include "common/trace_system_error.h"
 
 #include "common/system_error_text.h"
 

@@ -1,0 +1,29 @@
+#pragma once
+// What a copy is asked to do, fixed before its worker starts: the path form,
+// the selection and its make-up, and the options.
+
+#include "job/selection_list.h"
+#include "settings/output_options.h"
+
+#include <cstdint>
+
+namespace lumbrix {
+
+// Command numbers 1 to 5 of the menu: the path form of a copy.
+enum CopyMode : std::int32_t {
+    FullPath = 1,
+    FullPathWithSubfolders = 2,
+    RelativeWithSubfolders = 3,
+    RelativeOneLevelDown = 4,
+    NameOnly = 5,
+};
+
+struct CopyRequest {
+    std::int32_t mode = 0; // a CopyMode
+    std::uint64_t fileCount = 0;
+    std::uint64_t folderCount = 0;
+    OutputOptions options;
+    SelectionList selection;
+};
+
+} // namespace lumbrix

@@ -1,0 +1,28 @@
+#pragma once
+// What the phases of a copy make, one after the other: the lines, the totals
+// that size the later phases' work, the text block, and the folders whose
+// contents are missing.
+
+#include "common/unique_any.h"
+#include "job/result_list.h"
+
+#include <cstdint>
+#include <string>
+
+namespace lumbrix {
+
+struct CopyResults {
+    ResultList lines;
+    std::int64_t totalBytes = 0;  // of the files to hash
+    std::uint64_t totalChars = 0; // of the text, CR LF included
+    UniqueHGlobal text;           // the assembled block until the clipboard takes it
+    // Folders whose contents are missing: their listing could not be had, or
+    // failed before its end. The first in lstrcmpiW order of their paths.
+    std::uint64_t unlistedFolders = 0;
+    std::wstring firstUnlistedFolder;
+    // Reused by each line as it is built, so that a line costs no allocation.
+    std::wstring lineScratch;
+    std::wstring sourceScratch;
+};
+
+} // namespace lumbrix
