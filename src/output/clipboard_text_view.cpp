@@ -4,7 +4,8 @@
 
 namespace lumbrix {
 
-ClipboardTextView::ClipboardTextView(const std::atomic<bool>& keepTrying) noexcept : clipboard_(keepTrying)
+ClipboardTextView::ClipboardTextView(ProgressReport& report, const StepHook& afterFailedTry) noexcept
+    : clipboard_(report, afterFailedTry)
 {
     if (!clipboard_.IsOpen()) return;
     const HGLOBAL block = ::GetClipboardData(CF_UNICODETEXT);

@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstddef>
 #include <string_view>
 
@@ -20,8 +19,8 @@ public:
     static constexpr std::size_t kMostUnits = std::size_t{32} << 20; // 64 MiB
 
     // Opens the clipboard as ClipboardScope does (a second's worth of retries,
-    // given up once keepTrying turns false).
-    explicit ClipboardTextView(const std::atomic<bool>& keepTrying) noexcept;
+    // given up once report is no longer running).
+    explicit ClipboardTextView(ProgressReport& report, const StepHook& afterFailedTry = {}) noexcept;
     ~ClipboardTextView();
     ClipboardTextView(const ClipboardTextView&) = delete;
     ClipboardTextView& operator=(const ClipboardTextView&) = delete;

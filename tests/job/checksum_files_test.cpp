@@ -4,11 +4,13 @@
 
 #include "hash/sha256.h"
 #include "job/checksum_list_file.h"
-#include "job/copy_job.h"
+#include "job/copy_results.h"
 #include "job/file_name_case.h"
 #include "job/hashing_pass.h"
 #include "job/verify_file_status.h"
 #include "job/verify_outcome.h"
+#include "settings/output_options.h"
+#include "support/recording_report.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -93,15 +95,17 @@ TEST(VerifyThroughTheHashingPass, MatchChangedByteMissingNetworkAndLockedFile)
     ASSERT_EQ(ReadChecksumListFile(list, store, running, counts), ListFileOutcome::Read);
     // Each entry that may be opened becomes a line of a job with that digest
     // alone; the pass reads each file once and its column gives the status.
-    CopyJobPointer job = CreateCopyJob();
-    job->request.options[OutputSHA256] = true;
+    OutputOptions options;
+    options[OutputSHA256] = true;
+    CopyResults results;
     ChecksumStore::Reader reader(store);
     while (reader.Next())
         if (store.Status(reader.Entry().index) == VerifyStatus::Pending)
-            job->results.lines.Append(reader.Entry().fullPath, reader.Entry().fullPath);
-    ASSERT_TRUE(ComputeHashes(*job));
+            results.lines.Append(reader.Entry().fullPath, reader.Entry().fullPath);
+    test::RecordingReport report;
+    ASSERT_TRUE(ComputeHashes(results, options, report));
     std::wstring buffer;
-    for (const ResultLine& line : job->results.lines) {
+    for (const ResultLine& line : results.lines) {
         const std::size_t index = store.Find(line.text);
         ASSERT_NE(index, ChecksumStore::kNone);
         const std::wstring path(line.text);

@@ -10,10 +10,12 @@
 
 #include "job/checksum_file_lines.h"
 #include "job/checksum_line.h"
-#include "job/copy_job.h"
+#include "job/copy_request.h"
+#include "job/copy_results.h"
 #include "job/hashing_pass.h"
 #include "job/selection_expansion.h"
 #include "output/checksum_file_writer.h"
+#include "support/recording_report.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -52,21 +54,23 @@ std::vector<std::wstring> ItemsIn(const std::wstring& folder)
 
 bool WriteList(const std::wstring& tree, ChecksumAlgorithm algorithm, OptionFlag flag)
 {
-    CopyJobPointer job = CreateCopyJob();
-    job->request.mode = FullPathWithSubfolders;
-    job->request.options[OutputDirectory] = false;
-    job->request.options[flag] = true;
+    CopyRequest request;
+    request.mode = FullPathWithSubfolders;
+    request.options[OutputDirectory] = false;
+    request.options[flag] = true;
     const std::vector<std::wstring> items = ItemsIn(tree);
-    for (const std::wstring& item : items) job->request.selection.Insert(item);
-    ExpandSelection(*job);
-    if (!ComputeHashes(*job)) return false;
+    for (const std::wstring& item : items) request.selection.Insert(item);
+    CopyResults results;
+    test::RecordingReport report;
+    ExpandSelection(request, results, report);
+    if (!ComputeHashes(results, request.options, report)) return false;
 
     ChecksumFileWriter writer;
     const std::wstring target =
-        tree + L"\\" + DefaultChecksumFileName(job->request.selection.First(), items.size(), algorithm);
+        tree + L"\\" + DefaultChecksumFileName(request.selection.First(), items.size(), algorithm);
     if (!writer.Create(target, algorithm)) return false;
     unsigned listed = 0, skipped = 0;
-    for (const ResultLine& line : job->results.lines) {
+    for (const ResultLine& line : results.lines) {
         ChecksumDigest digest;
         if (!FindTaggedDigest(line.columns, algorithm, digest)) return false;
         switch (writer.Add(line.text, digest)) {

@@ -8,6 +8,7 @@
 #include "output/verify_report_block.h"
 #include "output_job.h"
 #include "support/clipboard_reader.h"
+#include "support/recording_report.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +118,7 @@ void PutUnterminated(const std::wstring& units)
 
 TEST(ClipboardTextView, InPlaceToTheFirstNulAndCutAfterAWholeLineBeyondItsBound)
 {
-    const std::atomic<bool> keepTrying{true};
+    test::RecordingReport keepTrying;
     ASSERT_TRUE(WriteClipboard(L"abc"));
     {
         const ClipboardTextView view(keepTrying);
