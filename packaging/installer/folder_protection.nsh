@@ -32,7 +32,10 @@
 ; to every file in it. The folder's path is an argument of icacls, not text
 ; that a shell parses. Fails the setup (and removes the folder when empty)
 ; when that cannot be done, as on a drive without permissions (FAT, exFAT).
+; icacls runs in a working folder outside the install folder: a program's
+; working folder stays open a moment after it ends, too long for RMDir.
 !macro ProtectFolder
+    SetOutPath "$TEMP"
     nsExec::Exec `${ICACLS} "$INSTDIR" /setowner ${ADMINISTRATORS}`
     Pop $R1
     ${If} $R1 == 0
@@ -44,10 +47,10 @@
         Pop $R1
     ${EndIf}
     ${If} $R1 != 0
-        SetOutPath "$TEMP" ; not inside the folder, so that it can go
         RMDir "$INSTDIR"
         !insertmacro Fail "$(FolderNotProtected)"
     ${EndIf}
+    SetOutPath "$INSTDIR"
     ; Written anew, not over the old files: an overwritten file keeps its owner.
     Delete "$INSTDIR\uninstall.exe"
     Delete "$INSTDIR\Lumbrix64.msix"
