@@ -7,6 +7,7 @@
 ; its PACKAGE_FAMILY, DLL_ARM64 and MSIX_ARM64 when it has the ARM64 build
 ; (machine.nsh), and SIGN and MSIX_SIGNED when the files are signed.
 ;
+; In Japanese or English, after the user's display language (languages.nsh).
 ; Switches: /S silent, /ALLUSERS or /CURRENTUSER, /D=folder (last, unquoted).
 ; Exit codes: exit_codes.nsh.
 
