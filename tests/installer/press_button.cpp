@@ -7,21 +7,18 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <string>
 
 namespace {
 
-// A message box's text is the static control with id 0xFFFF.
+// A message box's message is its static control with id 0xFFFF.
 void PrintMessage(HWND window)
 {
-    HWND message = ::GetDlgItem(window, 0xFFFF);
-    std::wstring text(message ? static_cast<std::size_t>(::GetWindowTextLengthW(message)) + 1 : 1, L'\0');
-    text.resize(message ? static_cast<std::size_t>(::GetWindowTextW(message, text.data(), static_cast<int>(text.size()))) : 0);
-    int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length, nullptr, nullptr);
-    DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    wchar_t text[4096] = {};
+    ::GetDlgItemTextW(window, 0xFFFF, text, 4096);
+    char utf8[3 * 4096];
+    int length = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    DWORD size = length > 0 ? static_cast<DWORD>(length - 1) : 0, written = 0; // without the terminator
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), utf8, size, &written, nullptr);
 }
 
 } // namespace
