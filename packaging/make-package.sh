@@ -58,7 +58,8 @@ fi
 settle "$out/Lumbrix64.dll" "$out/Lumbrix64-$version-x64.msix" ${arm64_dll:+"$out/arm64/Lumbrix64.dll" "$out/Lumbrix64-$version-arm64.msix"}
 defines+=(-DPACKAGE_FAMILY="$family")
 [ -n "${LUMBRIX_SIGN_PFX:-}" ] && defines+=(-DSIGN="$here/sign.sh" -DMSIX_SIGNED)
-makensis -V2 -INPUTCHARSET UTF8 "${defines[@]}" "$@" "$here/installer/lumbrix64.nsi"
+# -WX: any warning fails the build, a text missing in one language among them.
+makensis -V2 -WX -INPUTCHARSET UTF8 "${defines[@]}" "$@" "$here/installer/lumbrix64.nsi"
 
 # The digests to publish beside the downloads, in sha256sum's format.
 cd "$out"

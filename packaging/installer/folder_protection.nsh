@@ -20,7 +20,7 @@
         ${AndIf} $R1 != "uninstall.exe"
         ${AndIf} $R2 != "Lumbrix64-old-"
             FindClose $R0
-            !insertmacro Fail "$INSTDIR holds other files ($R1). Installed for all users, Lumbrix64 goes into a folder of its own that only administrators can change: choose a new or empty folder."
+            !insertmacro Fail "$(SharedFolder)"
         ${EndIf}
         FindNext $R0 $R1
     ${Loop}
@@ -48,7 +48,7 @@
     ${EndIf}
     ${If} $R1 != 0
         RMDir "$INSTDIR"
-        !insertmacro Fail "The permissions of $INSTDIR could not be set so that only administrators can change it (icacls ended with $R1). Choose a folder on an NTFS drive, or install for the current user only."
+        !insertmacro Fail "$(FolderNotProtected)"
     ${EndIf}
     SetOutPath "$INSTDIR"
     ; Written anew, not over the old files: an overwritten file keeps its owner.

@@ -28,7 +28,7 @@ Var Mode ; "all" or "user"
     ${GetOptions} $R0 "/CURRENTUSER" $R1
     ${IfNot} ${Errors}
         ${If} $R3 == "all"
-            MessageBox MB_ICONSTOP "/ALLUSERS and /CURRENTUSER exclude each other." /SD IDOK
+            MessageBox MB_ICONSTOP "$(BadSwitches)" /SD IDOK
             SetErrorLevel ${EXIT_BAD_SWITCHES}
             Quit
         ${EndIf}
@@ -41,7 +41,7 @@ Var Mode ; "all" or "user"
         ${If} $R2 == "Admin"
             StrCpy $R3 "all"
             ${IfNot} ${Silent}
-                MessageBox MB_YESNOCANCEL|MB_ICONQUESTION "Install Lumbrix64 for all users of this computer?$\n$\nYes: for all users, into Program Files.$\nNo: only for you, into your own programs folder." IDYES mode_chosen IDNO mode_user
+                MessageBox MB_YESNOCANCEL|MB_ICONQUESTION "$(AskAllUsers)" IDYES mode_chosen IDNO mode_user
                 SetErrorLevel 1
                 Quit
                 mode_user:
@@ -52,7 +52,7 @@ Var Mode ; "all" or "user"
     ${EndIf}
     ${If} $R3 == "all"
     ${AndIf} $R2 != "Admin"
-        MessageBox MB_ICONSTOP "Installing for all users needs administrator rights: run the setup from an elevated prompt, or use /CURRENTUSER." /SD IDOK
+        MessageBox MB_ICONSTOP "$(InstallNeedsAdmin)" /SD IDOK
         SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
         Quit
     ${EndIf}
@@ -70,7 +70,7 @@ Var Mode ; "all" or "user"
     ClearErrors
     ${un.GetOptions} $R0 "/ABOUT" $R1
     ${IfNot} ${Errors}
-        MessageBox MB_ICONINFORMATION "Lumbrix64 adds its copy commands to the context menu of files and folders in Explorer; there is nothing to start here. To remove Lumbrix64, use Settings > Apps." /SD IDOK
+        MessageBox MB_ICONINFORMATION "$(un.About)" /SD IDOK
         SetErrorLevel 0
         Quit
     ${EndIf}
@@ -92,7 +92,7 @@ Var Mode ; "all" or "user"
         UserInfo::GetAccountType
         Pop $R2
         ${If} $R2 != "Admin"
-            MessageBox MB_ICONSTOP "Removing Lumbrix64 for all users needs administrator rights." /SD IDOK
+            MessageBox MB_ICONSTOP "$(un.UninstallNeedsAdmin)" /SD IDOK
             SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
             Quit
         ${EndIf}

@@ -7,6 +7,7 @@
 ; its PACKAGE_FAMILY, DLL_ARM64 and MSIX_ARM64 when it has the ARM64 build
 ; (machine.nsh), and SIGN and MSIX_SIGNED when the files are signed.
 ;
+; In Japanese or English, after the user's display language (languages.nsh).
 ; Switches: /S silent, /ALLUSERS or /CURRENTUSER, /D=folder (last, unquoted).
 ; Exit codes: exit_codes.nsh.
 
@@ -27,6 +28,8 @@ ManifestSupportedOS all
 !include /CHARSET=UTF8 sparse_package.nsh
 !include /CHARSET=UTF8 folder_protection.nsh
 !include /CHARSET=UTF8 cleanup.nsh
+!include /CHARSET=UTF8 languages.nsh
+!include /CHARSET=UTF8 texts.nsh
 
 !ifdef SIGN
     ; The uninstaller is written into the package, so it is signed first.
@@ -43,12 +46,18 @@ ShowUninstDetails nevershow
 
 VIProductVersion "${VERSION}"
 VIFileVersion "${VERSION}"
-VIAddVersionKey /LANG=0 ProductName "Lumbrix64"
-VIAddVersionKey /LANG=0 CompanyName "Orvane"
-VIAddVersionKey /LANG=0 FileDescription "Lumbrix64 setup"
-VIAddVersionKey /LANG=0 FileVersion "${VERSION}"
-VIAddVersionKey /LANG=0 ProductVersion "${VERSION}"
-VIAddVersionKey /LANG=0 LegalCopyright "Copyright (C) 2026 Orvane"
+; The file's description is what Windows shows as the program's name when it
+; asks for administrator rights.
+!macro VersionStrings language description
+    VIAddVersionKey /LANG=${language} ProductName "Lumbrix64"
+    VIAddVersionKey /LANG=${language} CompanyName "Orvane"
+    VIAddVersionKey /LANG=${language} FileDescription "${description}"
+    VIAddVersionKey /LANG=${language} FileVersion "${VERSION}"
+    VIAddVersionKey /LANG=${language} ProductVersion "${VERSION}"
+    VIAddVersionKey /LANG=${language} LegalCopyright "Copyright (C) 2026 Orvane"
+!macroend
+!insertmacro VersionStrings ${LANG_ENGLISH} "Lumbrix64 setup"
+!insertmacro VersionStrings ${LANG_JAPANESE} "Lumbrix64 セットアップ"
 
 Page directory
 Page instfiles
@@ -89,7 +98,7 @@ Function PlaceDll
             ClearErrors
             Rename "$INSTDIR\Lumbrix64.dll" "$INSTDIR\Lumbrix64-old-$R0.dll"
             ${If} ${Errors}
-                !insertmacro Fail "Lumbrix64.dll in $INSTDIR is in use and cannot be replaced. Close the programs that use it (or restart Windows) and run the setup again."
+                !insertmacro Fail "$(DllInUse)"
             ${EndIf}
             ; Scheduling needs HKLM; for the current user the next setup or
             ; the uninstaller deletes it.
@@ -102,7 +111,7 @@ Function PlaceDll
     ClearErrors
     !insertmacro FileForMachine Lumbrix64.dll "${DLL}" "${DLL_ARM64}"
     ${If} ${Errors}
-        !insertmacro Fail "Lumbrix64.dll could not be written to $INSTDIR."
+        !insertmacro Fail "$(DllNotWritten)"
     ${EndIf}
 FunctionEnd
 
@@ -124,6 +133,7 @@ Section
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Lumbrix64"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Orvane"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Comments" "$(AppsComment)" ; in the installing user's language
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Lumbrix64.dll,0"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     ; _?= keeps the uninstaller in this process so that callers get its exit code.
@@ -132,7 +142,7 @@ Section
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
     ${If} ${Errors}
-        !insertmacro Fail "The uninstaller or the registration could not be written."
+        !insertmacro Fail "$(EntryNotWritten)"
     ${EndIf}
     ; The installed files only, not an old DLL that waits for the restart.
     ${GetSize} "$INSTDIR" "/M=Lumbrix64.dll /S=0K /G=0" $R0 $R1 $R2
@@ -146,7 +156,7 @@ Section
 
     ${If} $OldDllInUse == 1
         SetErrorLevel ${EXIT_RESTART_NEEDED}
-        MessageBox MB_ICONINFORMATION "Lumbrix64 ${VERSION} is installed.$\n$\nA running program (usually Explorer) still has the previous version loaded and keeps using it until it ends. Sign out and sign in again, or restart Windows, to use the new version everywhere. The old file is removed at the next restart (installed for the current user: by the next setup or the uninstaller)." /SD IDOK
+        MessageBox MB_ICONINFORMATION "$(InstalledOldDllLoaded)" /SD IDOK
     ${EndIf}
 SectionEnd
 
@@ -160,7 +170,7 @@ Section Uninstall
     ClearErrors
     ReadRegStr $R0 SHCTX "${CLASS_KEY}\InProcServer32" ""
     ${IfNot} ${Errors}
-        !insertmacro Fail "The registration under $INSTDIR could not be removed."
+        !insertmacro Fail "$(un.RegistrationNotRemoved)"
     ${EndIf}
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     ${If} $Mode == "user"
@@ -178,9 +188,9 @@ Section Uninstall
             Delete /REBOOTOK "$INSTDIR\Lumbrix64.dll"
             Delete /REBOOTOK "$INSTDIR\Lumbrix64-old-*.dll"
             RMDir /REBOOTOK "$INSTDIR"
-            MessageBox MB_ICONINFORMATION "Lumbrix64 is removed from the context menus.$\n$\nA running program (usually Explorer) still has Lumbrix64.dll loaded; the file is removed at the next restart." /SD IDOK
+            MessageBox MB_ICONINFORMATION "$(un.RemovedRestartRemovesDll)" /SD IDOK
         ${Else}
-            MessageBox MB_ICONINFORMATION "Lumbrix64 is removed from the context menus.$\n$\nA running program (usually Explorer) still has Lumbrix64.dll loaded. Sign out and sign in again, then delete the folder $INSTDIR." /SD IDOK
+            MessageBox MB_ICONINFORMATION "$(un.RemovedUserDeletesFolder)" /SD IDOK
         ${EndIf}
     ${EndIf}
 

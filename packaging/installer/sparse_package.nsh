@@ -55,7 +55,7 @@
     ${If} $R0 == 1
     ${AndIf} $Mode != "all"
     ${AndIf} "${ALLOW_UNSIGNED}" != ""
-        MessageBox MB_ICONINFORMATION "Lumbrix64 is installed for you only. Windows 11 registers an unsigned package only for all users, so Lumbrix64 is in the menu under $\"Show more options$\". Install it for all users (as an administrator) to have it in the first-level menu." /SD IDOK
+        MessageBox MB_ICONINFORMATION "$(UnsignedForUserOnly)" /SD IDOK
     ${ElseIf} $R0 == 1
         StrCpy $R2 $INSTDIR
         System::Call 'kernel32::SetEnvironmentVariableW(w "${FOLDER_VARIABLE}", w R2)'
@@ -67,7 +67,7 @@
         nsExec::ExecToLog `${POWERSHELL} "$$ErrorActionPreference = 'Stop'; Get-AppxPackage$R3 -Name ${SPARSE_PACKAGE_NAME} | Where-Object { $$_.PackageFamilyName -ne '${PACKAGE_FAMILY}' -or $$_.Architecture -ne '$Machine' } | Remove-AppxPackage$R3; Add-AppxPackage -Path ($$env:${FOLDER_VARIABLE} + '\Lumbrix64.msix') -ExternalLocation $$env:${FOLDER_VARIABLE} -ForceUpdateFromAnyVersion${ALLOW_UNSIGNED}"`
         Pop $R1
         ${If} $R1 != 0
-            MessageBox MB_ICONINFORMATION "The Windows 11 menu entry could not be registered (PowerShell ended with $R1). Lumbrix64 is in the menu under $\"Show more options$\"." /SD IDOK
+            MessageBox MB_ICONINFORMATION "$(PackageNotRegistered)" /SD IDOK
         ${EndIf}
     ${EndIf}
 !macroend
@@ -81,7 +81,7 @@
         nsExec::ExecToLog `${POWERSHELL} "$$ErrorActionPreference = 'Stop'; Get-AppxPackage$R3 -Name ${SPARSE_PACKAGE_NAME} | Remove-AppxPackage$R3"`
         Pop $R1
         ${If} $R1 != 0
-            MessageBox MB_ICONINFORMATION "The Windows 11 menu entry could not be removed (PowerShell ended with $R1). Remove it from PowerShell with: Get-AppxPackage -Name ${SPARSE_PACKAGE_NAME} | Remove-AppxPackage" /SD IDOK
+            MessageBox MB_ICONINFORMATION "$(un.PackageNotRemoved)" /SD IDOK
         ${EndIf}
     ${EndIf}
     Delete "$INSTDIR\Lumbrix64.msix"

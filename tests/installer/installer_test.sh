@@ -8,7 +8,9 @@
 # user without touching HKLM, install folders with quotes of every kind
 # (handed to PowerShell as data) and their permissions (icacls), an
 # uninstaller whose window stays open, a failed package registration, and
-# the setup on an ARM64 machine (a build told so) over an x64-only setup's install.
+# the setup on an ARM64 machine (a build told so) over an x64-only setup's install,
+# and the setup's and the uninstaller's language, Japanese or English, which
+# follows the display language (under Wine: the locale the program starts in).
 # Environment: LUMBRIX_INSTALLER_WORK (scratch folder), LUMBRIX_SETUP (the
 # package), LUMBRIX_VERSION, LUMBRIX_PACKAGE_DLL and LUMBRIX_MSIX (what it
 # carries), LUMBRIX_PACKAGE_DLL_ARM64 and LUMBRIX_MSIX_ARM64 (empty in an
@@ -90,6 +92,22 @@ cleanup_copy_queued() {
         grep -qE '\\windows\\temp\\Lumbrix64-\{[-0-9A-F]+\}\\Lumbrix64-uninstall\.exe'
 }
 
+# NAME LANGUAGE: a text of the setup's as texts.nsh writes it (LANGUAGE: ENGLISH or JAPANESE).
+text_of() {
+    sed -n "s/^LangString $1 \${LANG_$2} \"\(.*\)\"\$/\1/p" "$(dirname "$0")/../../packaging/installer/texts.nsh"
+}
+# LOCALE TITLE IMAGE COMMAND: runs COMMAND, not silent, with the display
+# language of LOCALE; prints the message of the box titled TITLE that it
+# shows, presses OK, and prints "exit N" as COMMAND ends. A box with another
+# title is ended by ending the program IMAGE.
+message_under() {
+    (LC_ALL=$1 run_windows "$4" >"$LUMBRIX_INSTALLER_WORK/message.exit") &
+    local runner=$!
+    wine "$LUMBRIX_PRESS_BUTTON" "$2" OK print || wine taskkill /f /im "$3" >/dev/null 2>&1
+    wait "$runner"
+    echo; echo "exit $(cat "$LUMBRIX_INSTALLER_WORK/message.exit")"
+}
+
 # A process that keeps the installed DLL loaded, as Explorer does.
 hold_installed_dll() {
     local out=$LUMBRIX_INSTALLER_WORK/hold.out
@@ -130,6 +148,7 @@ key="HKLM\\$UNINSTALL\\Lumbrix64"
 echo "== the installed-programs entry"
 check "DisplayName" equal "$(value_of "$key" DisplayName)" Lumbrix64
 check "Publisher" equal "$(value_of "$key" Publisher)" Orvane
+check "Comments, in the installing user's language (English)" equal "$(value_of "$key" Comments)" "$(text_of AppsComment ENGLISH)"
 check "DisplayVersion is the project version" equal "$(value_of "$key" DisplayVersion)" "$LUMBRIX_VERSION"
 check "DisplayIcon is the DLL's icon" equal "$(value_of "$key" DisplayIcon)" "$MACHINE_DIR\\Lumbrix64.dll,0"
 check "InstallLocation" equal "$(value_of "$key" InstallLocation)" "$MACHINE_DIR"
@@ -166,6 +185,9 @@ print(*(re.search(name + r"=\"([^\"]*)", application).group(1) for name in ("Exe
     "$machine_dir_unix/Lumbrix64.msix")
 check "its program and parameters ($app), silent, end with 0" \
     equal "$(run_windows "\"$MACHINE_DIR\\${app%% *}\" ${app#* } /S _?=$MACHINE_DIR")" 0
+check "not silent, with a Japanese display language, it says what it is in Japanese, and ends with 0" equal \
+    "$(message_under ja_JP.UTF-8 "Lumbrix64 アンインストール" uninstall.exe "\"$MACHINE_DIR\\${app%% *}\" ${app#* } _?=$MACHINE_DIR")" \
+    "$(text_of un.About JAPANESE)"$'\n'"exit 0"
 check "the DLL, the uninstaller and the registration stay" eval \
     '[ -e "$machine_dir_unix/Lumbrix64.dll" ] && [ -e "$machine_dir_unix/uninstall.exe" ] && registration HKLM | grep -F "$CLSID" >/dev/null'
 
@@ -186,8 +208,8 @@ machine_before=$(registry_snapshot HKLM)
 user_before=$(registry_snapshot HKCU)
 pending_before=$(export_key 'HKLM\System\CurrentControlSet\Control\Session Manager')
 export LUMBRIX_PROBE="$USER_DIR\Lumbrix64.dll"
-check "install with /CURRENTUSER ends with 0" \
-    equal "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S /CURRENTUSER")" 0
+check "install with /CURRENTUSER, silent, with a Japanese display language, ends with 0" \
+    equal "$(LC_ALL=ja_JP.UTF-8 run_windows "$(windows_path "$LUMBRIX_SETUP") /S /CURRENTUSER")" 0
 check "an unsigned package is not registered for one user" equal "$(powershell_calls)" ""
 expected=${installed_registration//HKEY_LOCAL_MACHINE/HKEY_CURRENT_USER}
 expected=${expected//"${MACHINE_DIR//\\/\\\\}"/"${USER_DIR//\\/\\\\}"} # .reg text doubles backslashes
@@ -195,6 +217,7 @@ check "the registration under HKCU\\Software\\Classes is the machine's, with the
     equal "$(registration HKCU | grep -v '^"PackageFamilyName"=')" "$expected"
 key="HKCU\\$UNINSTALL\\Lumbrix64"
 check "the entry is the user's" equal "$(value_of "$key" InstallLocation)" "$USER_DIR"
+check "its comment is in Japanese" eval 'export_key "$key" | grep -qxF "\"Comments\"=\"$(text_of AppsComment JAPANESE)\""'
 check "HKLM is untouched" eval \
     '[ "$(registry_snapshot HKLM)" = "$machine_before" ] && [ "$(export_key "HKLM\System\CurrentControlSet\Control\Session Manager")" = "$pending_before" ]'
 check "the user's QuietUninstallString ends with 0" equal "$(run_windows "$(value_of "$key" QuietUninstallString)")" 0
@@ -207,6 +230,16 @@ check "no file or folder is left" equal "$(files_snapshot)" "$files_before"
 echo "== switches, and folders refused for all users"
 check "/ALLUSERS with /CURRENTUSER ends with 87 and installs nothing" eval \
     '[ "$(run_windows "$(windows_path "$LUMBRIX_SETUP") /S /ALLUSERS /CURRENTUSER")" = 87 ] && [ "$(files_snapshot)" = "$files_before" ]'
+setup_image=$(basename "$LUMBRIX_SETUP")
+for locale in ja_JP.UTF-8 en_US.UTF-8 de_DE.UTF-8; do
+    case $locale in
+        ja_*) title="Lumbrix64 セットアップ" language=JAPANESE ;;
+        *) title="Lumbrix64 Setup" language=ENGLISH ;; # English for every language but Japanese
+    esac
+    check "not silent, with the display language of $locale: the box says the texts.nsh text in $language, byte for byte; 87" \
+        equal "$(message_under $locale "$title" "$setup_image" "$(windows_path "$LUMBRIX_SETUP") /ALLUSERS /CURRENTUSER")" \
+        "$(text_of BadSwitches $language)"$'\n'"exit 87"
+done
 calls_of icacls >/dev/null
 mkdir -p "$WINEPREFIX/drive_c/T/Shared" && echo notes >"$WINEPREFIX/drive_c/T/Shared/notes.txt"
 check "a folder that holds other files is refused with 2, left as it was" eval \
