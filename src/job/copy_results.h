@@ -4,9 +4,11 @@
 // contents are missing.
 
 #include "common/unique_any.h"
+#include "job/network_drive_names.h"
 #include "job/result_list.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lumbrix {
@@ -23,6 +25,9 @@ struct CopyResults {
     // Reused by each line as it is built, so that a line costs no allocation.
     std::wstring lineScratch;
     std::wstring sourceScratch;
+    // The mapped drives' network names, asked once per copy while the
+    // selection is expanded, in the network path style only.
+    std::optional<NetworkDriveNames> networkNames;
 };
 
 } // namespace lumbrix

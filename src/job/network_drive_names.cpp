@@ -136,8 +136,9 @@ struct NetworkDriveNames::Lookup {
     }
 };
 
-NetworkDriveNames::NetworkDriveNames(DetachedThreadStarter start, DWORD lookupTimeout, DWORD copyTimeout) noexcept
-    : start_(start), lookupTimeout_(lookupTimeout), copyTimeout_(copyTimeout)
+NetworkDriveNames::NetworkDriveNames(DetachedThreadStarter start, const std::atomic<bool>* running,
+                                     DWORD lookupTimeout, DWORD copyTimeout) noexcept
+    : start_(start), running_(running), lookupTimeout_(lookupTimeout), copyTimeout_(copyTimeout)
 {
 }
 
@@ -150,7 +151,7 @@ NetworkDriveNames::~NetworkDriveNames()
 void NetworkDriveNames::Start(Drive& drive, wchar_t letter) noexcept
 {
     drive.state = State::Known; // local, unless the lookup starts
-    if (waited_ >= copyTimeout_) return; // the network already had its time
+    if (waited_ >= copyTimeout_ || Cancelled()) return; // the network already had its time, or the copy ends
     auto* lookup = new (std::nothrow) Lookup;
     if (!lookup) return;
     lookup->letter = letter;
@@ -183,7 +184,7 @@ std::wstring_view NetworkDriveNames::RemoteNameOf(wchar_t driveLetter) noexcept
         const ULONGLONG left = waited_ < copyTimeout_ ? copyTimeout_ - waited_ : 0;
         const DWORD timeout = static_cast<DWORD>(left < lookupTimeout_ ? left : lookupTimeout_);
         const ULONGLONG begin = ::GetTickCount64();
-        const bool answered = ::WaitForSingleObject(drive.lookup->done.get(), timeout) == WAIT_OBJECT_0;
+        const bool answered = WaitUnlessCancelled(drive.lookup->done.get(), timeout);
         waited_ += ::GetTickCount64() - begin;
         Lookup* lookup = std::exchange(drive.lookup, nullptr);
         if (answered) drive.remote = std::move(lookup->remote);
@@ -191,6 +192,20 @@ std::wstring_view NetworkDriveNames::RemoteNameOf(wchar_t driveLetter) noexcept
         drive.state = State::Known;
     }
     return drive.remote;
+}
+
+bool NetworkDriveNames::WaitUnlessCancelled(HANDLE done, DWORD timeout) const noexcept
+{
+    // The running flag has no event of its own: it is looked at between
+    // short waits, so that a Cancel ends a wait on a hung network at once.
+    const ULONGLONG end = ::GetTickCount64() + timeout;
+    for (;;) {
+        if (Cancelled()) return ::WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD slice = now >= end ? 0 : static_cast<DWORD>(end - now < kCancelCheck ? end - now : kCancelCheck);
+        if (::WaitForSingleObject(done, slice) == WAIT_OBJECT_0) return true;
+        if (slice == 0) return false;
+    }
 }
 
 } // namespace lumbrix

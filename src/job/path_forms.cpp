@@ -5,6 +5,7 @@
 #include "common/progress_report.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
+#include "job/path_styles.h"
 
 #include <windows.h>
 
@@ -75,6 +76,22 @@ bool IsAlreadyFull(const std::wstring& path)
     return true;
 }
 
+// What the column of mode holds, for the path styles.
+ColumnKind ColumnKindOf(std::int32_t mode) noexcept
+{
+    switch (mode) {
+    case FullPath:
+    case FullPathWithSubfolders:
+        return ColumnKind::FullPath;
+    case NameOnly:
+        return ColumnKind::Name;
+    case NameWithoutExtension:
+        return ColumnKind::NameWithoutExtension;
+    default:
+        return ColumnKind::Relative;
+    }
+}
+
 // out := JoinPath(a, b), in out's own memory.
 void AssignJoined(std::wstring& out, const std::wstring& a, const std::wstring& b)
 {
@@ -129,6 +146,7 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
         if (digests) AssignJoined(source, base, rel);
         break;
     case NameOnly:
+    case NameWithoutExtension:
         if (IsDriveRoot(base)) {
             line.assign(base);
         } else {
@@ -144,10 +162,12 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
     // An empty column leaves the item out (a selected folder one level up, a drive root).
     if (line.empty()) return;
 
-    if (request.options[EscapePathSeparator])
-        line = DoubleBackslashes(line);
-    else if (request.options[OutputURL])
-        line = ToFileUrl(line);
+    // The short names are in the paths already; the style, the escape or URL
+    // option and the quotes follow in that order.
+    const OutputOptions& options = request.options;
+    FormPathColumn(line, ColumnKindOf(request.mode), folder,
+                   MakeColumnForm(options, options.pathStyle, options.quoteStyle),
+                   results.networkNames ? &*results.networkNames : nullptr);
     report.DetailText().Set(line);
 
     if (request.options[OutputSize] && !folder) {

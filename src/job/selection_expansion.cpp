@@ -62,6 +62,16 @@ void ExpandSelected(const CopyRequest& request, CopyResults& results, ProgressRe
     }
 }
 
+// The network names of the selection's drives, asked now so that the
+// lookups run while the selection is resolved and walked.
+void StartNetworkLookups(const CopyRequest& request, CopyResults& results, const ProgressReport& report)
+{
+    const bool fullPaths = request.mode == FullPath || request.mode == FullPathWithSubfolders;
+    if (request.options.pathStyle != PathStyle::NetworkUnc || !fullPaths) return;
+    NetworkDriveNames& names = results.networkNames.emplace(request.detachedThreads, &report.RunningFlag());
+    for (const std::wstring& path : request.selection) names.Prefetch(path);
+}
+
 } // namespace
 
 void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressReport& report,
@@ -75,10 +85,13 @@ void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressR
     report.SetPosition(0);
     // The loops over the selection do not look at running: after a cancel the
     // remaining items still get their own lines, and every walk ends at once.
+    StartNetworkLookups(request, results, report);
     if (walking)
         ExpandWalking(request, results, report, afterFolder);
     else
         ExpandSelected(request, results, report);
+    // Lookups still running answer into memory of their own.
+    results.networkNames.reset();
 }
 
 std::uint64_t QueryFileSize(const std::wstring& path) noexcept

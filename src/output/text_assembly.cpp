@@ -4,6 +4,7 @@
 
 #include "common/progress_report.h"
 #include "job/copy_results.h"
+#include "output/line_separator.h"
 #include "output/output_messages.h"
 #include "output/text_block_allocation.h"
 
@@ -38,7 +39,7 @@ std::uint64_t TextBlockBytes(const CopyResults& results) noexcept
     return units * 2 + 2;
 }
 
-bool BuildText(CopyResults& results, ProgressReport& report, const StepHook& afterLine) noexcept
+bool BuildText(CopyResults& results, ProgressReport& report, bool singleLine, const StepHook& afterLine) noexcept
 try {
     report.StatusText().Set(L"テキストを生成しています");
     report.DetailText().Clear();
@@ -66,6 +67,7 @@ try {
         return false;
     }
 
+    const std::wstring_view separator = LineSeparator(singleLine);
     wchar_t* out = static_cast<wchar_t*>(lock.data());
     report.SetPosition(1);
     for (const ResultLine& line : lines) {
@@ -83,8 +85,7 @@ try {
         std::memcpy(out, line.columns.data(), line.columns.size() * sizeof(wchar_t));
         out += line.columns.size();
         if (position < lineCount) {
-            *out++ = L'\r';
-            *out++ = L'\n';
+            out = std::copy(separator.begin(), separator.end(), out);
             report.SetPosition(position + 1);
         }
         afterLine(report);

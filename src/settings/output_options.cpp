@@ -5,6 +5,18 @@
 
 namespace lumbrix {
 
+bool IsChosen(const OutputOptions& options, OptionChoice choice) noexcept
+{
+    switch (choice.kind) {
+    case OptionChoice::Kind::PathStyle:
+        return options.pathStyle == PathStyleFromStored(choice.value);
+    case OptionChoice::Kind::QuoteStyle:
+        return options.quoteStyle == QuoteStyleFromStored(choice.value);
+    default:
+        return choice.value < OptionFlagCount && options.flags[choice.value];
+    }
+}
+
 void LoadOutputOptions(OutputOptions& options) noexcept
 {
     options = OutputOptions{};
@@ -18,6 +30,9 @@ void LoadOutputOptions(OutputOptions& options) noexcept
         const DWORD fallback = options.flags[i] ? 1 : 0;
         options.flags[i] = key.GetDword(kOptionValueNames[i], fallback) != 0;
     }
+    // A number no version wrote reads as the default.
+    options.pathStyle = PathStyleFromStored(key.GetDword(kPathStyleValueName, 0));
+    options.quoteStyle = QuoteStyleFromStored(key.GetDword(kQuoteStyleValueName, 0));
 }
 
 void SaveOutputOptions(const OutputOptions& options) noexcept
@@ -30,11 +45,24 @@ void SaveOutputOptions(const OutputOptions& options) noexcept
     // A failed write is not reported and does not stop the others.
     for (int i = 0; i < OptionFlagCount; ++i)
         key.SetDword(kOptionValueNames[i], REG_DWORD, options.flags[i] ? 1 : 0);
+    key.SetDword(kPathStyleValueName, REG_DWORD, static_cast<DWORD>(options.pathStyle));
+    key.SetDword(kQuoteStyleValueName, REG_DWORD, static_cast<DWORD>(options.quoteStyle));
 }
 
-void ToggleOutputOption(OutputOptions& options, OptionFlag flag) noexcept
+void ToggleOutputOption(OutputOptions& options, OptionChoice choice) noexcept
 {
-    options[flag] = !options[flag];
+    switch (choice.kind) {
+    case OptionChoice::Kind::PathStyle:
+        options.pathStyle = PathStyleFromStored(choice.value);
+        break;
+    case OptionChoice::Kind::QuoteStyle:
+        options.quoteStyle = QuoteStyleFromStored(choice.value);
+        break;
+    default:
+        if (choice.value >= OptionFlagCount) return;
+        options.flags[choice.value] = !options.flags[choice.value];
+        break;
+    }
     SaveOutputOptions(options);
 }
 

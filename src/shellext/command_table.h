@@ -13,7 +13,7 @@ inline constexpr int kFirstCopyCommand = 1;
 inline constexpr int kLastCopyCommand = 5;
 inline constexpr int kFirstOptionCommand = 6;
 inline constexpr int kLastOptionCommand = 15;
-static_assert(kLastOptionCommand - kFirstOptionCommand + 1 == OptionFlagCount);
+static_assert(kLastOptionCommand - kFirstOptionCommand + 1 == SingleLine);
 
 struct MenuCommand {
     const wchar_t* label;

@@ -18,6 +18,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,14 @@ constexpr UINT kFirstCommandId = 1;
 
 constexpr const wchar_t* kOptionNames[] = {L"OutputDirectory", L"OutputShortFileName", L"OutputJunction",
                                            L"EscapePathSeparator", L"OutputURL", L"OutputSize",
-                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1", L"OutputSHA256"};
+                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1", L"OutputSHA256",
+                                           L"SingleLine"};
+// The options that hold a number: NAME=N in the list, 0 when not named.
+constexpr const wchar_t* kNumberOptionNames[] = {L"PathStyle", L"QuoteStyle"};
 
 struct Arguments {
     bool showMenu = false;
-    int command = -1; // offset 1..15
+    int command = -1; // offset 1..27
     std::wstring options; // comma-separated names; "-" leaves the stored options alone
     bool haveOptions = false;
     bool printClipboard = false;
@@ -69,11 +73,11 @@ int Usage()
     Print(L"usage: lumbrix-shell [--menu] [--command N] [--options NAME,NAME|none] [--print-clipboard]\n"
           L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early] PATH...\n"
           L"  --menu             print the entry and the submenu that the handler inserts\n"
-          L"  --command N        invoke command offset N (1-5 copy, 6-15 toggle an option)\n"
+          L"  --command N        invoke command offset N (1-5 and 27 copy, 6-15 and 18-26 set an option)\n"
           L"  --options LIST     store exactly these options as on before the menu is built\n"
           L"                     (OutputDirectory OutputShortFileName OutputJunction EscapePathSeparator\n"
-          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1 OutputSHA256;\n"
-          L"                      none = all off)\n"
+          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1 OutputSHA256\n"
+          L"                      SingleLine, PathStyle=0-4, QuoteStyle=0-2; none = all off)\n"
           L"  --print-clipboard  print the clipboard text after the copy\n"
           L"  --timing           print how long InvokeCommand and the whole copy took\n"
           L"  --repeat N         open N context menus and run the command in each, back to back\n"
@@ -119,7 +123,7 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
         }
     }
     if (args.manifest.empty() != args.externalLocation.empty()) return false;
-    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 15));
+    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 27));
 }
 
 bool StoreOptions(const std::wstring& list)
@@ -134,12 +138,18 @@ bool StoreOptions(const std::wstring& list)
         const DWORD on = padded.find(L"," + std::wstring(name) + L",") != std::wstring::npos ? 1 : 0;
         ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof(on));
     }
+    for (const wchar_t* name : kNumberOptionNames) {
+        const std::size_t at = padded.find(L"," + std::wstring(name) + L"=");
+        const DWORD number = at == std::wstring::npos ? 0 : static_cast<DWORD>(_wtoi(padded.c_str() + at + 2 + wcslen(name)));
+        ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+    }
     std::size_t start = 0;
     while (start < list.size()) {
         const std::size_t end = list.find(L',', start);
         const std::wstring name = list.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
         bool found = name == L"none";
         for (const wchar_t* option : kOptionNames) found = found || name == option;
+        for (const wchar_t* option : kNumberOptionNames) found = found || name.rfind(std::wstring(option) + L"=", 0) == 0;
         if (!found) {
             Print(L"unknown option: " + name + L"\n");
             known = false;
