@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lumbrix {
 
@@ -26,8 +27,15 @@ struct CopyResults {
     std::wstring lineScratch;
     std::wstring sourceScratch;
     // The mapped drives' network names, asked once per copy while the
-    // selection is expanded, in the network path style only.
+    // selection is expanded, in the network path style only; and the items
+    // found before the names were known, in the order found (AddEntry).
     std::optional<NetworkDriveNames> networkNames;
+    struct DeferredEntry {
+        std::wstring column, source;
+        std::int64_t size = 0;
+        bool folder = false;
+    };
+    std::vector<DeferredEntry> deferredEntries;
 };
 
 } // namespace lumbrix

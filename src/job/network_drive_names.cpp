@@ -114,7 +114,8 @@ std::wstring QueryDriveRemoteName(wchar_t driveLetter)
 // gave up (or after the copy ended) still writes into memory it owns.
 struct NetworkDriveNames::Lookup {
     std::atomic<int> owners{2};
-    UniqueHandle done; // set once remote holds the answer
+    UniqueHandle done;              // set once remote holds the answer
+    std::atomic<bool> answered{false}; // the same, for a look that costs no system call
     wchar_t letter = 0;
     std::wstring remote;
 
@@ -131,6 +132,7 @@ struct NetworkDriveNames::Lookup {
         } catch (...) { // no memory for the name: a local drive
             lookup->remote.clear();
         }
+        lookup->answered.store(true, std::memory_order_release);
         ::SetEvent(lookup->done.get());
         lookup->Release();
     }
@@ -162,6 +164,7 @@ void NetworkDriveNames::Start(Drive& drive, wchar_t letter) noexcept
     }
     drive.lookup = lookup;
     drive.state = State::Pending;
+    ++pending_;
 }
 
 void NetworkDriveNames::Prefetch(std::wstring_view path) noexcept
@@ -190,8 +193,17 @@ std::wstring_view NetworkDriveNames::RemoteNameOf(wchar_t driveLetter) noexcept
         if (answered) drive.remote = std::move(lookup->remote);
         lookup->Release();
         drive.state = State::Known;
+        --pending_;
     }
     return drive.remote;
+}
+
+bool NetworkDriveNames::Settled() noexcept
+{
+    if (pending_ == 0) return true;
+    for (Drive& drive : drives_)
+        if (drive.state == State::Pending && !drive.lookup->answered.load(std::memory_order_acquire)) return false;
+    return true;
 }
 
 bool NetworkDriveNames::WaitUnlessCancelled(HANDLE done, DWORD timeout) const noexcept

@@ -59,6 +59,11 @@ public:
     // failed, timed out, could not be started or was given up on a cancel.
     std::wstring_view RemoteNameOf(wchar_t driveLetter) noexcept override;
 
+    // Without waiting: whether every lookup started so far has answered, so
+    // that RemoteNameOf would not wait. Once true it stays true (until a
+    // lookup of a drive not asked for before starts).
+    bool Settled() noexcept;
+
 private:
     struct Lookup;
     enum class State : std::uint8_t { Unknown, Pending, Known };
@@ -79,6 +84,7 @@ private:
     DWORD lookupTimeout_;
     DWORD copyTimeout_;
     ULONGLONG waited_ = 0; // ms spent waiting, over every drive
+    int pending_ = 0;      // drives whose lookup runs
 };
 
 } // namespace lumbrix

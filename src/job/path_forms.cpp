@@ -18,6 +18,9 @@ namespace lumbrix {
 namespace {
 
 constexpr DWORD kPathCapacity = 32768; // units, terminator included
+// Items that may wait for the network names before the walk waits too: a few
+// MiB, and more than the walk finds while a quick lookup runs.
+constexpr std::size_t kMaxDeferredEntries = 16384;
 
 // The path without the extended-length prefix that ToExtendedLengthPath adds.
 std::wstring WithoutExtendedPrefix(std::wstring path)
@@ -100,6 +103,33 @@ void AssignJoined(std::wstring& out, const std::wstring& a, const std::wstring& 
     out += b;
 }
 
+// The line in results.lineScratch (and its file in sourceScratch) formed and added.
+void AddFormedEntry(const CopyRequest& request, CopyResults& results, ProgressReport& report, std::int64_t size,
+                    bool folder)
+{
+    std::wstring& line = results.lineScratch;
+    const std::wstring& source = results.sourceScratch;
+    const bool digests = request.options.AnyDigest();
+    // The short names are in the paths already; the style, the escape or URL
+    // option and the quotes follow in that order.
+    const OutputOptions& options = request.options;
+    FormPathColumn(line, ColumnKindOf(request.mode), folder,
+                   MakeColumnForm(options, options.pathStyle, options.quoteStyle),
+                   results.networkNames ? &*results.networkNames : nullptr);
+    report.DetailText().Set(line);
+
+    if (request.options[OutputSize] && !folder) {
+        line += L'\t';
+        line += FormatGrouped(size);
+        line += L" bytes";
+    }
+
+    // Duplicates count too: the totals only size the later phases' work.
+    results.totalChars += line.size() + 2;
+    if (digests) results.totalBytes += size;
+    results.lines.Append(line, digests ? std::wstring_view(source) : std::wstring_view(), folder);
+}
+
 } // namespace
 
 std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
@@ -162,24 +192,37 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
     // An empty column leaves the item out (a selected folder one level up, a drive root).
     if (line.empty()) return;
 
-    // The short names are in the paths already; the style, the escape or URL
-    // option and the quotes follow in that order.
-    const OutputOptions& options = request.options;
-    FormPathColumn(line, ColumnKindOf(request.mode), folder,
-                   MakeColumnForm(options, options.pathStyle, options.quoteStyle),
-                   results.networkNames ? &*results.networkNames : nullptr);
-    report.DetailText().Set(line);
-
-    if (request.options[OutputSize] && !folder) {
-        line += L'\t';
-        line += FormatGrouped(size);
-        line += L" bytes";
+    // A full path waits while the network names are asked for, so that the
+    // walk goes on meanwhile; the items keep the order they were found in.
+    if (results.networkNames && ColumnKindOf(request.mode) == ColumnKind::FullPath) {
+        std::vector<CopyResults::DeferredEntry>& deferred = results.deferredEntries;
+        if (!results.networkNames->Settled() && deferred.size() < kMaxDeferredEntries) {
+            deferred.push_back({line, digests ? source : std::wstring(), size, folder});
+            report.DetailText().Set(line);
+            return;
+        }
+        if (!deferred.empty()) {
+            // The line at hand goes after them: its buffers are theirs to use.
+            deferred.push_back({line, digests ? source : std::wstring(), size, folder});
+            AddDeferredEntries(request, results, report);
+            return;
+        }
     }
+    AddFormedEntry(request, results, report, size, folder);
+}
 
-    // Duplicates count too: the totals only size the later phases' work.
-    results.totalChars += line.size() + 2;
-    if (digests) results.totalBytes += size;
-    results.lines.Append(line, digests ? std::wstring_view(source) : std::wstring_view(), folder);
+void AddDeferredEntries(const CopyRequest& request, CopyResults& results, ProgressReport& report)
+{
+    std::vector<CopyResults::DeferredEntry> deferred = std::move(results.deferredEntries);
+    results.deferredEntries.clear();
+    for (CopyResults::DeferredEntry& entry : deferred) {
+        results.lineScratch.swap(entry.column);
+        results.sourceScratch.swap(entry.source);
+        AddFormedEntry(request, results, report, entry.size, entry.folder);
+    }
+    // The vector's memory serves the next wait, if any.
+    deferred.clear();
+    results.deferredEntries = std::move(deferred);
 }
 
 } // namespace lumbrix

@@ -90,8 +90,12 @@ void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressR
         ExpandWalking(request, results, report, afterFolder);
     else
         ExpandSelected(request, results, report);
-    // Lookups still running answer into memory of their own.
-    results.networkNames.reset();
+    if (results.networkNames) {
+        AddDeferredEntries(request, results, report);
+        // Lookups still running answer into memory of their own.
+        results.networkNames.reset();
+        results.deferredEntries = {};
+    }
 }
 
 std::uint64_t QueryFileSize(const std::wstring& path) noexcept

@@ -372,6 +372,7 @@ std::atomic<int> redirectorCalls{0};
 UniqueHandle hungLookupsEnd;
 UniqueHandle hungLookupEntered;
 std::atomic<wchar_t> walkedDrive{0};
+UniqueHandle walkedDriveAnswers; // when set, the walked drive's lookup waits for it
 
 // Y: maps a share's subfolder, U: a name longer than a first buffer, V: is
 // remembered but disconnected, G: and H: answer only when the test lets them;
@@ -382,7 +383,10 @@ DWORD WINAPI StandInRedirector(LPCWSTR local, LPWSTR remote, LPDWORD length)
     std::wstring name;
     DWORD status = NO_ERROR;
     switch (local[0] == walkedDrive ? L'\0' : local[0]) {
-    case L'\0': name = L"\\\\fs05\\walked"; break;
+    case L'\0':
+        if (walkedDriveAnswers) ::WaitForSingleObject(walkedDriveAnswers.get(), INFINITE);
+        name = L"\\\\fs05\\walked";
+        break;
     case L'Y': name = L"\\\\fs01\\share\\sub"; break;
     case L'U': name = kLongRemote; break;
     case L'V': name = L"\\\\fs03\\old"; status = ERROR_CONNECTION_UNAVAIL; break;
@@ -524,10 +528,18 @@ TEST_F(NetworkNames, AWalkAsksOncePerCopyAndOnlyForFullPaths)
     ASSERT_TRUE(drive.ok());
     walkedDrive = drive.root()[0];
     const std::wstring share = L"\\\\fs05\\walked";
-    EXPECT_EQ(ExpandStyled(FullPathWithSubfolders, {drive.root() + L"Proj"}, PathStyle::NetworkUnc),
-              Strings({share + L"\\Proj", share + L"\\Proj\\a b.txt", share + L"\\Proj\\empty.dat",
-                       share + L"\\Proj\\src", share + L"\\Proj\\src\\main.c"}));
+    // The walk goes on while the name is asked for: the lookup answers only
+    // once the first folder has been listed, and every line has the share.
+    walkedDriveAnswers.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    JobPointer walked = MakeJob(FullPathWithSubfolders, {drive.root() + L"Proj"});
+    ASSERT_TRUE(walked);
+    walked->request.options.pathStyle = PathStyle::NetworkUnc;
+    ExpandSelection(*walked, StepHook{[](ProgressReport&, void*) { ::SetEvent(walkedDriveAnswers.get()); }});
+    EXPECT_EQ(Lines(*walked), Strings({share + L"\\Proj", share + L"\\Proj\\a b.txt", share + L"\\Proj\\empty.dat",
+                                       share + L"\\Proj\\src", share + L"\\Proj\\src\\main.c"}));
+    EXPECT_TRUE(walked->results.deferredEntries.empty());
     EXPECT_EQ(redirectorCalls, 1);
+    walkedDriveAnswers.reset();
     EXPECT_EQ(ExpandStyled(FullPath, {drive.root()}, PathStyle::NetworkUnc, QuoteStyle::None, {OutputURL}),
               Strings({L"file:///" + Slashed(share)}));
     EXPECT_EQ(redirectorCalls, 2) << "once for each copy";
