@@ -440,10 +440,17 @@ int Run(const Arguments& args)
         };
         PROCESS_MEMORY_COUNTERS memory = {sizeof(memory)};
         ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+        // What the process spent on processors: the copy's work, less
+        // sensitive than the clock to what else the machine runs.
+        FILETIME created, exited, kernel, user;
+        ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+        const auto hundredNs = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+        const ULONGLONG cpuMs = (hundredNs(kernel) + hundredNs(user)) / 10000;
         Print(L"InvokeCommand returned after " + ms(returned) + L" ms; the clipboard changed after " +
               (clipboardAt.QuadPart ? ms(clipboardAt) + L" ms" : std::wstring(L"(never)")) +
               L"; the copy's threads ended after " + ms(ended) + L" ms; peak working set " +
-              std::to_wstring(memory.PeakWorkingSetSize / (1024 * 1024)) + L" MiB\n");
+              std::to_wstring(memory.PeakWorkingSetSize / (1024 * 1024)) + L" MiB; processor time " +
+              std::to_wstring(cpuMs) + L" ms\n");
         Print(L"the copies' threads: " + std::to_wstring(runningAtReturn) + L" running when InvokeCommand returned, " +
               std::to_wstring(mostAtOnce) + L" at most at once\n");
     }
