@@ -223,11 +223,14 @@ TEST_F(EndToEnd, TheWindows11MenuShowsTitlesGrayRulesAndCheckMarks)
     for (const wchar_t* line : {L"\n    フルパス   (command 1) flags 0x00000000 state 0x00000000\n",
                                 L"\n    フルパス サブフォルダ付   (command 2) flags 0x00000000 state 0x00000001 gray\n",
                                 L"\n    カレント サブフォルダ 1 段配下   (command 4) flags 0x00000000 state 0x00000001 gray\n",
-                                L"\n    ----------------\n    [x] フォルダを含める   (command 6) flags 0x00000000 state 0x0000000C\n",
-                                L"\n    [ ] 短いファイル名を取得する   (command 7) flags 0x00000000 state 0x00000004\n",
-                                L"\n    [x] MD5 を出力する   (command 13) flags 0x00000000 state 0x0000000C\n",
-                                L"\n    [ ] SHA-1 を出力する   (command 14) flags 0x00000000 state 0x00000004\n",
-                                L"\n    [x] SHA-256 を出力する   (command 15) flags 0x00000000 state 0x0000000C\n"})
+                                L"\n    ----------------\n    チェックサム ファイルを作成   (command 16) flags 0x00000000 "
+                                L"state 0x00000000\n    ハッシュを照合   (command 17) flags 0x00000000 state 0x00000000\n"
+                                L"    ----------------\n    オプション   (entry) flags 0x00000001 state 0x00000000\n"
+                                L"        [x] フォルダを含める   (command 6) flags 0x00000000 state 0x0000000C\n",
+                                L"\n        [ ] 短いファイル名を取得する   (command 7) flags 0x00000000 state 0x00000004\n",
+                                L"\n        [x] MD5 を出力する   (command 13) flags 0x00000000 state 0x0000000C\n",
+                                L"\n        [ ] SHA-1 を出力する   (command 14) flags 0x00000000 state 0x00000004\n",
+                                L"\n        [x] SHA-256 を出力する   (command 15) flags 0x00000000 state 0x0000000C\n"})
         EXPECT_NE(out.find(line), std::wstring::npos) << std::string(out.begin(), out.end());
     EXPECT_EQ(out.find(L'&'), std::wstring::npos) << "no access keys in this menu";
 

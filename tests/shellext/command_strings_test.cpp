@@ -34,6 +34,10 @@ const std::wstring kSizeHelp = L"検索結果の後ろにファイルサイズ�
 const std::wstring kSha1Help = L"検索結果の後ろに SHA-1 ハッシュを追加します。(ファイル内容を総読みするので低速です)";
 const std::wstring kSha256Help =
     L"検索結果の後ろに SHA-256 ハッシュを追加します。(ファイル内容を総読みするので低速です)";
+const std::wstring kCreateHelp =
+    L"選択したファイルのハッシュを、sha256sum などで検証できるチェックサム ファイルに保存します。";
+const std::wstring kVerifyHelp = L"選択したファイルを、クリップボードのハッシュまたはチェックサム ファイルと照合します。"
+                                 L"(ファイル内容を総読みするので低速です)";
 const std::wstring kUrlHelp = L"検索結果のパス区切り記号 (\\) を / に変え、フルパスの場合先頭に file:// を付けます。";
 
 class CommandStrings : public ::testing::Test {
@@ -65,6 +69,8 @@ TEST_F(CommandStrings, WideHelpTextsAndVerbsAreTheTableTextsCutToTheBuffer)
         EXPECT_EQ(Wide(14, type, 300).c_str(), kSha1Help);
         EXPECT_EQ(Wide(15, type, 300).c_str(), kSha256Help);
         EXPECT_EQ(Wide(10, type, 300).c_str(), kUrlHelp);
+        EXPECT_EQ(Wide(16, type, 300).c_str(), kCreateHelp);
+        EXPECT_EQ(Wide(17, type, 300).c_str(), kVerifyHelp);
     }
     const std::wstring cut = Wide(0, GCS_HELPTEXTW, 10);
     EXPECT_EQ(cut.substr(0, 10), kEntryHelp.substr(0, 9) + L'\0');
@@ -89,6 +95,8 @@ TEST_F(CommandStrings, NarrowTextsPassTheOemCodePageWhole)
     EXPECT_EQ(help[text.size() + 2], '#') << "nothing past the second zero at the returned index";
     EXPECT_EQ(std::string(Narrow(14, GCS_VERBA, 300).c_str()), Oem(kSha1Help));
     EXPECT_EQ(std::string(Narrow(15, GCS_VERBA, 300).c_str()), Oem(kSha256Help));
+    EXPECT_EQ(std::string(Narrow(16, GCS_VERBA, 300).c_str()), Oem(kCreateHelp));
+    EXPECT_EQ(std::string(Narrow(17, GCS_HELPTEXTA, 300).c_str()), Oem(kVerifyHelp));
 }
 
 TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
@@ -108,8 +116,8 @@ TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
 
 TEST_F(CommandStrings, RejectsUnknownCommandsAndTypes)
 {
-    Wide(16, GCS_HELPTEXTW, 300, E_INVALIDARG);
-    Wide(16, GCS_VERBA, 300, E_INVALIDARG);
+    Wide(18, GCS_HELPTEXTW, 300, E_INVALIDARG);
+    Wide(18, GCS_VERBA, 300, E_INVALIDARG);
     Wide(~UINT_PTR{0}, GCS_VERBW, 300, E_INVALIDARG);
     Wide(0, 3, 300, E_INVALIDARG);
     Wide(0, 7, 300, E_INVALIDARG);
@@ -153,11 +161,11 @@ TEST_F(Invoke, EachOptionOffsetTogglesItsOwnFlagAndStoresAllTen)
     EXPECT_EQ(escape_.Appearances(), 10u);
 }
 
-TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveFifteenAreInvalid)
+TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveSeventeenAreInvalid)
 {
     handler_->selection.Insert(L"C:\\kept");
     EXPECT_EQ(InvokeOffset(0), S_OK);
-    EXPECT_EQ(InvokeOffset(16), E_INVALIDARG);
+    EXPECT_EQ(InvokeOffset(18), E_INVALIDARG);
     EXPECT_EQ(InvokeOffset(0xFFFF), E_INVALIDARG);
     EXPECT_EQ(handler_->selection.Size(), 1u) << "no copy was started";
     EXPECT_FALSE(StoredOption(OutputDirectory).has_value());

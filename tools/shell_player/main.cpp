@@ -73,7 +73,8 @@ int Usage()
     Print(L"usage: lumbrix-shell [--menu] [--command N] [--options NAME,NAME|none] [--print-clipboard]\n"
           L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early] PATH...\n"
           L"  --menu             print the entry and the submenu that the handler inserts\n"
-          L"  --command N        invoke command offset N (1-5 and 27 copy, 6-15 and 18-26 set an option)\n"
+          L"  --command N        invoke command offset N (1-5 and 27 copy, 6-15 and 18-26 set an option,\n"
+          L"                     16 create a checksum file, 17 verify)\n"
           L"  --options LIST     store exactly these options as on before the menu is built\n"
           L"                     (OutputDirectory OutputShortFileName OutputJunction EscapePathSeparator\n"
           L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1 OutputSHA256\n"
@@ -123,7 +124,7 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
         }
     }
     if (args.manifest.empty() != args.externalLocation.empty()) return false;
-    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 27));
+    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 255));
 }
 
 bool StoreOptions(const std::wstring& list)
@@ -276,27 +277,80 @@ std::wstring TakeTaskText(wchar_t* text)
     return taken;
 }
 
-std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items, int number)
+// The help texts of the DLL's classic handler, indexed by command offset: a
+// Windows 11 command is known by its tooltip, which is its help text.
+std::vector<std::wstring> HelpTexts(GetClassObjectFn getClassObject)
 {
+    std::vector<std::wstring> texts;
+    lumbrix::ComPtr<IClassFactory> factory;
+    lumbrix::ComPtr<IContextMenu> menu;
+    if (FAILED(getClassObject(kHandlerClass, IID_IClassFactory, factory.put_void())) ||
+        FAILED(factory->CreateInstance(nullptr, IID_IContextMenu, menu.put_void())))
+        return texts;
+    wchar_t text[1024];
+    while (SUCCEEDED(menu->GetCommandString(texts.size(), GCS_HELPTEXTW, nullptr, reinterpret_cast<CHAR*>(text),
+                                            1024)))
+        texts.emplace_back(text);
+    return texts;
+}
+
+// The command offset whose help text is the command's tooltip; -1 for an
+// entry that only holds others.
+int CommandNumber(IExplorerCommand* command, IShellItemArray* items, const std::vector<std::wstring>& helpTexts)
+{
+    wchar_t* tip = nullptr;
+    if (FAILED(command->GetToolTip(items, &tip))) return -1;
+    const std::wstring text = TakeTaskText(tip);
+    for (std::size_t number = 0; number < helpTexts.size(); ++number)
+        if (helpTexts[number] == text) return static_cast<int>(number);
+    return -1;
+}
+
+std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items, int number, int depth)
+{
+    const std::wstring indent(static_cast<std::size_t>(depth) * 4, L' ');
     EXPCMDFLAGS flags = 0;
     EXPCMDSTATE state = 0;
     command->GetFlags(&flags);
-    if (flags & ECF_ISSEPARATOR) return L"    ----------------\n";
+    if (flags & ECF_ISSEPARATOR) return indent + L"----------------\n";
     // As Explorer asks: quickly first, and again when the command needs time.
     const bool pending = command->GetState(items, FALSE, &state) == E_PENDING;
     if (pending) command->GetState(items, TRUE, &state);
     wchar_t* title = nullptr;
     command->GetTitle(items, &title);
-    std::wstring line = L"    ";
+    std::wstring line = indent;
     if (state & ECS_CHECKBOX) line += (state & ECS_CHECKED) ? L"[x] " : L"[ ] ";
-    line += TakeTaskText(title) + L"   (command " + std::to_wstring(number) + L") flags " + Hex(flags) +
-            L" state " + Hex(state);
+    line += TakeTaskText(title);
+    line += number < 0 ? std::wstring(L"   (entry)") : L"   (command " + std::to_wstring(number) + L")";
+    line += L" flags " + Hex(flags) + L" state " + Hex(state);
     if (state & ECS_DISABLED) line += L" gray";
     if (pending) line += L" (pending)";
     return line + L"\n";
 }
 
-// The root and its sub-commands; commands[n] is command n (separators are not numbered).
+// Walks the sub-commands of parent, nested entries included, printing them
+// when asked; commands[n] receives command n.
+void CollectWindows11Commands(IExplorerCommand* parent, IShellItemArray* items,
+                              const std::vector<std::wstring>& helpTexts, bool print, int depth,
+                              std::vector<lumbrix::ComPtr<IExplorerCommand>>& commands)
+{
+    lumbrix::ComPtr<IEnumExplorerCommand> list;
+    if (FAILED(parent->EnumSubCommands(list.put()))) return;
+    lumbrix::ComPtr<IExplorerCommand> command;
+    while (list->Next(1, command.put(), nullptr) == S_OK) {
+        EXPCMDFLAGS flags = 0;
+        command->GetFlags(&flags);
+        const int number = flags & ECF_ISSEPARATOR ? -1 : CommandNumber(command.get(), items, helpTexts);
+        if (print) Print(Windows11MenuLine(command.get(), items, number, depth));
+        if (flags & ECF_HASSUBCOMMANDS)
+            CollectWindows11Commands(command.get(), items, helpTexts, print, depth + 1, commands);
+        if (number < 0) continue;
+        if (commands.size() <= static_cast<std::size_t>(number)) commands.resize(static_cast<std::size_t>(number) + 1);
+        commands[static_cast<std::size_t>(number)] = std::move(command);
+    }
+}
+
+// The root and its sub-commands; commands[n] is command n.
 int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer& server, GetClassObjectFn getClassObject,
                        CanUnloadNowFn canUnloadNow)
 {
@@ -324,21 +378,13 @@ int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer
         root->GetFlags(&flags);
         Print(L"root: " + TakeTaskText(title) + L" flags " + Hex(flags) + L" icon " + TakeTaskText(icon) + L"\n");
     }
-    std::vector<lumbrix::ComPtr<IExplorerCommand>> commands(1);
-    lumbrix::ComPtr<IEnumExplorerCommand> list;
-    if (SUCCEEDED(root->EnumSubCommands(list.put()))) {
-        lumbrix::ComPtr<IExplorerCommand> command;
-        while (list->Next(1, command.put(), nullptr) == S_OK) {
-            if (args.showMenu) Print(Windows11MenuLine(command.get(), items.get(), static_cast<int>(commands.size())));
-            EXPCMDFLAGS flags = 0;
-            command->GetFlags(&flags);
-            if (!(flags & ECF_ISSEPARATOR)) commands.push_back(std::move(command));
-        }
-    }
+    std::vector<lumbrix::ComPtr<IExplorerCommand>> commands;
+    CollectWindows11Commands(root.get(), items.get(), HelpTexts(getClassObject), args.showMenu, 1, commands);
     int status = 0;
     const std::size_t baseline = ThreadCount();
     if (args.command > 0) {
-        if (static_cast<std::size_t>(args.command) >= commands.size()) return Usage();
+        if (static_cast<std::size_t>(args.command) >= commands.size() || !commands[std::size_t(args.command)])
+            return Usage();
         hr = commands[static_cast<std::size_t>(args.command)]->Invoke(items.get(), nullptr);
         if (FAILED(hr)) {
             Print(L"Invoke failed (" + Hex(hr) + L")\n");
@@ -348,7 +394,6 @@ int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer
     Print(std::wstring(L"DllCanUnloadNow with the commands held: ") + (canUnloadNow() == S_OK ? L"S_OK\n" : L"S_FALSE\n"));
     // The menu closes and lets go of everything while the copy may still run.
     commands.clear();
-    list.reset();
     root.reset();
     items.reset();
     LARGE_INTEGER clipboardAt;
