@@ -1,6 +1,10 @@
 #include "shellext/command_table.h"
 
+#include "shellext/path_style_texts.h"
+
 #include <windows.h>
+
+#include <iterator>
 
 namespace lumbrix {
 namespace {
@@ -30,7 +34,19 @@ constexpr MenuCommand kCommands[kCommandCount] = {
      L"選択したファイルのハッシュを、sha256sum などで検証できるチェックサム ファイルに保存します。"},
     {L"ハッシュを照合(&V)",
      L"選択したファイルを、クリップボードのハッシュまたはチェックサム ファイルと照合します。(ファイル内容を総読みするので低速です)"},
+    {kPathFormCommands[0].label.japanese, kPathFormCommands[0].helpText.japanese},
+    {kPathFormCommands[1].label.japanese, kPathFormCommands[1].helpText.japanese},
+    {kPathFormCommands[2].label.japanese, kPathFormCommands[2].helpText.japanese},
+    {kPathFormCommands[3].label.japanese, kPathFormCommands[3].helpText.japanese},
+    {kPathFormCommands[4].label.japanese, kPathFormCommands[4].helpText.japanese},
+    {kPathFormCommands[5].label.japanese, kPathFormCommands[5].helpText.japanese},
+    {kPathFormCommands[6].label.japanese, kPathFormCommands[6].helpText.japanese},
+    {kPathFormCommands[7].label.japanese, kPathFormCommands[7].helpText.japanese},
+    {kPathFormCommands[8].label.japanese, kPathFormCommands[8].helpText.japanese},
+    {kPathFormCommands[9].label.japanese, kPathFormCommands[9].helpText.japanese},
 };
+
+static_assert(std::size(kPathFormCommands) == kCommandCount - kFirstPathStyleCommand);
 
 } // namespace
 

@@ -194,7 +194,7 @@ TEST_F(EndToEnd, TheWindows11MenuCopiesWhatTheClassicMenuCopies)
     const std::vector<std::wstring> files = {p + L"\\empty.dat", p + L"\\a b.txt"};
     const std::vector<std::tuple<int, std::wstring, std::vector<std::wstring>>> cases = {
         {2, L"OutputDirectory,OutputSize", {p}}, {4, L"OutputURL", {p}}, {5, L"OutputDirectory", files},
-        {1, L"OutputSHA256", files}};
+        {1, L"OutputSHA256", files}, {27, L"OutputDirectory,PathStyle=3,QuoteStyle=1,SingleLine", {p + L"\\src", files[1]}}};
     for (const auto& [command, options, paths] : cases) {
         const ClipboardText classic = Copy(command, options, paths);
         ShellRun run;
@@ -274,7 +274,22 @@ TEST_F(EndToEnd, AWindows11OptionCommandStoresItsOptionAndCopiesNothing)
     EXPECT_EQ(StoredOption(OutputDirectory), 0u);
     EXPECT_EQ(StoredOption(OutputSize), 1u);
     EXPECT_NE(run.output.find(L"DllCanUnloadNow after release: S_OK"), std::wstring::npos);
+    // A style is picked, not toggled: picked twice, it stays; the menu shows it checked.
+    RunShell(Windows11({L"--command", L"20"}), {tree.proj});
+    run = RunShell(Windows11({L"--command", L"20", L"--menu"}), {tree.proj});
+    DWORD style = 0, size = sizeof style;
+    ::RegGetValueW(HKEY_CURRENT_USER, kOptionsKeyPath, L"PathStyle", RRF_RT_REG_DWORD, nullptr, &style, &size);
+    EXPECT_EQ(style, 2u);
+    EXPECT_TRUE(LineOf(run.output, L"(command 20)").starts_with(L"            [x] スラッシュ区切り (C:/…)"));
+    EXPECT_TRUE(LineOf(run.output, L"(command 18)").starts_with(L"            [ ] Windows 形式"));
     EXPECT_EQ(ClipboardSequence(), sequence);
+}
+
+TEST_F(EndToEnd, NamesWithoutExtensionThroughTheMenu)
+{
+    const std::wstring& p = tree.proj;
+    ExpectLines(Copy(27, L"OutputDirectory,OutputSize", {p + L"\\src", p + L"\\a b.txt", p + L"\\empty.dat"}),
+                {L"a b\t1,234 bytes", L"empty\t0 bytes", L"src"});
 }
 
 // A folder "D" with the nine bytes "123456789", an empty file and a subfolder.

@@ -6,6 +6,7 @@
 #include "handler_fixture.h"
 #include "popup_menu_driver.h"
 #include "settings/options_key_guard.h"
+#include "shellext/command_table.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
@@ -116,8 +117,8 @@ TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
 
 TEST_F(CommandStrings, RejectsUnknownCommandsAndTypes)
 {
-    Wide(18, GCS_HELPTEXTW, 300, E_INVALIDARG);
-    Wide(18, GCS_VERBA, 300, E_INVALIDARG);
+    Wide(28, GCS_HELPTEXTW, 300, E_INVALIDARG);
+    Wide(28, GCS_VERBA, 300, E_INVALIDARG);
     Wide(~UINT_PTR{0}, GCS_VERBW, 300, E_INVALIDARG);
     Wide(0, 3, 300, E_INVALIDARG);
     Wide(0, 7, 300, E_INVALIDARG);
@@ -161,11 +162,37 @@ TEST_F(Invoke, EachOptionOffsetTogglesItsOwnFlagAndStoresAllTen)
     EXPECT_EQ(escape_.Appearances(), 10u);
 }
 
-TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveSeventeenAreInvalid)
+TEST_F(Invoke, StyleOffsetsPickOneOfTheirGroupAndEveryVerbNamesItsOwnCommand)
+{
+    const auto stored = [](const wchar_t* name) {
+        DWORD value = 99, size = sizeof value;
+        ::RegGetValueW(HKEY_CURRENT_USER, kOptionsKeyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+        return value;
+    };
+    ASSERT_EQ(InvokeOffset(21), S_OK);
+    EXPECT_EQ(stored(L"PathStyle"), 3u);
+    ASSERT_EQ(InvokeOffset(21), S_OK);
+    EXPECT_EQ(stored(L"PathStyle"), 3u) << "chosen again, the style stays";
+    ASSERT_EQ(InvokeOffset(25), S_OK);
+    ASSERT_EQ(InvokeOffset(26), S_OK);
+    EXPECT_EQ(stored(L"QuoteStyle"), 2u);
+    EXPECT_EQ(StoredOption(SingleLine), 1u);
+    EXPECT_EQ(StoredOption(OutputDirectory), 1u) << "the other options stay";
+    EXPECT_EQ(escape_.Appearances(), 4u) << "the popup after each choice";
+    // No two commands share a verb: each help text leads back to its own offset.
+    for (int offset = 0; offset < 28; ++offset)
+        EXPECT_EQ(FindCommandByVerb(Wide(static_cast<UINT_PTR>(offset), GCS_VERBW, 300).c_str()), offset);
+    if (JapaneseCodePage()) {
+        EXPECT_EQ(InvokeVerb(Wide(19, GCS_VERBW, 300).c_str()), S_OK) << "the 8-bit verb of the network style";
+        EXPECT_EQ(stored(L"PathStyle"), 1u);
+    }
+}
+
+TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveTwentySevenAreInvalid)
 {
     handler_->selection.Insert(L"C:\\kept");
     EXPECT_EQ(InvokeOffset(0), S_OK);
-    EXPECT_EQ(InvokeOffset(18), E_INVALIDARG);
+    EXPECT_EQ(InvokeOffset(28), E_INVALIDARG);
     EXPECT_EQ(InvokeOffset(0xFFFF), E_INVALIDARG);
     EXPECT_EQ(handler_->selection.Size(), 1u) << "no copy was started";
     EXPECT_FALSE(StoredOption(OutputDirectory).has_value());

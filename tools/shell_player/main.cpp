@@ -172,9 +172,17 @@ std::wstring MenuItemLine(HMENU menu, int position, int depth)
     if (!::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return L"";
     std::wstring line(static_cast<std::size_t>(depth) * 4, L' ');
     if (info.fType & MFT_SEPARATOR) return line + L"----------------\n";
-    line += (info.fState & MFS_CHECKED) ? L"[x] " : L"[ ] ";
+    // A radio item's mark is a dot: (*).
+    if (info.fType & MFT_RADIOCHECK)
+        line += (info.fState & MFS_CHECKED) ? L"(*) " : L"( ) ";
+    else
+        line += (info.fState & MFS_CHECKED) ? L"[x] " : L"[ ] ";
     line += text;
-    line += L"   (offset " + std::to_wstring(info.wID - kFirstCommandId) + L")";
+    // A nested submenu has no offset of its own.
+    if (info.hSubMenu && info.wID == 0)
+        line += L"   (submenu)";
+    else
+        line += L"   (offset " + std::to_wstring(info.wID - kFirstCommandId) + L")";
     if (info.fState & MFS_GRAYED) line += L" gray";
     if (info.hbmpUnchecked) line += L" with bitmap";
     return line + L"\n";
