@@ -28,6 +28,7 @@ lumbrix_ensure_packages() {
     command -v openssl >/dev/null || wanted+=(openssl)
     # Checking the checksum files that the product writes, as users will.
     command -v cksfv >/dev/null || wanted+=(cksfv)
+    command -v locale-gen >/dev/null || wanted+=(locales)
     if [ "${1:-}" = native ]; then
         command -v clang++ >/dev/null || wanted+=(clang)
         [ -f /usr/include/openssl/sha.h ] || wanted+=(libssl-dev)
@@ -42,7 +43,32 @@ lumbrix_ensure_packages() {
         lumbrix_apt update -qq
         lumbrix_apt install -y -qq --no-install-recommends "${wanted[@]}" >/dev/null
     fi
+    lumbrix_ensure_locales
     lumbrix_ensure_osslsigncode
+}
+
+# The Unix locales that make Wine programs run as a Japanese or an English
+# Windows (display language, code pages), and under which non-ASCII arguments
+# reach them intact: ja_JP.UTF-8 and en_US.UTF-8, generated once when missing.
+lumbrix_ensure_locales() {
+    local missing=() name
+    for name in ja_JP en_US; do
+        locale -a 2>/dev/null | grep -qix "$name\.utf-\?8" || missing+=("$name")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if ! command -v locale-gen >/dev/null; then
+        lumbrix_apt update -qq
+        lumbrix_apt install -y -qq --no-install-recommends locales >/dev/null
+    fi
+    lumbrix_log "generating the locales ${missing[*]/%/.UTF-8}"
+    for name in "${missing[@]}"; do
+        if grep -q "^# *$name\.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+            lumbrix_as_root sed -i "s/^# *\($name\.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+        elif ! grep -q "^$name\.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+            echo "$name.UTF-8 UTF-8" | lumbrix_as_root tee -a /etc/locale.gen >/dev/null
+        fi
+    done
+    lumbrix_as_root locale-gen >/dev/null
 }
 
 lumbrix_as_root() {
