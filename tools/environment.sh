@@ -51,9 +51,10 @@ lumbrix_ensure_packages() {
 # Windows (display language, code pages), and under which non-ASCII arguments
 # reach them intact: ja_JP.UTF-8 and en_US.UTF-8, generated once when missing.
 lumbrix_ensure_locales() {
-    local missing=() name
+    local missing=() name present
+    present=$(locale -a 2>/dev/null || true)
     for name in ja_JP en_US; do
-        locale -a 2>/dev/null | grep -qix "$name\.utf-\?8" || missing+=("$name")
+        grep -qix "$name\.utf-\?8" <<<"$present" || missing+=("$name")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     if ! command -v locale-gen >/dev/null; then
