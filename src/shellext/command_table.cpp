@@ -7,6 +7,8 @@
 namespace lumbrix {
 namespace {
 
+static_assert(kCommandCount <= IDS_COMMAND_ROOM, "the string tables' ids leave room for so many commands");
+
 // A text the table lacks is "": it must not answer an empty verb.
 bool IsVerbOf(const wchar_t* verb, const wchar_t* helpText) noexcept
 {

@@ -1,6 +1,7 @@
 // The resources that the built DLL carries, read from the file as data.
 
 #include "common/text_format.h"
+#include "common/text_table.h"
 #include "resources/resource_ids.h"
 #include "support/display_language.h"
 #include "support/test_paths.h"
@@ -165,20 +166,14 @@ std::map<UINT, std::wstring> StringTable(HMODULE module, LANGID language)
     return texts;
 }
 
-std::set<UINT> Ids(const std::map<UINT, std::wstring>& texts)
-{
-    std::set<UINT> ids;
-    for (const auto& [id, text] : texts) ids.insert(id);
-    return ids;
-}
-
 TEST_F(DllResources, EveryTextIsInBothLanguagesWithTheSameConversions)
 {
     const auto japanese = StringTable(module_, kJapanese);
     const auto english = StringTable(module_, kEnglish);
     EXPECT_GE(japanese.size(), 32u) << "both menus' labels and help texts at least";
-    EXPECT_EQ(Ids(japanese), Ids(english)) << "an id with a text in one language only";
+    for (const auto& [id, text] : japanese) EXPECT_EQ(english.count(id), 1u) << "id " << id << " has no English text";
     for (const auto& [id, text] : english) {
+        EXPECT_EQ(japanese.count(id), 1u) << "id " << id << " has no Japanese text";
         EXPECT_FALSE(HasJapanese(text)) << id;
         if (japanese.count(id)) {
             EXPECT_TRUE(SameConversions(japanese.at(id).c_str(), text.c_str())) << id;
@@ -189,6 +184,23 @@ TEST_F(DllResources, EveryTextIsInBothLanguagesWithTheSameConversions)
     ASSERT_EQ(names.count(IDS_HANDLER_NAME), 1u);
     EXPECT_EQ(names.at(IDS_HANDLER_NAME), L"クリップボードにファイル名をコピーx64");
     for (const auto& [id, name] : names) EXPECT_EQ(japanese.count(id), 0u) << id;
+}
+
+TEST(TextTables, AMissingTextIsEmptyAndAFormatWithOtherConversionsGivesWayToItsSkeleton)
+{
+    constexpr UINT kUnused = IDS_TEXT_END - 1;
+    ASSERT_STREQ(TextIn(TextLanguage::English, kUnused), L"");
+    EXPECT_STREQ(Text(kUnused), L"");
+    EXPECT_STREQ(Text(100000), L"");
+    const wchar_t* skeleton = L"(%u/%u) %s";
+    EXPECT_EQ(FormatText(IDS_STEP_SEARCHING_ITEM, skeleton), Text(IDS_STEP_SEARCHING_ITEM));
+    EXPECT_EQ(FormatText(kUnused, skeleton), skeleton);
+    EXPECT_EQ(FormatText(IDS_STEP_SEARCHING, L"%ls"), std::wstring(L"%ls")) << "a text without the conversion";
+    EXPECT_TRUE(SameConversions(L"100%% of %ls", L"%ls"));
+    EXPECT_FALSE(SameConversions(L"%ls: %u", L"%u: %ls")) << "the order counts";
+    EXPECT_FALSE(SameConversions(L"%u", L"%u %u"));
+    EXPECT_FALSE(SameConversions(L"%.2f", L"%0.2f"));
+    EXPECT_FALSE(SameConversions(L"%l", L"%ls")) << "unfinished";
 }
 
 // The access key of a label: the character after its one "&", upper case; 0
