@@ -121,6 +121,10 @@ TEST_F(DllResources, VersionRecordCarriesTheProjectsVersion)
     EXPECT_EQ(fixed.dwFileVersionLS, numbers[2] << 16 | numbers[3]);
     EXPECT_EQ(fixed.dwProductVersionMS, fixed.dwFileVersionMS);
     EXPECT_EQ(fixed.dwProductVersionLS, fixed.dwFileVersionLS);
+    const std::wstring description = L"クリップボードにファイル名をコピーx64";
+    EXPECT_NE(version.find(std::string(reinterpret_cast<const char*>(description.c_str()), description.size() * 2)),
+              std::string::npos)
+        << "the description as UTF-16";
 }
 
 // --- The string tables ---
@@ -171,6 +175,8 @@ TEST_F(DllResources, EveryTextIsInBothLanguagesWithTheSameConversions)
     const auto japanese = StringTable(module_, kJapanese);
     const auto english = StringTable(module_, kEnglish);
     EXPECT_GE(japanese.size(), 32u) << "both menus' labels and help texts at least";
+    ASSERT_EQ(japanese.count(IDS_COMMAND_LABEL), 1u);
+    EXPECT_EQ(japanese.at(IDS_COMMAND_LABEL), L"名前をコピー(&N)") << "the script read as UTF-8";
     for (const auto& [id, text] : japanese) EXPECT_EQ(english.count(id), 1u) << "id " << id << " has no English text";
     for (const auto& [id, text] : english) {
         EXPECT_EQ(japanese.count(id), 1u) << "id " << id << " has no Japanese text";
