@@ -22,6 +22,7 @@
 #include "common/folder_check.h"
 #include "common/processor_count.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "common/unique_any.h"
 #include "hash/file_digests.h"
 #include "hash/hashed_file.h"
@@ -45,7 +46,13 @@ constexpr std::uint32_t kChunkSize = 65536;
 constexpr std::uint64_t kProgressScale = 65535;
 // Bytes still to read for a second thread to repay its start.
 constexpr std::uint64_t kShareMinimum = 1 << 20;
-constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
+
+// The column of a file that could not be read, in place of its digests.
+void AppendHashFailed(std::wstring& columns)
+{
+    columns += L'\t';
+    columns += Text(IDS_HASH_FAILED_COLUMN);
+}
 
 // A line as a worker takes it: copied out of the list, whose reader moves on.
 struct ClaimedLine {
@@ -190,7 +197,7 @@ public:
         std::wstring columns;
         digests_.Init(); // the digests of no bytes: as long as any
         digests_.AppendColumns(columns);
-        return std::max(columns.size(), std::size(kHashFailedColumn) - 1);
+        return std::max(columns.size(), 1 + std::wcslen(Text(IDS_HASH_FAILED_COLUMN)));
     }
 
 private:
@@ -207,7 +214,7 @@ private:
             if (file) {
                 if (!Digest(line, file, size)) return false;
             } else if (!IsFolderOnDisk(line.sourcePath)) {
-                columns_ += kHashFailedColumn;
+                AppendHashFailed(columns_);
             }
         }
         pool_.Results().lines.SetColumns(line.index, columns_);
@@ -263,7 +270,7 @@ private:
         }
         // Digests of the bytes before a failed read are not the file's.
         if (sharing.shared_ ? reader_->ReadFailed() : readFailed)
-            columns_ += kHashFailedColumn;
+            AppendHashFailed(columns_);
         else
             digests_.AppendColumns(columns_);
         return true;
@@ -332,7 +339,7 @@ bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressR
                    const HashingPassSettings& settings)
 {
     if (!report.IsRunning()) return false;
-    report.StatusText().Set(L"ハッシュを生成しています");
+    report.StatusText().Set(Text(IDS_STEP_HASHING));
     results.totalChars = 0;
     report.SetPosition(0);
     report.SetRange(kProgressScale);

@@ -3,6 +3,7 @@
 #include "common/long_path.h"
 #include "common/message_box.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
 
@@ -138,7 +139,7 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
         if (digests) source.assign(base);
         break;
     default:
-        ShowMessage(nullptr, L"予期しないエラーです。", MB_ICONINFORMATION);
+        ShowMessage(nullptr, Text(IDS_UNEXPECTED_ERROR), MB_ICONINFORMATION);
         return;
     }
     // An empty column leaves the item out (a selected folder one level up, a drive root).

@@ -3,6 +3,8 @@
 #include "common/folder_check.h"
 #include "common/long_path.h"
 #include "common/progress_report.h"
+#include "common/text_format.h"
+#include "common/text_table.h"
 #include "common/unique_any.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
@@ -29,7 +31,7 @@ void ExpandWalking(const CopyRequest& request, CopyResults& results, ProgressRep
     for (const std::wstring& path : request.selection) {
         const WalkSpan span{kWalkProgressScale * number / count, kWalkProgressScale * (number + 1) / count};
         ++number;
-        report.StatusText().Format(L"検索しています(%u/%u) %s", number, count, path.c_str());
+        report.StatusText().Format(FormatText(IDS_STEP_SEARCHING_ITEM, L"(%u/%u) %s"), number, count, path.c_str());
         const std::wstring resolved = ResolvePath(path, shortNames);
         const std::wstring base = ParentPart(resolved);
         const std::wstring name = NamePart(resolved);
@@ -48,7 +50,7 @@ void ExpandSelected(const CopyRequest& request, CopyResults& results, ProgressRe
 {
     const bool listFolders = request.options[OutputDirectory];
     const bool shortNames = request.options[OutputShortFileName];
-    report.StatusText().Set(L"検索しています");
+    report.StatusText().Set(Text(IDS_STEP_SEARCHING));
     std::uint64_t number = 0;
     for (const std::wstring& path : request.selection) {
         ++number;

@@ -7,8 +7,10 @@
 
 namespace lumbrix {
 
-// The handler's display name, also the name of its ContextMenuHandlers subkeys.
-inline constexpr wchar_t kHandlerDisplayName[] = L"クリップボードにファイル名をコピーx64";
+// The handler's display name, also the name of its ContextMenuHandlers subkeys:
+// registry data, the same whatever the display language. "" only when the
+// module's name table is missing.
+const wchar_t* HandlerDisplayName() noexcept;
 
 } // namespace lumbrix
 

@@ -1,6 +1,6 @@
 #pragma once
-// The sixteen commands of the context menu: number, label, help text (which
-// is also the verb) and action. Command 0 is the entry that carries the
+// The sixteen commands of the context menu: number, label, help text, verb
+// and action. Command 0 is the entry that carries the
 // submenu, 1 to 5 copy (the number is the CopyMode), 6 to 15 toggle the
 // option flags in OutputOptions order.
 
@@ -15,13 +15,17 @@ inline constexpr int kFirstOptionCommand = 6;
 inline constexpr int kLastOptionCommand = 15;
 static_assert(kLastOptionCommand - kFirstOptionCommand + 1 == OptionFlagCount);
 
+// The label and help text are in the display language. The verb is the
+// Japanese help text on every system, so that a script that names it works
+// wherever it runs.
 struct MenuCommand {
     const wchar_t* label;
     const wchar_t* helpText;
+    const wchar_t* verb;
 };
 
 // command must be 0 to 15.
-const MenuCommand& CommandAt(int command) noexcept;
+MenuCommand CommandAt(int command) noexcept;
 
 constexpr bool IsCopyCommand(int command) noexcept
 {
@@ -37,7 +41,8 @@ constexpr OptionFlag OptionOfCommand(int command) noexcept
     return static_cast<OptionFlag>(command - kFirstOptionCommand);
 }
 
-// The command whose help text equals verb exactly (lstrcmpW), or -1.
+// The command whose verb (the Japanese help text) or English help text equals
+// verb exactly (lstrcmpW), or -1.
 int FindCommandByVerb(const wchar_t* verb) noexcept;
 
 } // namespace lumbrix

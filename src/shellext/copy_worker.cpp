@@ -4,6 +4,8 @@
 #include "shellext/copy_worker.h"
 
 #include "common/message_box.h"
+#include "common/text_format.h"
+#include "common/text_table.h"
 #include "job/hashing_pass.h"
 #include "job/result_arrangement.h"
 #include "job/selection_expansion.h"
@@ -12,6 +14,7 @@
 #include "output/text_assembly.h"
 #include "shellext/module_reference.h"
 
+#include <cwchar>
 #include <new>
 #include <string>
 #include <utility>
@@ -24,29 +27,32 @@ namespace {
 void ShowLeftOutFolders(const CopyResults& results, const ProgressReport& report) noexcept
 try {
     if (results.unlistedFolders == 0) return;
-    std::wstring text = L"読み取れなかったフォルダが";
-    if (results.unlistedFolders == 1) {
-        text += L"あります。その中身はコピーした一覧に含まれていません。\r\n";
-    } else {
-        text += L" " + std::to_wstring(results.unlistedFolders) +
-                L" 個あります。その中身はコピーした一覧に含まれていません。\r\n最初のフォルダ: ";
-    }
-    text += results.firstUnlistedFolder;
-    ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONINFORMATION);
+    const std::wstring& first = results.firstUnlistedFolder;
+    const bool one = results.unlistedFolders == 1;
+    const wchar_t* format =
+        one ? FormatText(IDS_UNLISTED_FOLDER, L"%ls") : FormatText(IDS_UNLISTED_FOLDERS, L"%llu\r\n%ls");
+    // Room for the format, the folder (a path of any length) and the count.
+    std::wstring text(std::wcslen(format) + first.size() + 24, L'\0');
+    const int length =
+        one ? std::swprintf(text.data(), text.size(), format, first.c_str())
+            : std::swprintf(text.data(), text.size(), format,
+                            static_cast<unsigned long long>(results.unlistedFolders), first.c_str());
+    ShowMessage(report.BoxOwner(), length < 0 ? Text(IDS_UNLISTED_FOLDERS_SHORT) : text.c_str(),
+                MB_ICONINFORMATION);
 } catch (const std::bad_alloc&) {
-    ShowMessage(report.BoxOwner(), L"読み取れなかったフォルダがあります。", MB_ICONINFORMATION);
+    ShowMessage(report.BoxOwner(), Text(IDS_UNLISTED_FOLDERS_SHORT), MB_ICONINFORMATION);
 }
 
 void ShowCompletion(CopyJob& job) noexcept
 {
     ProgressReport& report = job.progress;
     report.FreezeTimer();
-    report.StatusText().Set(L"完了");
+    report.StatusText().Set(Text(IDS_STEP_DONE));
     report.DetailText().Clear();
     report.RedrawAndWait();
     ::MessageBeep(0);
     ShowLeftOutFolders(job.results, report);
-    // "完了" stays a second without taking time from the user's programs; then
+    // "Done" stays a second without taking time from the user's programs; then
     // the job is freed at full speed. The owner was never disabled, so it is
     // left alone: enabling it could undo a dialog's modal disable.
     const HANDLE thread = ::GetCurrentThread();
@@ -81,7 +87,7 @@ DWORD RunPhases(CopyJob& job) noexcept
         // Out of memory while the lines grow: the copy ends without output
         // rather than taking the host process down.
         report.FreezeTimer();
-        ShowMessage(report.BoxOwner(), L"メモリが足りません。", MB_ICONERROR);
+        ShowMessage(report.BoxOwner(), Text(IDS_OUT_OF_MEMORY), MB_ICONERROR);
         return CopyJobNoOutput;
     }
     if (!DeliverText(job)) return report.IsRunning() ? CopyJobNoOutput : CopyJobCancelled;

@@ -10,6 +10,7 @@
 #include "shellext/shell_item_selection.h"
 
 #include <cwchar>
+#include <iterator>
 
 namespace lumbrix {
 namespace {
@@ -36,11 +37,19 @@ HRESULT DuplicateText(const wchar_t* text, std::size_t length, LPWSTR* out) noex
     return S_OK;
 }
 
-// This menu shows no access keys: the label up to its "(&X)".
+// This menu shows no access keys: the label up to its "(&X)" where the key
+// stands apart (the Japanese labels), else the label without its "&".
 HRESULT DuplicateTitle(const wchar_t* label, LPWSTR* out) noexcept
 {
-    const wchar_t* key = std::wcsstr(label, L"(&");
-    return DuplicateText(label, key ? static_cast<std::size_t>(key - label) : std::wcslen(label), out);
+    if (const wchar_t* key = std::wcsstr(label, L"(&"))
+        return DuplicateText(label, static_cast<std::size_t>(key - label), out);
+    wchar_t title[256];
+    std::size_t length = 0;
+    for (const wchar_t* at = label; *at != 0 && length < std::size(title); ++at) {
+        if (*at == L'&' && *++at == 0) break; // "&&" stands for one "&"
+        title[length++] = *at;
+    }
+    return DuplicateText(title, length, out);
 }
 
 class SubCommandList final : public ComObject<IEnumExplorerCommand> {

@@ -63,7 +63,8 @@ int CommandOfVerb(LPCSTR verb) noexcept
 }
 
 // A caller that passes the verb in UTF-16 as well: a program on a system whose
-// OEM code page has no Japanese could not name these verbs in 8 bits.
+// OEM code page has no Japanese could not name the Japanese verbs in 8 bits
+// (the English help texts pass either way).
 int CommandOfInvocation(const CMINVOKECOMMANDINFO& info) noexcept
 {
     if (info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info.fMask & CMIC_MASK_UNICODE)) {
@@ -143,7 +144,9 @@ STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idC
 STDMETHODIMP LumbrixMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) noexcept
 {
     if (idCmd >= static_cast<UINT_PTR>(kCommandCount)) return E_INVALIDARG;
-    const wchar_t* text = CommandAt(static_cast<int>(idCmd)).helpText;
+    const MenuCommand command = CommandAt(static_cast<int>(idCmd));
+    // The help text follows the display language; the verb does not.
+    const wchar_t* text = uType == GCS_HELPTEXTA || uType == GCS_HELPTEXTW ? command.helpText : command.verb;
     switch (uType) {
     case GCS_VERBA:
     case GCS_HELPTEXTA:

@@ -203,6 +203,18 @@ TEST_F(CopyJobLifecycle, FoldersLeftOutAreToldOnceTheTextIsOnTheClipboard)
     EXPECT_TRUE(boxes[0].informationIcon);
     EXPECT_EQ(boxes[0].clipboard, L"top\r\ntop\\locked\r\ntop\\open\r\ntop\\open\\inside.txt")
         << "every line it could make, delivered before the box";
+
+    // Two left out: their number, and the first that the walk met.
+    lock.reset(::CreateFileW((top + L"\\locked").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const UniqueFile lockOpen(::CreateFileW((top + L"\\open").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(lock && lockOpen);
+    RunningJob(NewJob(RelativeWithSubfolders, top, {})).Wait();
+    ASSERT_TRUE(watcher.WaitForCount(2));
+    const std::wstring two = L"読み取れなかったフォルダが 2 個あります。その中身はコピーした一覧に含まれていません。\r\n"
+                             L"最初のフォルダ: " + top;
+    EXPECT_TRUE(boxes[1].text == two + L"\\locked" || boxes[1].text == two + L"\\open") << boxes[1].text.size();
 }
 
 TEST_F(CopyJobLifecycle, AHundredCancelledJobsLeaveNoHandleThreadOrGdiObject)

@@ -4,6 +4,7 @@
 #include "owner_window.h"
 #include "progress/elapsed_title.h"
 #include "progress_fixture.h"
+#include "support/display_language.h"
 #include "window_capture.h"
 
 #include <commctrl.h>
@@ -15,15 +16,16 @@
 namespace lumbrix::test {
 namespace {
 
-constexpr wchar_t kCancelledTitle[] = L"Lumbrix64: キャンセルされました。";
+const std::wstring kCancelledTitle =
+    InDisplayLanguage(L"Lumbrix64: キャンセルされました。", L"Lumbrix64: Cancelled.");
 constexpr int kBarId = 112;
 constexpr int kCancelId = 113;
 
-// "Lumbrix64: 1.23 秒経過" and the seconds it states.
+// "Lumbrix64: 1.23 秒経過" (or "... seconds elapsed") and the seconds it states.
 bool ParseElapsedTitle(const std::wstring& title, double& seconds)
 {
     const std::wstring prefix = L"Lumbrix64: ";
-    const std::wstring suffix = L" 秒経過";
+    const std::wstring suffix = InDisplayLanguage(L" 秒経過", L" seconds elapsed");
     if (title.rfind(prefix, 0) != 0 || title.size() < prefix.size() + suffix.size() + 4) return false;
     if (title.compare(title.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
     const std::wstring number = title.substr(prefix.size(), title.size() - prefix.size() - suffix.size());
@@ -128,7 +130,7 @@ TEST(ProgressWindow, HasItsClassOwnerFrameAndControls)
 
     const HWND button = ::GetDlgItem(window, kCancelId);
     ASSERT_NE(button, nullptr);
-    EXPECT_EQ(TextOf(button), L"キャンセル");
+    EXPECT_EQ(TextOf(button), InDisplayLanguage(L"キャンセル", L"Cancel"));
     const RECT buttonRect = ChildRect(window, kCancelId);
     EXPECT_EQ(buttonRect.left, client.right - 94);
     EXPECT_EQ(buttonRect.top, 6);
@@ -333,9 +335,9 @@ TEST(ElapsedTitle, StatesSecondsWithTwoDecimalsAcrossTheTickCounterWrap)
 {
     wchar_t title[64];
     FormatElapsedTitle(title, 64, 1000 + 1234, 1000);
-    EXPECT_STREQ(title, L"Lumbrix64: 1.23 秒経過");
+    EXPECT_STREQ(title, InDisplayLanguage(L"Lumbrix64: 1.23 秒経過", L"Lumbrix64: 1.23 seconds elapsed"));
     FormatElapsedTitle(title, 64, 0x00000800u, 0xFFFFF000u); // 6144 ms across the wrap
-    EXPECT_STREQ(title, L"Lumbrix64: 6.14 秒経過");
+    EXPECT_STREQ(title, InDisplayLanguage(L"Lumbrix64: 6.14 秒経過", L"Lumbrix64: 6.14 seconds elapsed"));
 }
 
 } // namespace

@@ -29,8 +29,10 @@ std::wstring ClassId()
 }
 
 const std::wstring kClassKey = L"CLSID\\" + ClassId();
-const std::wstring kFileHandler = std::wstring(L"*\\shellex\\ContextMenuHandlers\\") + kHandlerDisplayName;
-const std::wstring kFolderHandler = std::wstring(L"Folder\\shellex\\ContextMenuHandlers\\") + kHandlerDisplayName;
+// Registry data: the same name whatever the display language.
+const std::wstring kHandlerName = L"クリップボードにファイル名をコピーx64";
+const std::wstring kFileHandler = std::wstring(L"*\\shellex\\ContextMenuHandlers\\") + kHandlerName;
+const std::wstring kFolderHandler = std::wstring(L"Folder\\shellex\\ContextMenuHandlers\\") + kHandlerName;
 
 // Every value below root\path, recursively.
 void CollectValues(HKEY root, const std::wstring& path, Values& values)
@@ -62,7 +64,7 @@ void CollectValues(HKEY root, const std::wstring& path, Values& values)
 
 Values ExpectedValues(const std::wstring& modulePath)
 {
-    return {{kClassKey + L"|", kHandlerDisplayName},
+    return {{kClassKey + L"|", kHandlerName},
             {kClassKey + L"\\InProcServer32|", modulePath},
             {kClassKey + L"\\InProcServer32|ThreadingModel", L"Apartment"},
             {kFileHandler + L"|", ClassId()},
@@ -256,7 +258,7 @@ TEST_F(RedirectedClasses, UnregisteringWithTheFolderHandlerMissingReportsOnlyTha
     EXPECT_EQ(DllUnregisterServer(), S_FALSE);
     EXPECT_THAT(Texts(), ::testing::ElementsAre(SystemErrorText(ERROR_FILE_NOT_FOUND) +
                                                 L"レジストリ HKEY_CLASSES_ROOT\\Folder\\shellex\\ContextMenuHandlers のサブキー " +
-                                                kHandlerDisplayName + L" の削除が失敗しました。"));
+                                                kHandlerName + L" の削除が失敗しました。"));
     EXPECT_TRUE(All().empty()) << "the other removals still ran";
 }
 
