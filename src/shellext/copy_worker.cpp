@@ -10,6 +10,7 @@
 #include "output/clipboard_transfer.h"
 #include "output/save_to_file.h"
 #include "output/text_assembly.h"
+#include "shellext/end_notice_texts.h"
 #include "shellext/module_reference.h"
 
 #include <new>
@@ -19,22 +20,35 @@
 namespace lumbrix {
 namespace {
 
-// The text holds every line that could be made; folders whose contents it
-// lacks are told once, so that nobody takes the list for complete.
-void ShowLeftOutFolders(const CopyResults& results, const ProgressReport& report) noexcept
-try {
-    if (results.unlistedFolders == 0) return;
-    std::wstring text = L"読み取れなかったフォルダが";
-    if (results.unlistedFolders == 1) {
-        text += L"あります。その中身はコピーした一覧に含まれていません。\r\n";
+// One paragraph of the end notice: the lead, the count when more than one, the first path.
+void AppendUnread(std::wstring& text, std::uint64_t count, const std::wstring& first, const wchar_t* lead,
+                  const wchar_t* one, const wchar_t* many)
+{
+    if (count == 0) return;
+    if (!text.empty()) text += L"\r\n\r\n";
+    text += lead;
+    if (count == 1) {
+        text += one;
     } else {
-        text += L" " + std::to_wstring(results.unlistedFolders) +
-                L" 個あります。その中身はコピーした一覧に含まれていません。\r\n最初のフォルダ: ";
+        text += L" " + std::to_wstring(count) + many;
     }
-    text += results.firstUnlistedFolder;
-    ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONINFORMATION);
+    text += first;
+}
+
+// The text holds every line that could be made; what it lacks (folders not
+// listed) or marks as failed without trying (files online only) is told once,
+// in one box, so that nobody takes the list for complete.
+void ShowEndNotice(const CopyResults& results, const ProgressReport& report) noexcept
+try {
+    std::wstring text;
+    AppendUnread(text, results.unlistedFolders, results.firstUnlistedFolder, kUnlistedFoldersLead, kUnlistedFolderOne,
+                 kUnlistedFoldersMany);
+    AppendUnread(text, results.onlineOnlyFiles, results.firstOnlineOnlyFile, kOnlineOnlyFilesLead, kOnlineOnlyFileOne,
+                 kOnlineOnlyFilesMany);
+    if (!text.empty()) ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONINFORMATION);
 } catch (const std::bad_alloc&) {
-    ShowMessage(report.BoxOwner(), L"読み取れなかったフォルダがあります。", MB_ICONINFORMATION);
+    ShowMessage(report.BoxOwner(), results.unlistedFolders ? kUnlistedFoldersShort : kOnlineOnlyFilesShort,
+                MB_ICONINFORMATION);
 }
 
 void ShowCompletion(CopyJob& job) noexcept
@@ -45,7 +59,7 @@ void ShowCompletion(CopyJob& job) noexcept
     report.DetailText().Clear();
     report.RedrawAndWait();
     ::MessageBeep(0);
-    ShowLeftOutFolders(job.results, report);
+    ShowEndNotice(job.results, report);
     // "完了" stays a second without taking time from the user's programs; then
     // the job is freed at full speed. The owner was never disabled, so it is
     // left alone: enabling it could undo a dialog's modal disable.
@@ -69,7 +83,7 @@ DWORD RunPhases(CopyJob& job) noexcept
 {
     ProgressReport& report = job.progress;
     try {
-        ExpandSelection(job.request, job.results, report, job.hooks.afterFolder);
+        ExpandSelection(job.request, job.results, report, job.hooks.afterFolder, job.hooks.afterSelected);
         const bool arranged = report.IsRunning() && ArrangeResults(job.results.lines, report);
         // With a digest column wanted, a cancel before the pass ends as one in it.
         if (job.request.options.AnyDigest() &&
