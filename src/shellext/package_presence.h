@@ -11,10 +11,11 @@ namespace lumbrix {
 // True only where the packaged command is sure to show in the classic
 // entry's place: the host is the file manager (explorer.exe), the switch back
 // to the old menu is absent (the InprocServer32 key of the CLSID
-// {86ca1aa0-...} under HKCU\Software\Classes), the system is Windows 11, and the package family named
-// under the classic class (the setup writes it) is registered for the current
-// user with this DLL's folder as its external location. Registry reads and a
-// package query, no file: false whenever one of them cannot be established.
+// {86ca1aa0-...} under HKCU\Software\Classes), the system is Windows 11,
+// and the package family named under the classic class (the setup writes it)
+// is registered for the current user with this DLL's folder as its external
+// location. Registry reads and a package query, no file: false whenever one
+// of them cannot be established.
 bool PackagedCommandTakesThePlace() noexcept;
 
 // The external location of the one package of family that is registered for
