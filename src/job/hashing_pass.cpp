@@ -60,6 +60,19 @@ struct ClaimedLine {
     std::wstring text;
     std::wstring sourcePath;
     bool folder = false;
+    bool onlineOnly = false;
+};
+
+// Files that were not read because their data is online only: the count and
+// the first in lstrcmpiW order.
+struct UnreadFiles {
+    std::uint64_t count = 0;
+    std::wstring first;
+
+    void Add(const std::wstring& path)
+    {
+        if (count++ == 0 || ::lstrcmpiW(path.c_str(), first.c_str()) < 0) first = path;
+    }
 };
 
 // What the workers share: the list's reader, the bytes done, the detail
@@ -91,6 +104,7 @@ public:
         claimed.text.assign(line.text);
         claimed.sourcePath.assign(line.sourcePath);
         claimed.folder = line.folder;
+        claimed.onlineOnly = line.onlineOnly;
         return true;
     }
 
@@ -190,6 +204,7 @@ public:
     }
 
     std::uint64_t Chars() const noexcept { return chars_; }
+    const UnreadFiles& OnlineOnly() const noexcept { return onlineOnly_; }
 
     // The most units a line's columns take with these options.
     std::size_t ColumnsWidth()
@@ -207,8 +222,12 @@ private:
         if (pool_.HoldDisplay(id_)) report_.DetailText().Set(line.text);
         columns_.clear();
         // A folder line gets no column; so does one that turns out to be a
-        // folder although the walk did not say so.
-        if (!line.folder) {
+        // folder although the walk did not say so. A file whose data is online
+        // only is not read, which would download it: it gets the failure mark.
+        if (line.onlineOnly) {
+            AppendHashFailed(columns_);
+            onlineOnly_.Add(line.sourcePath);
+        } else if (!line.folder) {
             std::uint64_t size = 0;
             UniqueFile file = OpenHashedFile(line.sourcePath, size);
             if (file) {
@@ -315,6 +334,7 @@ private:
     ClaimedLine line_;     // reused, so a line costs no allocation
     std::wstring columns_;
     std::uint64_t chars_ = 0;
+    UnreadFiles onlineOnly_;
 };
 
 // The workers' threads, from the second worker on: started together, and
@@ -363,8 +383,18 @@ bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressR
     pool.RethrowFailure();
 
     std::uint64_t chars = 0;
-    for (const auto& worker : workers) chars += worker->Chars();
+    UnreadFiles onlineOnly;
+    for (const auto& worker : workers) {
+        chars += worker->Chars();
+        const UnreadFiles& unread = worker->OnlineOnly();
+        if (unread.count == 0) continue;
+        const std::uint64_t before = onlineOnly.count;
+        onlineOnly.Add(unread.first);
+        onlineOnly.count = before + unread.count;
+    }
     results.totalChars = chars;
+    results.onlineOnlyFiles = onlineOnly.count;
+    results.firstOnlineOnlyFile = std::move(onlineOnly.first);
     if (!pool.AllFinished()) return false;
     report.SetPosition(kProgressScale);
     return true;

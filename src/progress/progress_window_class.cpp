@@ -269,13 +269,13 @@ void UnregisterProgressWindowClass() noexcept
     ::UnregisterClassW(kProgressWindowClass, moduleInstance);
 }
 
-HWND CreateProgressWindow(ProgressWindow& progress) noexcept
+HWND CreateProgressWindow(ProgressWindow& progress, HWND owner) noexcept
 {
     const RECT rect = ProvisionalRect();
     ScopedModuleActivation activation;
     return ::CreateWindowExW(kProgressExStyle, kProgressWindowClass, kProgressTitle, kProgressStyle,
                              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                             progress.owner, nullptr, moduleInstance, &progress);
+                             owner, nullptr, moduleInstance, &progress);
 }
 
 bool LayOutForWindowDpi(HWND window) noexcept

@@ -37,6 +37,9 @@
 #define IDS_SAVE_QUESTION 410
 #define IDS_SAVE_TITLE 411
 #define IDS_SAVE_FILTER 412 /* pairs of name and pattern, each ended by | */
+#define IDS_ONLINE_ONLY_FILE 413 /* file */
+#define IDS_ONLINE_ONLY_FILES 414 /* count, first file */
+#define IDS_ONLINE_ONLY_FILES_SHORT 415
 
 // Self-registration's messages: the system's text, the key prefix, the key
 // path and a suffix, put together in that order.

@@ -106,9 +106,12 @@ HRESULT RegisterServer()
     return S_OK;
 }
 
+// What is not there is removed already: unregistering twice, or a DLL that
+// was never registered, succeeds without a word (an unattended script would
+// otherwise wait on the boxes).
 bool RemovedOrAbsent(bool removed, DWORD error) noexcept
 {
-    return removed || error == ERROR_NO_MORE_ITEMS;
+    return removed || error == ERROR_NO_MORE_ITEMS || error == ERROR_FILE_NOT_FOUND;
 }
 
 // Opens parentPath and removes its subkey; shows what failed. The messages
@@ -116,6 +119,7 @@ bool RemovedOrAbsent(bool removed, DWORD error) noexcept
 bool RemoveSubkey(RegistryKey& key, const wchar_t* parentPath, const wchar_t* subkey, bool wholeTree)
 {
     if (!key.Open(HKEY_CLASSES_ROOT, parentPath)) {
+        if (key.lastError() == ERROR_FILE_NOT_FOUND) return true;
         ShowRegistryError(key.lastError(), parentPath, IDS_REGISTRY_OPEN_FAILED);
         return false;
     }

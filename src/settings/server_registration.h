@@ -17,5 +17,6 @@ const wchar_t* HandlerDisplayName() noexcept;
 // S_OK; SELFREG_E_CLASS when a key or value cannot be written (what was written
 // stays); E_UNEXPECTED when the module's path is not available.
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer();
-// S_OK, or S_FALSE when any of the three removals failed (the others still run).
+// S_OK, also for keys that are not there; S_FALSE when any of the three
+// removals failed (the others still run).
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer();

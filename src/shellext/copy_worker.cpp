@@ -22,25 +22,39 @@
 namespace lumbrix {
 namespace {
 
-// The text holds every line that could be made; folders whose contents it
-// lacks are told once, so that nobody takes the list for complete.
-void ShowLeftOutFolders(const CopyResults& results, const ProgressReport& report) noexcept
+// One paragraph of the end notice from a format of the string table: the
+// count and the first path, or the first path alone when it is the only one.
+void AppendUnread(std::wstring& text, std::uint64_t count, const std::wstring& first, UINT oneId, UINT manyId)
+{
+    if (count == 0) return;
+    const bool one = count == 1;
+    const wchar_t* format = one ? FormatText(oneId, L"%ls") : FormatText(manyId, L"%llu\r\n%ls");
+    // Room for the format, the path (of any length) and the count.
+    std::wstring paragraph(std::wcslen(format) + first.size() + 24, L'\0');
+    const int length = one ? std::swprintf(paragraph.data(), paragraph.size(), format, first.c_str())
+                           : std::swprintf(paragraph.data(), paragraph.size(), format,
+                                           static_cast<unsigned long long>(count), first.c_str());
+    if (length < 0) throw std::bad_alloc();
+    paragraph.resize(static_cast<std::size_t>(length));
+    if (!text.empty()) text += L"\r\n\r\n";
+    text += paragraph;
+}
+
+// The text holds every line that could be made; what it lacks (folders not
+// listed) or marks as failed without trying (files online only) is told once,
+// in one box, so that nobody takes the list for complete.
+void ShowEndNotice(const CopyResults& results, const ProgressReport& report) noexcept
 try {
-    if (results.unlistedFolders == 0) return;
-    const std::wstring& first = results.firstUnlistedFolder;
-    const bool one = results.unlistedFolders == 1;
-    const wchar_t* format =
-        one ? FormatText(IDS_UNLISTED_FOLDER, L"%ls") : FormatText(IDS_UNLISTED_FOLDERS, L"%llu\r\n%ls");
-    // Room for the format, the folder (a path of any length) and the count.
-    std::wstring text(std::wcslen(format) + first.size() + 24, L'\0');
-    const int length =
-        one ? std::swprintf(text.data(), text.size(), format, first.c_str())
-            : std::swprintf(text.data(), text.size(), format,
-                            static_cast<unsigned long long>(results.unlistedFolders), first.c_str());
-    ShowMessage(report.BoxOwner(), length < 0 ? Text(IDS_UNLISTED_FOLDERS_SHORT) : text.c_str(),
-                MB_ICONINFORMATION);
+    std::wstring text;
+    AppendUnread(text, results.unlistedFolders, results.firstUnlistedFolder, IDS_UNLISTED_FOLDER,
+                 IDS_UNLISTED_FOLDERS);
+    AppendUnread(text, results.onlineOnlyFiles, results.firstOnlineOnlyFile, IDS_ONLINE_ONLY_FILE,
+                 IDS_ONLINE_ONLY_FILES);
+    if (!text.empty()) ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONINFORMATION);
 } catch (const std::bad_alloc&) {
-    ShowMessage(report.BoxOwner(), Text(IDS_UNLISTED_FOLDERS_SHORT), MB_ICONINFORMATION);
+    ShowMessage(report.BoxOwner(),
+                Text(results.unlistedFolders ? IDS_UNLISTED_FOLDERS_SHORT : IDS_ONLINE_ONLY_FILES_SHORT),
+                MB_ICONINFORMATION);
 }
 
 void ShowCompletion(CopyJob& job) noexcept
@@ -51,7 +65,7 @@ void ShowCompletion(CopyJob& job) noexcept
     report.DetailText().Clear();
     report.RedrawAndWait();
     ::MessageBeep(0);
-    ShowLeftOutFolders(job.results, report);
+    ShowEndNotice(job.results, report);
     // "Done" stays a second without taking time from the user's programs; then
     // the job is freed at full speed. The owner was never disabled, so it is
     // left alone: enabling it could undo a dialog's modal disable.
@@ -75,7 +89,7 @@ DWORD RunPhases(CopyJob& job) noexcept
 {
     ProgressReport& report = job.progress;
     try {
-        ExpandSelection(job.request, job.results, report, job.hooks.afterFolder);
+        ExpandSelection(job.request, job.results, report, job.hooks.afterFolder, job.hooks.afterSelected);
         const bool arranged = report.IsRunning() && ArrangeResults(job.results.lines, report);
         // With a digest column wanted, a cancel before the pass ends as one in it.
         if (job.request.options.AnyDigest() &&

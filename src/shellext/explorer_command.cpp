@@ -150,8 +150,10 @@ STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* psiItemArray, BOOL fOkTo
         if (IsCopyCommandGrayed(command_, makeUp.isDriveRoot, makeUp.fileCount, makeUp.folderCount))
             *pCmdState = ECS_DISABLED;
     } else if (IsOptionCommand(command_)) {
+        // Asked once per option as the menu opens: a key that cannot be read
+        // must not pop up a box for each. The menu shows the defaults then.
         OutputOptions options;
-        LoadOutputOptions(options);
+        static_cast<void>(ReadOutputOptions(options));
         *pCmdState = ECS_CHECKBOX | (options[OptionOfCommand(command_)] ? ECS_CHECKED : 0);
     }
     return S_OK;

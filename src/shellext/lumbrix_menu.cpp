@@ -118,9 +118,9 @@ STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idC
     const UINT64 idsOffered = idCmdLast >= idCmdFirst ? UINT64{idCmdLast} - idCmdFirst + 1 : 0;
     if ((uFlags & CMF_DEFAULTONLY) || idsOffered < static_cast<UINT64>(kCommandCount))
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-    // Where the Windows 11 package serves this user, its command is in this
-    // menu already.
-    if (IsPackagedMenuRegistered()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    // Where the Windows 11 package's command is sure to be in this menu
+    // already; wherever in doubt, a second entry rather than none.
+    if (PackagedCommandTakesThePlace()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     const bool isDriveRoot = IsDriveRoot(selection.First());
     UniqueMenu submenu = BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options);
 

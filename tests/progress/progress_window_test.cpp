@@ -1,6 +1,7 @@
 // The progress window as the user sees it: when it appears, what it shows,
 // how the worker's messages drive it, and how Cancel ends a job.
 
+#include "common/unique_any.h"
 #include "owner_window.h"
 #include "progress/elapsed_title.h"
 #include "progress_fixture.h"
@@ -317,18 +318,54 @@ TEST(ProgressWindow, OwnerCannotBeClosedByItsCaptionWhileTheJobRuns)
     EXPECT_FALSE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED);
 }
 
+// Refuses the creation of progress windows, on every thread of this process.
+LRESULT CALLBACK RefuseProgressWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTW& create = *reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;
+        if (!IS_INTRESOURCE(create.lpszClass) && ::lstrcmpW(create.lpszClass, L"Lumbrix64_Progress") == 0) return 1;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST(ProgressWindow, WorkerGoesOnWhenTheWindowCannotBeCreated)
 {
-    // An owner that no longer exists makes the window's creation fail.
-    const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    ::DestroyWindow(gone);
-    auto progress = NewProgress(gone);
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, RefuseProgressWindows, ::GetModuleHandleW(nullptr), 0);
+    ASSERT_NE(hook, nullptr);
+    OwnerWindow owner({100, 100, 500, 400});
+    const HMENU menu = ::GetSystemMenu(owner.get(), FALSE);
+    auto progress = NewProgress(owner.get());
     EXPECT_EQ(StartProgressWindow(*progress), S_FALSE) << "no window, and nothing to tell the user";
+    ::UnhookWindowsHookEx(hook);
     EXPECT_EQ(progress->window.load(), nullptr);
     EXPECT_TRUE(progress->thread) << "kept for CloseProgressWindow to join";
+    EXPECT_FALSE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED) << "the owner's Close item is back";
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE); // goes nowhere
     CloseProgressWindow(*progress);
     EXPECT_FALSE(progress->thread);
+}
+
+TEST(ProgressWindow, AWindowOfAnotherProgramIsNeitherOwnerNorChanged)
+{
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    wchar_t command[] = L"notepad.exe";
+    ASSERT_TRUE(::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    const UniqueHandle notepad(process.hProcess);
+    ::CloseHandle(process.hThread);
+    HWND other = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        other = ::FindWindowW(L"Notepad", nullptr);
+        return other != nullptr;
+    }));
+    if (other) {
+        auto progress = NewProgress(other);
+        ASSERT_EQ(StartProgressWindow(*progress), S_OK);
+        EXPECT_EQ(::GetWindow(progress->window.load(), GW_OWNER), nullptr);
+        CloseProgressWindow(*progress);
+    }
+    ::TerminateProcess(notepad.get(), 0);
+    ::WaitForSingleObject(notepad.get(), 10000);
 }
 
 TEST(ElapsedTitle, StatesSecondsWithTwoDecimalsAcrossTheTickCounterWrap)
