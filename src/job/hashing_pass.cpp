@@ -22,6 +22,7 @@
 #include "common/folder_check.h"
 #include "common/processor_count.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "common/unique_any.h"
 #include "hash/file_digests.h"
 #include "hash/hashed_file.h"
@@ -45,7 +46,13 @@ constexpr std::uint32_t kChunkSize = 65536;
 constexpr std::uint64_t kProgressScale = 65535;
 // Bytes still to read for a second thread to repay its start.
 constexpr std::uint64_t kShareMinimum = 1 << 20;
-constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
+
+// The column of a file that could not be read, in place of its digests.
+void AppendHashFailed(std::wstring& columns)
+{
+    columns += L'\t';
+    columns += Text(IDS_HASH_FAILED_COLUMN);
+}
 
 // A line as a worker takes it: copied out of the list, whose reader moves on.
 struct ClaimedLine {
@@ -53,6 +60,19 @@ struct ClaimedLine {
     std::wstring text;
     std::wstring sourcePath;
     bool folder = false;
+    bool onlineOnly = false;
+};
+
+// Files that were not read because their data is online only: the count and
+// the first in lstrcmpiW order.
+struct UnreadFiles {
+    std::uint64_t count = 0;
+    std::wstring first;
+
+    void Add(const std::wstring& path)
+    {
+        if (count++ == 0 || ::lstrcmpiW(path.c_str(), first.c_str()) < 0) first = path;
+    }
 };
 
 // What the workers share: the list's reader, the bytes done, the detail
@@ -84,6 +104,7 @@ public:
         claimed.text.assign(line.text);
         claimed.sourcePath.assign(line.sourcePath);
         claimed.folder = line.folder;
+        claimed.onlineOnly = line.onlineOnly;
         return true;
     }
 
@@ -183,6 +204,7 @@ public:
     }
 
     std::uint64_t Chars() const noexcept { return chars_; }
+    const UnreadFiles& OnlineOnly() const noexcept { return onlineOnly_; }
 
     // The most units a line's columns take with these options.
     std::size_t ColumnsWidth()
@@ -190,7 +212,7 @@ public:
         std::wstring columns;
         digests_.Init(); // the digests of no bytes: as long as any
         digests_.AppendColumns(columns);
-        return std::max(columns.size(), std::size(kHashFailedColumn) - 1);
+        return std::max(columns.size(), 1 + std::wcslen(Text(IDS_HASH_FAILED_COLUMN)));
     }
 
 private:
@@ -200,14 +222,18 @@ private:
         if (pool_.HoldDisplay(id_)) report_.DetailText().Set(line.text);
         columns_.clear();
         // A folder line gets no column; so does one that turns out to be a
-        // folder although the walk did not say so.
-        if (!line.folder) {
+        // folder although the walk did not say so. A file whose data is online
+        // only is not read, which would download it: it gets the failure mark.
+        if (line.onlineOnly) {
+            AppendHashFailed(columns_);
+            onlineOnly_.Add(line.sourcePath);
+        } else if (!line.folder) {
             std::uint64_t size = 0;
             UniqueFile file = OpenHashedFile(line.sourcePath, size);
             if (file) {
                 if (!Digest(line, file, size)) return false;
             } else if (!IsFolderOnDisk(line.sourcePath)) {
-                columns_ += kHashFailedColumn;
+                AppendHashFailed(columns_);
             }
         }
         pool_.Results().lines.SetColumns(line.index, columns_);
@@ -263,7 +289,7 @@ private:
         }
         // Digests of the bytes before a failed read are not the file's.
         if (sharing.shared_ ? reader_->ReadFailed() : readFailed)
-            columns_ += kHashFailedColumn;
+            AppendHashFailed(columns_);
         else
             digests_.AppendColumns(columns_);
         return true;
@@ -308,6 +334,7 @@ private:
     ClaimedLine line_;     // reused, so a line costs no allocation
     std::wstring columns_;
     std::uint64_t chars_ = 0;
+    UnreadFiles onlineOnly_;
 };
 
 // The workers' threads, from the second worker on: started together, and
@@ -332,7 +359,7 @@ bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressR
                    const HashingPassSettings& settings)
 {
     if (!report.IsRunning()) return false;
-    report.StatusText().Set(L"ハッシュを生成しています");
+    report.StatusText().Set(Text(IDS_STEP_HASHING));
     results.totalChars = 0;
     report.SetPosition(0);
     report.SetRange(kProgressScale);
@@ -356,8 +383,18 @@ bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressR
     pool.RethrowFailure();
 
     std::uint64_t chars = 0;
-    for (const auto& worker : workers) chars += worker->Chars();
+    UnreadFiles onlineOnly;
+    for (const auto& worker : workers) {
+        chars += worker->Chars();
+        const UnreadFiles& unread = worker->OnlineOnly();
+        if (unread.count == 0) continue;
+        const std::uint64_t before = onlineOnly.count;
+        onlineOnly.Add(unread.first);
+        onlineOnly.count = before + unread.count;
+    }
     results.totalChars = chars;
+    results.onlineOnlyFiles = onlineOnly.count;
+    results.firstOnlineOnlyFile = std::move(onlineOnly.first);
     if (!pool.AllFinished()) return false;
     report.SetPosition(kProgressScale);
     return true;

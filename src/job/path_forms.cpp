@@ -3,6 +3,7 @@
 #include "common/long_path.h"
 #include "common/message_box.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
 #include "job/path_styles.h"
@@ -103,9 +104,10 @@ void AssignJoined(std::wstring& out, const std::wstring& a, const std::wstring& 
     out += b;
 }
 
-// The line in results.lineScratch (and its file in sourceScratch) formed and added.
+// The line in results.lineScratch (and, when named, its file in
+// sourceScratch) formed and added.
 void AddFormedEntry(const CopyRequest& request, CopyResults& results, ProgressReport& report, std::int64_t size,
-                    bool folder)
+                    bool folder, bool named, bool onlineOnly)
 {
     std::wstring& line = results.lineScratch;
     const std::wstring& source = results.sourceScratch;
@@ -116,6 +118,8 @@ void AddFormedEntry(const CopyRequest& request, CopyResults& results, ProgressRe
     FormPathColumn(line, ColumnKindOf(request.mode), folder,
                    MakeColumnForm(options, options.pathStyle, options.quoteStyle),
                    results.networkNames ? &*results.networkNames : nullptr);
+    // A TAB, CR or LF in a name must not split the line or its columns.
+    ReplaceControlCharacters(line);
     report.DetailText().Set(line);
 
     if (request.options[OutputSize] && !folder) {
@@ -127,14 +131,17 @@ void AddFormedEntry(const CopyRequest& request, CopyResults& results, ProgressRe
     // Duplicates count too: the totals only size the later phases' work.
     results.totalChars += line.size() + 2;
     if (digests) results.totalBytes += size;
-    results.lines.Append(line, digests ? std::wstring_view(source) : std::wstring_view(), folder);
+    results.lines.Append(line, named ? std::wstring_view(source) : std::wstring_view(), folder, onlineOnly);
 }
 
 } // namespace
 
-std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
+std::wstring ResolvePath(const std::wstring& given, bool useShortNames)
 {
     const std::unique_ptr<wchar_t[]> buffer(new wchar_t[kPathCapacity]);
+    // A folder named with a backslash at its end is that folder, not a root
+    // whose lines would be relative to the folder itself.
+    const std::wstring path = WithoutTrailingBackslashes(given);
     std::wstring resolved = path;
     if (!IsAlreadyFull(path)) {
         const DWORD length = ::GetFullPathNameW(path.c_str(), kPathCapacity, buffer.get(), nullptr);
@@ -147,24 +154,27 @@ std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
 }
 
 void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& report, const std::wstring& base,
-              const std::wstring& rel, std::int64_t size, bool folder)
+              const std::wstring& rel, std::int64_t size, bool folder, bool onlineOnly)
 {
     // Built in the results' own buffers, which the list copies from.
     std::wstring& line = results.lineScratch;
     std::wstring& source = results.sourceScratch;
     const bool digests = request.options.AnyDigest();
+    // A file's line names its file where a column describes the file (the
+    // digests read it): two files' lines are then never taken for one.
+    const bool named = !folder && (digests || request.options[OutputSize]);
     switch (request.mode) {
     case FullPath:
         line.assign(base);
-        if (digests) source.assign(base);
+        if (named) source.assign(base);
         break;
     case FullPathWithSubfolders:
         AssignJoined(line, base, rel);
-        if (digests) source.assign(line);
+        if (named) source.assign(line);
         break;
     case RelativeWithSubfolders:
         line.assign(rel);
-        if (digests) AssignJoined(source, base, rel);
+        if (named) AssignJoined(source, base, rel);
         break;
     case RelativeOneLevelDown:
         if (IsDriveRoot(base)) {
@@ -173,7 +183,7 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
             const std::size_t separator = rel.find(L'\\');
             line.assign(rel, separator == std::wstring::npos ? rel.size() : separator + 1);
         }
-        if (digests) AssignJoined(source, base, rel);
+        if (named) AssignJoined(source, base, rel);
         break;
     case NameOnly:
     case NameWithoutExtension:
@@ -183,10 +193,10 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
             const std::size_t separator = base.rfind(L'\\');
             line.assign(base, separator == std::wstring::npos ? 0 : separator + 1);
         }
-        if (digests) source.assign(base);
+        if (named) source.assign(base);
         break;
     default:
-        ShowMessage(nullptr, L"予期しないエラーです。", MB_ICONINFORMATION);
+        ShowMessage(nullptr, Text(IDS_UNEXPECTED_ERROR), MB_ICONINFORMATION);
         return;
     }
     // An empty column leaves the item out (a selected folder one level up, a drive root).
@@ -197,18 +207,18 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
     if (results.networkNames && ColumnKindOf(request.mode) == ColumnKind::FullPath) {
         std::vector<CopyResults::DeferredEntry>& deferred = results.deferredEntries;
         if (!results.networkNames->Settled() && deferred.size() < kMaxDeferredEntries) {
-            deferred.push_back({line, digests ? source : std::wstring(), size, folder});
+            deferred.push_back({line, named ? source : std::wstring(), size, folder, named, onlineOnly});
             report.DetailText().Set(line);
             return;
         }
         if (!deferred.empty()) {
             // The line at hand goes after them: its buffers are theirs to use.
-            deferred.push_back({line, digests ? source : std::wstring(), size, folder});
+            deferred.push_back({line, named ? source : std::wstring(), size, folder, named, onlineOnly});
             AddDeferredEntries(request, results, report);
             return;
         }
     }
-    AddFormedEntry(request, results, report, size, folder);
+    AddFormedEntry(request, results, report, size, folder, named, onlineOnly);
 }
 
 void AddDeferredEntries(const CopyRequest& request, CopyResults& results, ProgressReport& report)
@@ -218,7 +228,7 @@ void AddDeferredEntries(const CopyRequest& request, CopyResults& results, Progre
     for (CopyResults::DeferredEntry& entry : deferred) {
         results.lineScratch.swap(entry.column);
         results.sourceScratch.swap(entry.source);
-        AddFormedEntry(request, results, report, entry.size, entry.folder);
+        AddFormedEntry(request, results, report, entry.size, entry.folder, entry.named, entry.onlineOnly);
     }
     // The vector's memory serves the next wait, if any.
     deferred.clear();

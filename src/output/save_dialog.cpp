@@ -2,11 +2,13 @@
 
 #include "common/unique_any.h"
 #include "common/activation_context.h"
+#include "common/text_table.h"
 #include "settings/registry_key.h"
 
 #include <commdlg.h>
 
 #include <atomic>
+#include <cstddef>
 
 namespace lumbrix {
 namespace {
@@ -35,6 +37,24 @@ constexpr wchar_t kShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVe
 constexpr wchar_t kFilePattern[] = L"\\*.txt";
 constexpr DWORD kPatternUnits = sizeof(kFilePattern) / sizeof(wchar_t); // with its NUL
 
+// The filter pairs of the table ("name|pattern|" each) as the dialog takes
+// them, each part ended by NUL and the list by a second one; none when the
+// table has none or they do not fit.
+template <std::size_t Capacity>
+const wchar_t* SaveFilter(wchar_t (&filter)[Capacity]) noexcept
+{
+    const wchar_t* text = Text(IDS_SAVE_FILTER);
+    std::size_t length = 0;
+    for (; text[length] != 0; ++length) {
+        if (length + 2 >= Capacity) return nullptr;
+        filter[length] = text[length] == L'|' ? L'\0' : text[length];
+    }
+    if (length == 0) return nullptr;
+    filter[length] = 0;
+    filter[length + 1] = 0;
+    return filter;
+}
+
 } // namespace
 
 void SetInitialSaveName(wchar_t* fileName) noexcept
@@ -58,14 +78,15 @@ bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
     // The dialog is meant to run with the common controls of the module's manifest.
     ScopedModuleActivation activation;
     if (!activation.Active()) return false;
+    wchar_t filter[256];
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = L"テキストファイル (*.txt)\0*.txt\0全てのファイル (*.*)\0*.*\0";
+    dialog.lpstrFilter = SaveFilter(filter);
     dialog.nFilterIndex = 0;
     dialog.lpstrFile = fileName;
     dialog.nMaxFile = kSaveFileNameUnits;
-    dialog.lpstrTitle = L"Lumbrix64検索結果の保存";
+    dialog.lpstrTitle = Text(IDS_SAVE_TITLE);
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                    OFN_EXPLORER | OFN_LONGNAMES;
     dialog.lpstrDefExt = L"txt";

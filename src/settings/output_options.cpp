@@ -17,14 +17,13 @@ bool IsChosen(const OutputOptions& options, OptionChoice choice) noexcept
     }
 }
 
-void LoadOutputOptions(OutputOptions& options) noexcept
+std::uint32_t ReadOutputOptions(OutputOptions& options) noexcept
 {
     options = OutputOptions{};
     RegistryKey key(HKEY_CURRENT_USER, kOptionsKeyPath, /*create=*/false, /*borrow=*/false, KEY_READ);
     if (!key.ok()) {
         // No key: the user never changed an option.
-        if (key.lastError() != ERROR_FILE_NOT_FOUND) ReportSystemError(key.lastError());
-        return;
+        return key.lastError() == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : key.lastError();
     }
     for (int i = 0; i < OptionFlagCount; ++i) {
         const DWORD fallback = options.flags[i] ? 1 : 0;
@@ -33,6 +32,13 @@ void LoadOutputOptions(OutputOptions& options) noexcept
     // A number no version wrote reads as the default.
     options.pathStyle = PathStyleFromStored(key.GetDword(kPathStyleValueName, 0));
     options.quoteStyle = QuoteStyleFromStored(key.GetDword(kQuoteStyleValueName, 0));
+    return ERROR_SUCCESS;
+}
+
+void LoadOutputOptions(OutputOptions& options) noexcept
+{
+    const DWORD error = ReadOutputOptions(options);
+    if (error != ERROR_SUCCESS) ReportSystemError(error);
 }
 
 void SaveOutputOptions(const OutputOptions& options) noexcept
@@ -51,6 +57,14 @@ void SaveOutputOptions(const OutputOptions& options) noexcept
 
 void ToggleOutputOption(OutputOptions& options, OptionChoice choice) noexcept
 {
+    if (choice.kind == OptionChoice::Kind::Flag && choice.value >= OptionFlagCount) return;
+    // A flag becomes the opposite of what the menu showed, a style the one
+    // picked; the others are taken as stored now, so that a change made
+    // meanwhile in another window is not undone. A key that cannot be read
+    // leaves them as the menu had them.
+    const bool flagChosen = choice.kind == OptionChoice::Kind::Flag && !options.flags[choice.value];
+    OutputOptions stored;
+    if (ReadOutputOptions(stored) == ERROR_SUCCESS) options = stored;
     switch (choice.kind) {
     case OptionChoice::Kind::PathStyle:
         options.pathStyle = PathStyleFromStored(choice.value);
@@ -59,8 +73,7 @@ void ToggleOutputOption(OutputOptions& options, OptionChoice choice) noexcept
         options.quoteStyle = QuoteStyleFromStored(choice.value);
         break;
     default:
-        if (choice.value >= OptionFlagCount) return;
-        options.flags[choice.value] = !options.flags[choice.value];
+        options.flags[choice.value] = flagChosen;
         break;
     }
     SaveOutputOptions(options);

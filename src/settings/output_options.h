@@ -69,12 +69,18 @@ bool IsChosen(const OutputOptions& options, OptionChoice choice) noexcept;
 // Per-user key that holds the values (under HKEY_CURRENT_USER).
 inline constexpr wchar_t kOptionsKeyPath[] = L"Software\\Orvane\\Lumbrix64";
 
-// Fills every option: defaults, then the stored values. Never fails towards the caller.
+// Fills every option: defaults, then the stored values. 0, also when there
+// is no key (the user never changed an option); else the error that kept
+// the key from being read, with the defaults. Shows nothing.
+std::uint32_t ReadOutputOptions(OutputOptions& options) noexcept; // a Windows error code
+// The same, and a key that cannot be read is told in a box. Never fails towards the caller.
 void LoadOutputOptions(OutputOptions& options) noexcept;
 // Writes every flag as REG_DWORD 1 or 0 and both styles as their numbers.
 // Never fails towards the caller.
 void SaveOutputOptions(const OutputOptions& options) noexcept;
-// What every menu's option command does: applies choice to options and saves them all.
+// What every menu's option command does: a flag becomes the opposite of what
+// options held, or a style the one picked; the others are read again, and
+// all are saved (and left in options).
 void ToggleOutputOption(OutputOptions& options, OptionChoice choice) noexcept;
 
 } // namespace lumbrix

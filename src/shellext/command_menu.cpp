@@ -1,8 +1,8 @@
 #include "shellext/command_menu.h"
 
+#include "common/text_table.h"
 #include "job/copy_request.h"
 #include "shellext/command_table.h"
-#include "shellext/path_style_texts.h"
 
 #include <iterator>
 #include <span>
@@ -59,7 +59,7 @@ void InsertPathFormSubmenu(HMENU menu, UINT position, UINT commandBase) noexcept
     item.fMask = MIIM_SUBMENU | MIIM_STRING | MIIM_FTYPE;
     item.fType = MFT_STRING;
     item.hSubMenu = submenu.get();
-    item.dwTypeData = const_cast<wchar_t*>(kPathFormEntryLabel.japanese);
+    item.dwTypeData = const_cast<wchar_t*>(Text(IDS_PATH_FORM_ENTRY));
     if (::InsertMenuItemW(menu, position, TRUE, &item)) static_cast<void>(submenu.release()); // menu owns it now
 }
 

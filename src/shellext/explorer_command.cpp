@@ -3,12 +3,12 @@
 #include "common/checksum_texts.h"
 #include "common/com_boundary.h"
 #include "common/module_identity.h"
+#include "common/text_table.h"
 #include "resources/resource_ids.h"
 #include "settings/output_options.h"
 #include "shellext/command_menu.h"
 #include "shellext/command_table.h"
 #include "shellext/copy_start.h"
-#include "shellext/path_style_texts.h"
 #include "shellext/shell_item_selection.h"
 
 #include <cwchar>
@@ -54,11 +54,19 @@ HRESULT DuplicateText(const wchar_t* text, std::size_t length, LPWSTR* out) noex
     return S_OK;
 }
 
-// This menu shows no access keys: the label up to its "(&X)".
+// This menu shows no access keys: the label up to its "(&X)" where the key
+// stands apart (the Japanese labels), else the label without its "&".
 HRESULT DuplicateTitle(const wchar_t* label, LPWSTR* out) noexcept
 {
-    const wchar_t* key = std::wcsstr(label, L"(&");
-    return DuplicateText(label, key ? static_cast<std::size_t>(key - label) : std::wcslen(label), out);
+    if (const wchar_t* key = std::wcsstr(label, L"(&"))
+        return DuplicateText(label, static_cast<std::size_t>(key - label), out);
+    wchar_t title[256];
+    std::size_t length = 0;
+    for (const wchar_t* at = label; *at != 0 && length < std::size(title); ++at) {
+        if (*at == L'&' && *++at == 0) break; // "&&" stands for one "&"
+        title[length++] = *at;
+    }
+    return DuplicateText(title, length, out);
 }
 
 class SubCommandList final : public ComObject<IEnumExplorerCommand> {
@@ -114,7 +122,7 @@ STDMETHODIMP ExplorerCommand::GetTitle(IShellItemArray*, LPWSTR* ppszName) noexc
     *ppszName = nullptr;
     if (command_ == kSeparator) return E_NOTIMPL;
     if (command_ == kOptionsEntry) return DuplicateTitle(kOptionsEntryTitle.japanese, ppszName);
-    if (command_ == kPathFormEntry) return DuplicateTitle(kPathFormEntryLabel.japanese, ppszName);
+    if (command_ == kPathFormEntry) return DuplicateTitle(Text(IDS_PATH_FORM_ENTRY), ppszName);
     return DuplicateTitle(CommandAt(command_).label, ppszName);
 }
 
@@ -162,8 +170,10 @@ STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* psiItemArray, BOOL fOkTo
         if (IsCopyCommandGrayed(command_, makeUp.isDriveRoot, makeUp.fileCount, makeUp.folderCount))
             *pCmdState = ECS_DISABLED;
     } else if (IsOptionCommand(command_)) {
+        // Asked once per option as the menu opens: a key that cannot be read
+        // must not pop up a box for each. The menu shows the defaults then.
         OutputOptions options;
-        LoadOutputOptions(options);
+        static_cast<void>(ReadOutputOptions(options));
         // The styles too show a check mark: this menu has no radio mark.
         *pCmdState = ECS_CHECKBOX | (IsChosen(options, OptionOfCommand(command_)) ? ECS_CHECKED : 0);
     }

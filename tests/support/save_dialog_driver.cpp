@@ -50,7 +50,9 @@ std::vector<SeenDialog> SaveDialogDriver::Boxes() const
 bool SaveDialogDriver::Handle(const SeenDialog& dialog)
 {
     const bool messageBox = ::GetDlgItem(dialog.window, 0xFFFF) != nullptr;
-    if (!messageBox && dialog.caption == kSaveDialogTitle) return HandleSaveDialog(dialog.window);
+    const bool saveDialog =
+        !messageBox && (dialog.caption == kSaveDialogTitles[0] || dialog.caption == kSaveDialogTitles[1]);
+    if (saveDialog) return HandleSaveDialog(dialog.window);
     {
         std::lock_guard lock(mutex_);
         boxes_.push_back(dialog);

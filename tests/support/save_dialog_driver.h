@@ -11,7 +11,8 @@
 
 namespace lumbrix::test {
 
-inline constexpr wchar_t kSaveDialogTitle[] = L"Lumbrix64検索結果の保存";
+// The dialog's title in each display language.
+inline constexpr const wchar_t* kSaveDialogTitles[] = {L"Lumbrix64検索結果の保存", L"Save Lumbrix64 Results"};
 
 class SaveDialogDriver {
 public:
