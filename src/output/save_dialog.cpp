@@ -4,8 +4,6 @@
 #include "common/activation_context.h"
 #include "settings/registry_key.h"
 
-#include <commdlg.h>
-
 #include <atomic>
 
 namespace lumbrix {
@@ -51,13 +49,18 @@ void SetInitialSaveName(wchar_t* fileName) noexcept
     ::lstrcpyW(fileName + length, kFilePattern);
 }
 
-bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
+bool RunSaveDialog(OPENFILENAMEW& dialog) noexcept
 {
     const GetSaveFileNameFunction getSaveFileName = FindGetSaveFileName();
     if (!getSaveFileName) return false;
     // The dialog is meant to run with the common controls of the module's manifest.
     ScopedModuleActivation activation;
     if (!activation.Active()) return false;
+    return getSaveFileName(&dialog) != FALSE;
+}
+
+bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
+{
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
@@ -69,7 +72,7 @@ bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                    OFN_EXPLORER | OFN_LONGNAMES;
     dialog.lpstrDefExt = L"txt";
-    return getSaveFileName(&dialog) != FALSE;
+    return RunSaveDialog(dialog);
 }
 
 } // namespace lumbrix

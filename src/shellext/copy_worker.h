@@ -1,6 +1,6 @@
 #pragma once
-// The worker thread of one copy: it runs the phases in order and owns the job
-// from the moment it starts.
+// The worker thread of one job (a copy, or a checksum command): it runs the
+// phases in order and owns the job from the moment it starts.
 
 #include "shellext/copy_job.h"
 
@@ -17,9 +17,15 @@ enum CopyJobExit : DWORD {
     CopyJobCancelled = 4,     // stopped by Cancel outside the hashing pass
 };
 
-// Drives one copy from the progress window to the output; the job is gone
+// Drives one job from the progress window to the output; the job is gone
 // when it returns.
 DWORD RunCopyJob(CopyJobPointer job) noexcept;
+
+// The window shows "完了", its elapsed time stopped.
+void ShowFinished(ProgressReport& report) noexcept;
+// The end of a job that delivered: "完了", the system's sound, what the
+// output lacks told by tellLeftOut, and a second's pause.
+void ShowCompletion(CopyJob& job, void (*tellLeftOut)(const CopyJob&, ProgressReport&) noexcept) noexcept;
 
 // Starts the worker thread, which takes the job and holds a module reference
 // until it ends. On failure nothing is started and job is left as it was.

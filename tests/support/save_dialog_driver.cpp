@@ -29,9 +29,9 @@ HWND FileNameField(HWND dialog)
 } // namespace
 
 SaveDialogDriver::SaveDialogDriver(std::vector<std::wstring> names, int questionAnswer,
-                                   std::function<void()> beforeConfirm)
+                                   std::function<void()> beforeConfirm, std::wstring dialogTitle)
     : names_(std::move(names)), questionAnswer_(questionAnswer), beforeConfirm_(std::move(beforeConfirm)),
-      watcher_([this](const SeenDialog& dialog) { return Handle(dialog); })
+      dialogTitle_(std::move(dialogTitle)), watcher_([this](const SeenDialog& dialog) { return Handle(dialog); })
 {
 }
 
@@ -50,7 +50,7 @@ std::vector<SeenDialog> SaveDialogDriver::Boxes() const
 bool SaveDialogDriver::Handle(const SeenDialog& dialog)
 {
     const bool messageBox = ::GetDlgItem(dialog.window, 0xFFFF) != nullptr;
-    if (!messageBox && dialog.caption == kSaveDialogTitle) return HandleSaveDialog(dialog.window);
+    if (!messageBox && dialog.caption == dialogTitle_) return HandleSaveDialog(dialog.window);
     {
         std::lock_guard lock(mutex_);
         boxes_.push_back(dialog);
