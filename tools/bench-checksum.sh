@@ -9,13 +9,8 @@ set -euo pipefail
 source "$(dirname "$0")/environment.sh"
 cd "$LUMBRIX_ROOT"
 
-lumbrix_ensure_packages
-cmake --preset mingw -B "$LUMBRIX_BUILD" >/dev/null
-cmake --build "$LUMBRIX_BUILD" --target checksum_bench -j "$(nproc)" >/dev/null
-lumbrix_start_wine
+lumbrix_prepare_bench checksum_bench
 mkdir -p "$LUMBRIX_BUILD/bench/checksum"
-printf '%s\n' "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; $(wine --version)"
-lumbrix_log "load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 folder="Z:$(echo "$LUMBRIX_BUILD/bench/checksum" | tr / '\\')"
 wine "$LUMBRIX_BUILD/bench/checksum_bench.exe" "$folder" "${1:-1000000}" | tr -d '\r'
 lumbrix_log "the same list with a result list of its files beside the store"

@@ -8,14 +8,7 @@ set -euo pipefail
 source "$(dirname "$0")/environment.sh"
 cd "$LUMBRIX_ROOT"
 
-lumbrix_ensure_packages
-lumbrix_log "building the benchmark in $LUMBRIX_BUILD"
-cmake --preset mingw -B "$LUMBRIX_BUILD" >/dev/null
-cmake --build "$LUMBRIX_BUILD" --target expansion_bench -j "$(nproc)"
-lumbrix_start_wine
-
-printf '%s\n' "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; $(wine --version)"
-lumbrix_log "load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+lumbrix_prepare_bench expansion_bench
 # No result-list inserts (the last argument but one): those have their own numbers.
 wine "$LUMBRIX_BUILD/bench/expansion_bench.exe" "${1:-100}" "${2:-500}" 0 "${3:-7}" | tr -d '\r'
 lumbrix_log "load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -171,6 +171,18 @@ lumbrix_stop_wine() {
     unset LUMBRIX_DISPLAY_STARTED LUMBRIX_XVFB_PID
 }
 
+# lumbrix_prepare_bench TARGET: builds one benchmark program of the x64 build,
+# starts Wine and prints the machine and its load, as every bench-*.sh begins.
+lumbrix_prepare_bench() {
+    lumbrix_ensure_packages
+    lumbrix_log "building the benchmark in $LUMBRIX_BUILD"
+    cmake --preset mingw -B "$LUMBRIX_BUILD" >/dev/null
+    cmake --build "$LUMBRIX_BUILD" --target "$1" -j "$(nproc)" >/dev/null
+    lumbrix_start_wine
+    printf '%s\n' "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; $(wine --version)"
+    lumbrix_log "load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+}
+
 # The DLL as Windows programs under Wine see it.
 lumbrix_dll_windows_path() {
     printf 'Z:%s' "$LUMBRIX_BUILD/src/Lumbrix64.dll" | tr / '\\'

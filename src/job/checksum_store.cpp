@@ -1,5 +1,6 @@
 #include "job/checksum_store.h"
 
+#include "job/count_coding.h"
 #include "job/file_name_case.h"
 #include "job/utf8_text.h"
 
@@ -13,27 +14,6 @@ namespace {
 
 constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;
 constexpr std::size_t kMostEntries = kEmptySlot - 1;
-constexpr std::size_t kMostCountBytes = 5;
-
-unsigned char* PutCount(unsigned char* at, std::size_t value) noexcept
-{
-    while (value >= 0x80) {
-        *at++ = static_cast<unsigned char>(value | 0x80);
-        value >>= 7;
-    }
-    *at++ = static_cast<unsigned char>(value);
-    return at;
-}
-
-std::size_t GetCount(const unsigned char*& at) noexcept
-{
-    std::size_t value = 0;
-    for (unsigned shift = 0;; shift += 7) {
-        const unsigned char byte = *at++;
-        value |= std::size_t(byte & 0x7F) << shift;
-        if (!(byte & 0x80)) return value;
-    }
-}
 
 // Reads the record at (chunk, offset), moving on to the next chunk first when
 // this one is done, and leaves both after it; path holds the previous

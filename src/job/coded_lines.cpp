@@ -1,5 +1,7 @@
 #include "job/coded_lines.h"
 
+#include "job/count_coding.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,27 +12,6 @@ enum SourceForm : unsigned char { kNoSource = 0, kTextPrefix = 1, kOwnSource = 2
 constexpr unsigned char kFormMask = 3;
 constexpr unsigned char kFolderBit = 4;
 constexpr unsigned char kKeyBit = 8;
-constexpr std::size_t kMaxCountBytes = 5; // a 32-bit count in LEB128
-
-unsigned char* PutCount(unsigned char* at, std::size_t value) noexcept
-{
-    while (value >= 0x80) {
-        *at++ = static_cast<unsigned char>(value | 0x80);
-        value >>= 7;
-    }
-    *at++ = static_cast<unsigned char>(value);
-    return at;
-}
-
-std::size_t GetCount(const unsigned char*& at) noexcept
-{
-    std::size_t value = 0;
-    for (unsigned shift = 0;; shift += 7) {
-        const unsigned char byte = *at++;
-        value |= std::size_t(byte & 0x7F) << shift;
-        if (!(byte & 0x80)) return value;
-    }
-}
 
 template <typename Char>
 std::size_t SharedLength(std::basic_string_view<Char> a, std::basic_string_view<Char> b) noexcept
@@ -72,7 +53,7 @@ void WriteCodedLine(ChunkedBytes& out, const CodedLine& line, CodedBase& base)
     const std::size_t sharedText = SharedLength(base.text, line.text);
     const std::size_t sharedSource = form == kOwnSource ? SharedLength(base.source, line.source) : 0;
     const std::size_t sharedKey = line.key.empty() ? 0 : SharedLength(base.key, line.key);
-    const std::size_t most = 1 + 7 * kMaxCountBytes + (line.text.size() - sharedText) * sizeof(wchar_t) +
+    const std::size_t most = 1 + 7 * kMostCountBytes + (line.text.size() - sharedText) * sizeof(wchar_t) +
                              (form == kOwnSource ? (line.source.size() - sharedSource) * sizeof(wchar_t) : 0) +
                              (line.key.size() - sharedKey);
     unsigned char* const start = out.Reserve(most);
