@@ -158,7 +158,9 @@ try {
     if (selection.Empty()) return false;
     const std::wstring& first = selection.First();
     ChecksumFileChoice choice;
-    if (!ChooseChecksumFile(job.progress.owner, HoldingFolder(first),
+    // A window closed since the command (another job's) would keep the dialog from opening.
+    const HWND owner = ::IsWindow(job.progress.owner) ? job.progress.owner : nullptr;
+    if (!ChooseChecksumFile(owner, HoldingFolder(first),
                             DefaultChecksumFileName(first, selection.Size(), ChecksumAlgorithm::Sha256), choice))
         return false;
     job.checksum.target = std::move(choice.path);

@@ -6,11 +6,15 @@
 #include "handler_fixture.h"
 #include "popup_menu_driver.h"
 #include "settings/options_key_guard.h"
+#include "support/clipboard_reader.h"
+#include "support/dialog_watcher.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 namespace lumbrix::test {
 namespace {
@@ -245,6 +249,46 @@ TEST_F(Invoke, UnicodeVerbsActInEveryCodePageAndTheNarrowOneIsThenIgnored)
     info.lpVerb = "nonsense";
     EXPECT_EQ(invoke(kEntryHelp.c_str()), E_FAIL);
     EXPECT_EQ(handler_->selection.Size(), 1u);
+}
+
+// Each checksum verb starts its job: the create command's Save dialog (which
+// is cancelled), the verification's box for a clipboard without a digest.
+TEST_F(Invoke, TheChecksumVerbsStartTheirJobsInBothForms)
+{
+    ScratchFolder scratch;
+    const std::wstring file = scratch.AddFile(L"a.bin", "x");
+    ClearClipboard();
+    DialogWatcher watcher([](const SeenDialog& dialog) {
+        DialogWatcher::PressButton(dialog.window, dialog.text.empty() ? IDCANCEL : IDOK);
+        return true;
+    });
+    std::vector<std::wstring> expected;
+    for (const bool narrow : {false, true}) {
+        if (narrow && !JapaneseCodePage()) break;
+        for (const std::wstring* verb : {&kCreateHelp, &kVerifyHelp}) {
+            handler_->selection.Insert(file);
+            handler_->fileCount = 1;
+            const std::string bytes = Oem(*verb);
+            CMINVOKECOMMANDINFOEX info{};
+            info.cbSize = sizeof info;
+            info.hwnd = owner_;
+            info.fMask = narrow ? 0 : CMIC_MASK_UNICODE;
+            info.lpVerb = narrow ? bytes.c_str() : "nonsense";
+            info.lpVerbW = verb->c_str();
+            EXPECT_EQ(handler_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), S_OK);
+            expected.push_back(verb == &kCreateHelp ? L"チェックサム ファイルの保存" : L"Lumbrix64");
+            // The dialog belongs to the owner window of this thread: its messages must flow meanwhile.
+            for (int i = 0; i < 1000 && watcher.Count() < expected.size(); ++i) {
+                MSG message;
+                while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+                ::Sleep(10);
+            }
+            ASSERT_EQ(watcher.Count(), expected.size());
+            EXPECT_EQ(watcher.Seen().back().caption, expected.back());
+        }
+    }
+    // The verification's window goes with its worker.
+    for (int i = 0; i < 500 && ::FindWindowW(L"Lumbrix64_Progress", nullptr); ++i) ::Sleep(10);
 }
 
 TEST_F(Invoke, NullInvocationIsRejected)

@@ -227,7 +227,8 @@ bool StartsInHandler(DWORD threadId)
     ULONG_PTR start = 0;
     const bool known = query(thread, kThreadWin32StartAddress, &start, sizeof(start), nullptr) >= 0;
     ::CloseHandle(thread);
-    return !known || (start >= handlerModule.begin && start < handlerModule.end);
+    // A thread just created has no start address yet: it may be the copy's.
+    return !known || start == 0 || (start >= handlerModule.begin && start < handlerModule.end);
 }
 
 std::size_t ThreadCount()
