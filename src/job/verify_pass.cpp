@@ -87,6 +87,9 @@ bool LocateVerifyFiles(ChecksumStore& store, ProgressReport& report, VerifyPlan&
     report.SetPosition(0);
     report.SetRange(store.size());
     std::wstring path;
+    // A folder found missing: the entries after it that lie in it need no look
+    // of their own (a list from elsewhere often names a whole missing tree).
+    std::wstring missingFolder;
     ChecksumStore::Reader reader(store);
     while (reader.Next()) {
         const ChecksumEntry& entry = reader.Entry();
@@ -97,10 +100,19 @@ bool LocateVerifyFiles(ChecksumStore& store, ProgressReport& report, VerifyPlan&
         }
         if (store.Status(entry.index) != VerifyStatus::Pending) continue;
         path.assign(entry.fullPath);
+        const std::size_t nameAt = path.rfind(L'\\');
+        if (!missingFolder.empty() && nameAt == missingFolder.size() &&
+            path.compare(0, nameAt, missingFolder) == 0) {
+            store.SetStatus(entry.index, VerifyStatus::NotFound);
+            continue;
+        }
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (!::GetFileAttributesExW(ToExtendedLengthPath(path).c_str(), GetFileExInfoStandard, &data)) {
+            const DWORD error = ::GetLastError();
             // Anything else (no access, a sharing violation) is for the reading to tell.
-            if (NamesNothing(::GetLastError())) store.SetStatus(entry.index, VerifyStatus::NotFound);
+            if (NamesNothing(error)) store.SetStatus(entry.index, VerifyStatus::NotFound);
+            // No such path: the folder that would hold the file is not there.
+            if (error == ERROR_PATH_NOT_FOUND && nameAt != std::wstring::npos) missingFolder.assign(path, 0, nameAt);
         } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             store.SetStatus(entry.index, VerifyStatus::NotFound);
         }

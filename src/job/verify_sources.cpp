@@ -39,7 +39,10 @@ ListFileOutcome ReadVerifyList(const std::wstring& listPath, ChecksumStore& stor
 bool JoinSelectedFiles(ChecksumStore& store, ChecksumTextKind kind, const ChecksumDigest& single,
                        const SelectionList& selection, ResultList& files, ProgressReport& report)
 {
-    if (kind == ChecksumTextKind::List) store.KeepSelected(selection);
+    if (kind == ChecksumTextKind::List) {
+        store.KeepSelected(selection, &report.RunningFlag());
+        if (!store.PrepareLookups(&report.RunningFlag())) return false;
+    }
     std::size_t done = 0;
     for (const ResultLine& line : files) {
         if (++done % kFilesPerLook == 0 && !report.IsRunning()) return false;
