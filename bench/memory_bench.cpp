@@ -16,6 +16,7 @@
 // One case per process, so that no earlier case's peak hides this one's.
 
 #include "common/module_identity.h"
+#include "common/text_table.h"
 #include "job/result_arrangement.h"
 #include "job/selection_expansion.h"
 #include "output/clipboard_transfer.h"
@@ -239,7 +240,7 @@ int Progress(const std::wstring& folder, bool size, const std::wstring& cancelPh
     job->request.mode = lumbrix::FullPathWithSubfolders;
     job->request.options[lumbrix::OutputSize] = size;
     job->request.selection.Insert(folder);
-    lumbrix::CopyJob* const watched = job.get(); // read until "完了" or the cancel, while the worker holds it
+    lumbrix::CopyJob* const watched = job.get(); // read until the done step or the cancel, while the worker holds it
     const ProcessMemory start = ProcessMemoryNow();
     std::atomic<double> ended{0};
     std::thread worker([&ended, owned = std::move(job)]() mutable {
@@ -269,7 +270,7 @@ int Progress(const std::wstring& folder, bool size, const std::wstring& cancelPh
             current.position = position;
             ++current.moves;
         }
-        if (phase == L"完了") break;
+        if (phase == lumbrix::Text(IDS_STEP_DONE)) break;
         if (!cancelPhase.empty() && phase.rfind(cancelPhase, 0) == 0 && now - current.start >= 1.0) {
             watched->progress.Stop();
             cancelledAt = now;

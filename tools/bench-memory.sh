@@ -28,6 +28,8 @@ sizes=("$@")
 lumbrix_ensure_packages
 cmake --preset mingw -B "$LUMBRIX_BUILD" >/dev/null
 cmake --build "$LUMBRIX_BUILD" --target memory_bench -j "$(nproc)" >/dev/null
+# The phases named below are the step texts of a Japanese display language.
+export LC_ALL=ja_JP.UTF-8
 lumbrix_start_wine
 bench=$LUMBRIX_BUILD/bench
 

@@ -1,15 +1,9 @@
 #include "common/folder_check.h"
 
-#include "common/long_path.h"
-
-#include <windows.h>
+#include "common/item_attributes.h"
 
 namespace lumbrix {
 
-bool IsFolderOnDisk(const std::wstring& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(ToExtendedLengthPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool IsFolderOnDisk(const std::wstring& path) { return AttributesOfPath(path).IsFolder(); }
 
 } // namespace lumbrix

@@ -20,6 +20,7 @@ struct StepHook {
 
 // The hooks of every phase, as a whole copy carries them to its worker.
 struct PhaseHooks {
+    StepHook afterSelected;     // the expansion: after each selected item
     StepHook afterFolder;       // the walk: after each folder listed
     StepHook afterChunk;        // the hashing pass: after each chunk counted and digested
     StepHook afterLine;         // the text and the save: after each line written

@@ -190,6 +190,23 @@ private:
     SRWLOCK& lock_;
 };
 
+// COM on the calling thread for the scope, in an apartment of its own (the
+// thread runs a message loop); left at the scope's end when it was entered.
+class ComApartment {
+public:
+    ComApartment() noexcept : entered_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment()
+    {
+        if (entered_) ::CoUninitialize();
+    }
+    bool entered() const noexcept { return entered_; }
+
+private:
+    bool entered_;
+};
+
 // A string that the system allocated with LocalAlloc (FormatMessageW).
 using UniqueLocalString = UniqueAny<wchar_t*, detail::FreeLocal>;
 

@@ -15,8 +15,10 @@ UniqueFile OpenHashedFile(const std::wstring& path, std::uint64_t& size) noexcep
         TraceSystemError(ERROR_NOT_ENOUGH_MEMORY, L"HeapAlloc");
         return UniqueFile();
     }
-    UniqueFile file(::CreateFileW(systemPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Others may read, rename or delete the file meanwhile (the open handle
+    // still reads the data it had); none may write to it.
+    UniqueFile file(::CreateFileW(systemPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         TraceSystemError(::GetLastError(), L"CreateFile");
         ::OutputDebugStringW(path.c_str());

@@ -9,7 +9,7 @@
 
 namespace lumbrix {
 
-// Opens path for reading (others may read too) and takes its size; an empty
+// Opens path for reading (others may read, rename or delete it) and takes its size; an empty
 // owner after a failure, which is traced with the path as given. A failed size
 // query is traced and leaves size 0.
 UniqueFile OpenHashedFile(const std::wstring& path, std::uint64_t& size) noexcept;

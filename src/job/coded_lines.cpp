@@ -12,6 +12,7 @@ enum SourceForm : unsigned char { kNoSource = 0, kTextPrefix = 1, kOwnSource = 2
 constexpr unsigned char kFormMask = 3;
 constexpr unsigned char kFolderBit = 4;
 constexpr unsigned char kKeyBit = 8;
+constexpr unsigned char kOnlineOnlyBit = 16;
 
 template <typename Char>
 std::size_t SharedLength(std::basic_string_view<Char> a, std::basic_string_view<Char> b) noexcept
@@ -59,7 +60,8 @@ void WriteCodedLine(ChunkedBytes& out, const CodedLine& line, CodedBase& base)
     unsigned char* const start = out.Reserve(most);
 
     unsigned char* at = start;
-    *at++ = static_cast<unsigned char>(form | (line.folder ? kFolderBit : 0) | (line.key.empty() ? 0 : kKeyBit));
+    *at++ = static_cast<unsigned char>(form | (line.folder ? kFolderBit : 0) | (line.key.empty() ? 0 : kKeyBit) |
+                                       (line.onlineOnly ? kOnlineOnlyBit : 0));
     at = PutDifference(at, sharedText, line.text);
     base.text = line.text;
     if (form == kTextPrefix) {
@@ -113,6 +115,7 @@ bool CodedLineReader::Next()
         break;
     }
     line_.folder = (tag & kFolderBit) != 0;
+    line_.onlineOnly = (tag & kOnlineOnlyBit) != 0;
     line_.key = {};
     if (tag & kKeyBit) {
         GetDifference(at, key_);

@@ -4,7 +4,7 @@
 // neighbouring paths is little more than the name. Read back in order only.
 //
 // A record: a tag byte (bits 0-1 the source's form, bit 2 the folder flag,
-// bit 3 a key follows); the text as the count of units shared with the
+// bit 3 a key follows, bit 4 the online-only flag); the text as the count of units shared with the
 // previous text, the count of units that follow and those units; for a source
 // that is the start of the text, its length; for a source of its own, the
 // same shared-and-rest form against the previous source of its own; for a
@@ -23,6 +23,7 @@ struct CodedLine {
     std::wstring_view source; // empty when the line has none
     bool folder = false;
     std::string_view key; // empty when the record carries none
+    bool onlineOnly = false;
 };
 
 // What a record is coded against: the previous text, and the previous

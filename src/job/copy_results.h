@@ -1,7 +1,7 @@
 #pragma once
 // What the phases of a copy make, one after the other: the lines, the totals
-// that size the later phases' work, the text block, and the folders whose
-// contents are missing.
+// that size the later phases' work, the text block, and what the copy could
+// not read: folders whose contents are missing, files online only.
 
 #include "common/unique_any.h"
 #include "job/result_list.h"
@@ -20,6 +20,10 @@ struct CopyResults {
     // failed before its end. The first in lstrcmpiW order of their paths.
     std::uint64_t unlistedFolders = 0;
     std::wstring firstUnlistedFolder;
+    // Files whose data is online only, which the digests did not read (their
+    // lines carry the failure mark). The first in lstrcmpiW order of their paths.
+    std::uint64_t onlineOnlyFiles = 0;
+    std::wstring firstOnlineOnlyFile;
     // Reused by each line as it is built, so that a line costs no allocation.
     std::wstring lineScratch;
     std::wstring sourceScratch;

@@ -11,6 +11,7 @@
 #include "job/folder_walk.h"
 
 #include "common/folder_check.h"
+#include "common/item_attributes.h"
 #include "common/long_path.h"
 #include "common/progress_report.h"
 #include "common/unique_any.h"
@@ -178,12 +179,14 @@ private:
     void Take(const std::wstring& folderRel, WalkedFolder& walked)
     {
         const wchar_t* name = shortNames_ && entry_.cAlternateFileName[0] ? entry_.cAlternateFileName : entry_.cFileName;
-        const bool folder = (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        const bool link = (entry_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        const ItemAttributes attributes = AttributesOfEntry(entry_);
+        const bool folder = attributes.IsFolder();
+        const bool link = attributes.IsLink();
         if (listFolders_ || !folder) {
             AssignJoinedRel(folderRel, name);
             const std::uint64_t size = (std::uint64_t{entry_.nFileSizeHigh} << 32) | entry_.nFileSizeLow;
-            AddEntry(request_, results_, report_, base_, rel_, folder ? 0 : static_cast<std::int64_t>(size), folder);
+            AddEntry(request_, results_, report_, base_, rel_, folder ? 0 : static_cast<std::int64_t>(size), folder,
+                     !folder && attributes.IsOnlineOnly());
         }
         if (folder && !(skipLinks_ && link)) walked.subfolders.push_back(Subfolder{name, link});
     }

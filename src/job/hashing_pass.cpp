@@ -23,6 +23,7 @@
 #include "common/folder_check.h"
 #include "common/processor_count.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "common/unique_any.h"
 #include "hash/file_digests.h"
 #include "hash/hashed_file.h"
@@ -47,7 +48,25 @@ constexpr std::uint32_t kChunkSize = 65536;
 constexpr std::uint64_t kProgressScale = 65535;
 // Bytes still to read for a second thread to repay its start.
 constexpr std::uint64_t kShareMinimum = 1 << 20;
-constexpr wchar_t kHashFailedColumn[] = L"\t(ハッシュ取得失敗)";
+
+// The column of a file that could not be read, in place of its digests.
+void AppendHashFailed(std::wstring& columns)
+{
+    columns += L'\t';
+    columns += Text(IDS_HASH_FAILED_COLUMN);
+}
+
+// Files that were not read because their data is online only: the count and
+// the first in lstrcmpiW order.
+struct UnreadFiles {
+    std::uint64_t count = 0;
+    std::wstring first;
+
+    void Add(const std::wstring& path)
+    {
+        if (count++ == 0 || ::lstrcmpiW(path.c_str(), first.c_str()) < 0) first = path;
+    }
+};
 
 // What the workers share: the source (under the lock), the bytes done, the
 // detail text, the processors and the reason to stop.
@@ -181,7 +200,8 @@ private:
     {
         if (pool_.HoldDisplay(id_)) report_.DetailText().Set(file.text);
         HashOutcome outcome = HashOutcome::Skipped;
-        if (!file.skip) {
+        // A file whose data is online only is not read, which would download it.
+        if (!file.skip && !file.onlineOnly) {
             digests_.Choose(file.digests);
             std::uint64_t size = 0;
             UniqueFile opened = OpenHashedFile(file.path, size);
@@ -314,7 +334,7 @@ public:
         FileDigests digests(selection_);
         digests.Init(); // the digests of no bytes: as long as any
         digests.AppendColumns(columns);
-        return std::max(columns.size(), std::size(kHashFailedColumn) - 1);
+        return std::max(columns.size(), 1 + std::wcslen(Text(IDS_HASH_FAILED_COLUMN)));
     }
 
     std::uint64_t Chars() const noexcept
@@ -322,6 +342,19 @@ public:
         std::uint64_t chars = 0;
         for (const Scratch& scratch : scratch_) chars += scratch.chars;
         return chars;
+    }
+
+    // The files not read because their data is online only, over every worker.
+    UnreadFiles OnlineOnly() const
+    {
+        UnreadFiles all;
+        for (const Scratch& scratch : scratch_) {
+            if (scratch.onlineOnly.count == 0) continue;
+            const std::uint64_t before = all.count;
+            all.Add(scratch.onlineOnly.first);
+            all.count = before + scratch.onlineOnly.count;
+        }
+        return all;
     }
 
     bool Next(HashedFile& file) override
@@ -332,6 +365,7 @@ public:
         file.text.assign(line.text);
         file.path.assign(line.sourcePath);
         file.skip = line.folder;
+        file.onlineOnly = line.onlineOnly;
         file.digests = selection_;
         return true;
     }
@@ -346,14 +380,19 @@ public:
             digests.AppendColumns(columns);
             break;
         case HashOutcome::ReadFailed:
-            columns += kHashFailedColumn;
+            AppendHashFailed(columns);
             break;
         case HashOutcome::OpenFailed:
             // A line that turns out to be a folder although the walk did not
             // say so gets no column either.
-            if (!IsFolderOnDisk(file.path)) columns += kHashFailedColumn;
+            if (!IsFolderOnDisk(file.path)) AppendHashFailed(columns);
             break;
         case HashOutcome::Skipped:
+            // Not read: a folder's line, or a file whose data is online only.
+            if (file.onlineOnly) {
+                AppendHashFailed(columns);
+                scratch.onlineOnly.Add(file.path);
+            }
             break;
         }
         lines_.SetColumns(file.index, columns);
@@ -365,6 +404,7 @@ private:
     struct Scratch {
         std::wstring columns;
         std::uint64_t chars = 0;
+        UnreadFiles onlineOnly;
     };
 
     ResultList& lines_;
@@ -413,8 +453,11 @@ bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressR
     LineSource source(lines, options);
     lines.ReserveColumns(source.ColumnsWidth());
     const bool finished =
-        RunHashingPass(source, lines.size(), results.totalBytes, L"ハッシュを生成しています", report, settings);
+        RunHashingPass(source, lines.size(), results.totalBytes, Text(IDS_STEP_HASHING), report, settings);
     results.totalChars = source.Chars();
+    UnreadFiles onlineOnly = source.OnlineOnly();
+    results.onlineOnlyFiles = onlineOnly.count;
+    results.firstOnlineOnlyFile = std::move(onlineOnly.first);
     return finished;
 }
 

@@ -46,13 +46,14 @@ struct HashedFile {
     std::wstring path;       // the file to read
     std::wstring text;       // the detail text while it is read
     bool skip = false;       // nothing to read (a folder's line)
+    bool onlineOnly = false; // its data is online only: not read, which would download it
     DigestSelection digests; // the engines it is fed to
     ChecksumDigest expected; // what its digest should be, for a source that checks
 };
 
 enum class HashOutcome {
     Digested,   // every byte read and digested
-    Skipped,    // skip was set: nothing opened
+    Skipped,    // skip or onlineOnly was set: nothing opened
     OpenFailed, // the file could not be opened
     ReadFailed, // a read failed before its end: the digests are not the file's
 };

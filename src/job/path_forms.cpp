@@ -3,6 +3,7 @@
 #include "common/long_path.h"
 #include "common/message_box.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
 
@@ -85,9 +86,12 @@ void AssignJoined(std::wstring& out, const std::wstring& a, const std::wstring& 
 
 } // namespace
 
-std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
+std::wstring ResolvePath(const std::wstring& given, bool useShortNames)
 {
     const std::unique_ptr<wchar_t[]> buffer(new wchar_t[kPathCapacity]);
+    // A folder named with a backslash at its end is that folder, not a root
+    // whose lines would be relative to the folder itself.
+    const std::wstring path = WithoutTrailingBackslashes(given);
     std::wstring resolved = path;
     if (!IsAlreadyFull(path)) {
         const DWORD length = ::GetFullPathNameW(path.c_str(), kPathCapacity, buffer.get(), nullptr);
@@ -100,24 +104,27 @@ std::wstring ResolvePath(const std::wstring& path, bool useShortNames)
 }
 
 void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& report, const std::wstring& base,
-              const std::wstring& rel, std::int64_t size, bool folder)
+              const std::wstring& rel, std::int64_t size, bool folder, bool onlineOnly)
 {
     // Built in the results' own buffers, which the list copies from.
     std::wstring& line = results.lineScratch;
     std::wstring& source = results.sourceScratch;
     const bool digests = request.options.AnyDigest();
+    // A file's line names its file where a column describes the file (the
+    // digests read it): two files' lines are then never taken for one.
+    const bool named = !folder && (digests || request.options[OutputSize]);
     switch (request.mode) {
     case FullPath:
         line.assign(base);
-        if (digests) source.assign(base);
+        if (named) source.assign(base);
         break;
     case FullPathWithSubfolders:
         AssignJoined(line, base, rel);
-        if (digests) source.assign(line);
+        if (named) source.assign(line);
         break;
     case RelativeWithSubfolders:
         line.assign(rel);
-        if (digests) AssignJoined(source, base, rel);
+        if (named) AssignJoined(source, base, rel);
         break;
     case RelativeOneLevelDown:
         if (IsDriveRoot(base)) {
@@ -126,7 +133,7 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
             const std::size_t separator = rel.find(L'\\');
             line.assign(rel, separator == std::wstring::npos ? rel.size() : separator + 1);
         }
-        if (digests) AssignJoined(source, base, rel);
+        if (named) AssignJoined(source, base, rel);
         break;
     case NameOnly:
         if (IsDriveRoot(base)) {
@@ -135,10 +142,10 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
             const std::size_t separator = base.rfind(L'\\');
             line.assign(base, separator == std::wstring::npos ? 0 : separator + 1);
         }
-        if (digests) source.assign(base);
+        if (named) source.assign(base);
         break;
     default:
-        ShowMessage(nullptr, L"予期しないエラーです。", MB_ICONINFORMATION);
+        ShowMessage(nullptr, Text(IDS_UNEXPECTED_ERROR), MB_ICONINFORMATION);
         return;
     }
     // An empty column leaves the item out (a selected folder one level up, a drive root).
@@ -148,6 +155,8 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
         line = DoubleBackslashes(line);
     else if (request.options[OutputURL])
         line = ToFileUrl(line);
+    // A TAB, CR or LF in a name must not split the line or its columns.
+    ReplaceControlCharacters(line);
     report.DetailText().Set(line);
 
     if (request.options[OutputSize] && !folder) {
@@ -159,7 +168,7 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
     // Duplicates count too: the totals only size the later phases' work.
     results.totalChars += line.size() + 2;
     if (digests) results.totalBytes += size;
-    results.lines.Append(line, digests ? std::wstring_view(source) : std::wstring_view(), folder);
+    results.lines.Append(line, named ? std::wstring_view(source) : std::wstring_view(), folder, onlineOnly);
 }
 
 } // namespace lumbrix

@@ -13,11 +13,11 @@ struct CopyRequest;
 struct CopyResults;
 
 // The line of one found item, in the request's mode and options, added to
-// results and shown in the report. folder and size are what the walk or the
-// selection's own query found: the line is built without asking the file
-// system again.
+// results and shown in the report. folder, size and onlineOnly (a file whose
+// data is not on this machine) are what the walk or the selection's own query
+// found: the line is built without asking the file system again.
 void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& report, const std::wstring& base,
-              const std::wstring& rel, std::int64_t size, bool folder);
+              const std::wstring& rel, std::int64_t size, bool folder, bool onlineOnly = false);
 std::wstring ResolvePath(const std::wstring& path, bool useShortNames);
 
 } // namespace lumbrix

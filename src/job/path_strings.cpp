@@ -120,4 +120,19 @@ std::wstring FormatGrouped(std::int64_t n)
     return std::wstring(digits + at, digits + sizeof(digits) / sizeof(digits[0]));
 }
 
+void ReplaceControlCharacters(std::wstring& s) noexcept
+{
+    constexpr wchar_t kControlPictures = 0x2400;
+    for (wchar_t& c : s)
+        if (c != 0 && c < 0x20) c = static_cast<wchar_t>(kControlPictures + c);
+}
+
+std::wstring WithoutTrailingBackslashes(std::wstring path)
+{
+    const std::size_t last = path.find_last_not_of(L'\\');
+    if (last == std::wstring::npos || last + 1 == path.size()) return path; // backslashes alone, or none at the end
+    path.resize(path[last] == L':' ? last + 2 : last + 1);
+    return path;
+}
+
 } // namespace lumbrix

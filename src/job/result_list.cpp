@@ -33,7 +33,7 @@ bool SortWhileAdding() noexcept
 
 } // namespace
 
-void ResultList::Append(std::wstring_view text, std::wstring_view sourcePath, bool folder)
+void ResultList::Append(std::wstring_view text, std::wstring_view sourcePath, bool folder, bool onlineOnly)
 {
     if (locale_ == 0) {
         locale_ = CollationLocale();
@@ -51,7 +51,7 @@ void ResultList::Append(std::wstring_view text, std::wstring_view sourcePath, bo
     // Sealed before the line is written, so that a failure changes nothing.
     if (batchUnits_ >= std::clamp(addedUnits_ / kBatchShare, kLeastBatchUnits, kMostBatchUnits))
         Seal(SortWhileAdding());
-    writer_.Write(lines_, CodedLine{text, sourcePath, folder, {}});
+    writer_.Write(lines_, CodedLine{text, sourcePath, folder, {}, onlineOnly});
     ++count_;
     batchUnits_ += text.size();
     addedUnits_ += text.size();
@@ -112,12 +112,14 @@ void ResultList::MergeRuns(std::vector<ChunkedBytes>& runs, const ArrangeWatch& 
     std::vector<CodedLineReader> heads;
     heads.reserve(runs.size());
     for (ChunkedBytes& run : runs) heads.emplace_back(run, true);
-    // Which of two runs' lines comes first: the smaller, or of equal ones the
-    // earlier run's, which holds the lines added first.
-    const auto later = [&heads](std::size_t a, std::size_t b) {
-        const CodedLine& first = heads[a].Line();
-        const CodedLine& second = heads[b].Line();
-        const int order = CompareLines(first.key, heads[a].TextCString(), second.key, heads[b].TextCString());
+    const auto ordered = [](const CodedLineReader& head) {
+        const CodedLine& line = head.Line();
+        return OrderedLine{line.key, head.TextCString(), line.text.size(), line.source};
+    };
+    // Which of two runs' lines comes first: the smaller, or of the same one
+    // the earlier run's, which holds the lines added first.
+    const auto later = [&heads, &ordered](std::size_t a, std::size_t b) {
+        const int order = CompareLines(ordered(heads[a]), ordered(heads[b]));
         return order != 0 ? order > 0 : a > b;
     };
     std::vector<std::size_t> heap;
@@ -131,16 +133,19 @@ void ResultList::MergeRuns(std::vector<ChunkedBytes>& runs, const ArrangeWatch& 
     std::uint64_t taken = 0;
     std::string lastKey;
     std::wstring lastText;
+    std::wstring lastSource;
     while (!heap.empty()) {
         std::pop_heap(heap.begin(), heap.end(), later);
         CodedLineReader& head = heads[heap.back()];
         const CodedLine& line = head.Line();
-        if (kept == 0 || CompareLines(line.key, head.TextCString(), lastKey, lastText.c_str()) != 0) {
-            writer_.Write(lines_, CodedLine{line.text, line.source, line.folder, {}});
+        if (kept == 0 ||
+            CompareLines(ordered(head), OrderedLine{lastKey, lastText.c_str(), lastText.size(), lastSource}) != 0) {
+            writer_.Write(lines_, CodedLine{line.text, line.source, line.folder, {}, line.onlineOnly});
             ++kept;
             units += line.text.size();
             lastKey.assign(line.key);
             lastText.assign(line.text);
+            lastSource.assign(line.source);
         }
         if (head.Next())
             std::push_heap(heap.begin(), heap.end(), later);
@@ -205,6 +210,7 @@ bool ResultList::Reader::Next()
     line_.text = line.text;
     line_.sourcePath = line.source;
     line_.folder = line.folder;
+    line_.onlineOnly = line.onlineOnly;
     const wchar_t* slot = list_->ColumnSlot(line_.index);
     line_.columns = slot ? std::wstring_view(slot + 1, slot[0]) : std::wstring_view();
     return true;

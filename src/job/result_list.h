@@ -1,8 +1,9 @@
 #pragma once
 // The result lines of a copy. The walk appends them as it finds them, into
 // chunks and front-coded (no node and no string per line); Arrange then puts
-// them in lstrcmpiW order once, keeping the first added of every set of equal
-// texts. The hashing pass writes each line's digest columns into a slot of its
+// them in lstrcmpiW order once, keeping the first added of every set of the
+// same line (line_order.h: the same text but for letter case, and the same
+// file or none). The hashing pass writes each line's digest columns into a slot of its
 // own afterwards; the order is not revisited.
 //
 // The lines are added in batches, which are sorted into runs while more lines
@@ -33,6 +34,7 @@ struct ResultLine {
     std::wstring_view columns;    // what the hashing pass appended
     std::wstring_view sourcePath; // the file to read for the digests; empty when none
     bool folder = false;          // as the walk found it: no size column, no digest columns
+    bool onlineOnly = false;      // a file whose data is not on this machine: not read for digests
 
     std::size_t Length() const noexcept { return text.size() + columns.size(); }
     std::wstring Text() const { return std::wstring(text).append(columns); }
@@ -47,12 +49,14 @@ public:
     ResultList(const ResultList&) = delete;
     ResultList& operator=(const ResultList&) = delete;
 
-    // Adds a line. An arranged list becomes unarranged again, its lines ahead
-    // of the new ones and its columns gone. Throws std::bad_alloc; the list is
-    // then unchanged.
-    void Append(std::wstring_view text, std::wstring_view sourcePath = {}, bool folder = false);
+    // Adds a line. sourcePath is the file the line stands for: two lines with
+    // different ones are never merged. An arranged list becomes unarranged
+    // again, its lines ahead of the new ones and its columns gone. Throws
+    // std::bad_alloc; the list is then unchanged.
+    void Append(std::wstring_view text, std::wstring_view sourcePath = {}, bool folder = false,
+                bool onlineOnly = false);
 
-    // Sorts and removes duplicates; nothing to do on an arranged list. False
+    // Sorts and keeps each line once; nothing to do on an arranged list. False
     // when watch.running went false: the list is then empty. On
     // std::bad_alloc the list is empty too.
     bool Arrange(const ArrangeWatch& watch = {});

@@ -1,8 +1,10 @@
 #include "job/selection_expansion.h"
 
-#include "common/folder_check.h"
+#include "common/item_attributes.h"
 #include "common/long_path.h"
 #include "common/progress_report.h"
+#include "common/text_format.h"
+#include "common/text_table.h"
 #include "common/unique_any.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
@@ -19,53 +21,64 @@ bool IsWalkingMode(std::int32_t mode) noexcept
     return mode == FullPathWithSubfolders || mode == RelativeWithSubfolders || mode == RelativeOneLevelDown;
 }
 
+// A selected item's line; an item that cannot be asked counts as a file.
+void AddSelected(const CopyRequest& request, CopyResults& results, ProgressReport& report, const std::wstring& base,
+                 const std::wstring& rel, const std::wstring& resolved, const ItemAttributes& attributes)
+{
+    const bool folder = attributes.IsFolder();
+    AddEntry(request, results, report, base, rel, folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)),
+             folder, !folder && attributes.IsOnlineOnly());
+}
+
 void ExpandWalking(const CopyRequest& request, CopyResults& results, ProgressReport& report,
-                   const StepHook& afterFolder)
+                   const StepHook& afterFolder, const StepHook& afterSelected)
 {
     const auto count = static_cast<unsigned>(request.selection.Size());
     const bool listFolders = request.options[OutputDirectory];
     const bool shortNames = request.options[OutputShortFileName];
     unsigned number = 0;
     for (const std::wstring& path : request.selection) {
+        if (!report.IsRunning()) return;
         const WalkSpan span{kWalkProgressScale * number / count, kWalkProgressScale * (number + 1) / count};
         ++number;
-        report.StatusText().Format(L"検索しています(%u/%u) %s", number, count, path.c_str());
+        report.StatusText().Format(FormatText(IDS_STEP_SEARCHING_ITEM, L"(%u/%u) %s"), number, count, path.c_str());
         const std::wstring resolved = ResolvePath(path, shortNames);
         const std::wstring base = ParentPart(resolved);
         const std::wstring name = NamePart(resolved);
-        const bool folder = IsFolderOnDisk(resolved);
-        if (listFolders || !folder)
-            AddEntry(request, results, report, base, name,
-                     folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)), folder);
+        const ItemAttributes attributes = AttributesOfPath(resolved);
+        if (listFolders || !attributes.IsFolder()) AddSelected(request, results, report, base, name, resolved, attributes);
         // A selected folder is walked even when it is a link; OutputJunction
         // only concerns links met inside the walk.
-        if (folder) WalkFolder(request, results, report, base, name, span, afterFolder);
+        if (attributes.IsFolder()) WalkFolder(request, results, report, base, name, span, afterFolder);
         report.SetPosition(span.to);
+        afterSelected(report);
     }
 }
 
-void ExpandSelected(const CopyRequest& request, CopyResults& results, ProgressReport& report)
+void ExpandSelected(const CopyRequest& request, CopyResults& results, ProgressReport& report,
+                    const StepHook& afterSelected)
 {
     const bool listFolders = request.options[OutputDirectory];
     const bool shortNames = request.options[OutputShortFileName];
-    report.StatusText().Set(L"検索しています");
+    report.StatusText().Set(Text(IDS_STEP_SEARCHING));
     std::uint64_t number = 0;
     for (const std::wstring& path : request.selection) {
+        if (!report.IsRunning()) return;
         ++number;
         const std::wstring resolved = ResolvePath(path, shortNames);
         report.DetailText().Set(resolved);
         report.SetPosition(number);
-        const bool folder = IsFolderOnDisk(resolved);
-        if (!listFolders && folder) continue;
-        AddEntry(request, results, report, resolved, std::wstring(),
-                 folder ? 0 : static_cast<std::int64_t>(QueryFileSize(resolved)), folder);
+        const ItemAttributes attributes = AttributesOfPath(resolved);
+        if (listFolders || !attributes.IsFolder())
+            AddSelected(request, results, report, resolved, std::wstring(), resolved, attributes);
+        afterSelected(report);
     }
 }
 
 } // namespace
 
 void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressReport& report,
-                     const StepHook& afterFolder)
+                     const StepHook& afterFolder, const StepHook& afterSelected)
 {
     // No counting pass precedes the walk: each selected item has its share
     // of the bar, and a walk moves through its share by the folders it has
@@ -73,12 +86,12 @@ void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressR
     const bool walking = IsWalkingMode(request.mode);
     report.SetRange(walking ? kWalkProgressScale : request.selection.Size());
     report.SetPosition(0);
-    // The loops over the selection do not look at running: after a cancel the
-    // remaining items still get their own lines, and every walk ends at once.
+    // A cancel ends the loop over the selection at the next item and every
+    // walk at its next entry: the lines made so far are not used.
     if (walking)
-        ExpandWalking(request, results, report, afterFolder);
+        ExpandWalking(request, results, report, afterFolder, afterSelected);
     else
-        ExpandSelected(request, results, report);
+        ExpandSelected(request, results, report, afterSelected);
 }
 
 std::uint64_t QueryFileSize(const std::wstring& path) noexcept

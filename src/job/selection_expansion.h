@@ -14,10 +14,11 @@ class ProgressReport;
 struct CopyRequest;
 struct CopyResults;
 
-// Always runs to its end; after a cancel the selected items still get their
-// own lines and every walk ends at once. afterFolder is the walk's hook.
+// Stops at the next selected item or listed entry once report is no longer
+// running. afterFolder is the walk's hook, afterSelected the one after each
+// selected item.
 void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressReport& report,
-                     const StepHook& afterFolder = {});
+                     const StepHook& afterFolder = {}, const StepHook& afterSelected = {});
 
 // The size of a file by its attributes; 0 for a folder or a file that cannot be asked.
 std::uint64_t QueryFileSize(const std::wstring& path) noexcept;

@@ -1,6 +1,6 @@
 #pragma once
-// The selected paths: ascending by lstrcmpiW, no two equal under it, the first
-// one inserted kept. Stored exactly as the shell gave them.
+// The selected paths: ascending by lstrcmpiW, no two that differ in letter
+// case alone (the first one inserted kept). Stored exactly as the shell gave them.
 
 #include "job/collation.h"
 
@@ -11,10 +11,10 @@ namespace lumbrix {
 
 class SelectionList {
 public:
-    using Set = std::set<std::wstring, CaseInsensitiveLess>;
+    using Set = std::set<std::wstring, PathLess>;
     using const_iterator = Set::const_iterator;
 
-    // Returns false when an equal path was already present (the list is unchanged).
+    // Returns false when the same path was already present (the list is unchanged).
     // Throws std::bad_alloc when memory runs out.
     bool Insert(std::wstring path) { return paths_.insert(std::move(path)).second; }
     void Clear() noexcept { paths_.clear(); }

@@ -43,7 +43,7 @@ public:
         return true;
     }
 
-    // The batch as one sorted run: equal texts once, the first added. False
+    // The batch as one sorted run: the same line once, the first added. False
     // when told to stop first.
     template <typename Stop, typename Counted>
     bool WriteSorted(ChunkedBytes& run, Stop stop, Counted counted)
@@ -67,8 +67,9 @@ public:
             const Entry& entry = lines_[item.index];
             CodedLine line;
             line.text = std::wstring_view(texts_).substr(entry.text, entry.textLength);
-            line.source = std::wstring_view(sources_).substr(entry.source, entry.sourceLength);
+            line.source = Source(entry);
             line.folder = entry.folder;
+            line.onlineOnly = entry.onlineOnly;
             line.key = std::string_view(item.key, item.keyLength);
             WriteCodedLine(run, line, base); // the batch keeps every line, which base points into
         }
@@ -82,6 +83,8 @@ private:
         std::size_t source, sourceLength;
         std::size_t key, keyLength;
         bool folder;
+        bool onlineOnly;
+        bool sourceInText; // the source is the start of the text, and not stored again
     };
 
     void Add(const CodedLine& line, LCID locale, bool useKeys)
@@ -90,12 +93,14 @@ private:
         entry.text = texts_.size();
         entry.textLength = line.text.size();
         texts_.append(line.text).push_back(L'\0');
-        entry.source = sources_.size();
         entry.sourceLength = line.source.size();
-        sources_.append(line.source);
+        entry.sourceInText = line.text.substr(0, line.source.size()) == line.source;
+        entry.source = entry.sourceInText ? entry.text : sources_.size();
+        if (!entry.sourceInText) sources_.append(line.source);
         entry.key = keys_.size();
         entry.keyLength = useKeys ? AppendCollationKey(line.text, locale, keys_) : 0;
         entry.folder = line.folder;
+        entry.onlineOnly = line.onlineOnly;
         lines_.push_back(entry);
     }
 
@@ -132,11 +137,19 @@ private:
         return true;
     }
 
-    int Compare(const SortItem& a, const SortItem& b) const noexcept
+    std::wstring_view Source(const Entry& entry) const noexcept
     {
-        return CompareLines(std::string_view(a.key, a.keyLength), texts_.c_str() + lines_[a.index].text,
-                            std::string_view(b.key, b.keyLength), texts_.c_str() + lines_[b.index].text);
+        return std::wstring_view(entry.sourceInText ? texts_ : sources_).substr(entry.source, entry.sourceLength);
     }
+
+    OrderedLine Ordered(const SortItem& item) const noexcept
+    {
+        const Entry& entry = lines_[item.index];
+        return OrderedLine{std::string_view(item.key, item.keyLength), texts_.c_str() + entry.text, entry.textLength,
+                           Source(entry)};
+    }
+
+    int Compare(const SortItem& a, const SortItem& b) const noexcept { return CompareLines(Ordered(a), Ordered(b)); }
 
     std::wstring texts_;
     std::wstring sources_;

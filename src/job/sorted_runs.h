@@ -1,7 +1,7 @@
 #pragma once
 // Sorted runs of result lines. The lines are added in batches; each sealed
 // batch is sorted by the lines' collation keys and written as a front-coded
-// run that carries the keys, equal lines once (the first added). A thread of
+// run that carries the keys, the same line once (the first added). A thread of
 // its own sorts the sealed batches while lines are still being added, so that
 // the keys, the costliest part, are made while the walk waits on the file
 // system; what is left when the walk ends is sorted by the calling thread and

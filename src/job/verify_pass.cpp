@@ -1,8 +1,8 @@
 #include "job/verify_pass.h"
 
-#include "common/checksum_texts.h"
 #include "common/long_path.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "job/verify_file_status.h"
 
 #include <windows.h>
@@ -82,7 +82,7 @@ bool LocateVerifyFiles(ChecksumStore& store, ProgressReport& report, VerifyPlan&
 {
     plan = VerifyPlan{};
     if (!report.IsRunning()) return false;
-    report.StatusText().Set(kStepLocatingFiles.japanese);
+    report.StatusText().Set(Text(IDS_STEP_LOCATING_FILES));
     report.DetailText().Clear();
     report.SetPosition(0);
     report.SetRange(store.size());
@@ -128,7 +128,7 @@ bool VerifyEntries(ChecksumStore& store, const VerifyPlan& plan, ProgressReport&
                    const HashingPassSettings& settings, ChecksumDigest* firstComputed)
 {
     EntrySource source(store, firstComputed);
-    return RunHashingPass(source, std::size_t(plan.files), plan.totalBytes, kStepVerifying.japanese, report,
+    return RunHashingPass(source, std::size_t(plan.files), plan.totalBytes, Text(IDS_STEP_VERIFYING), report,
                           settings);
 }
 

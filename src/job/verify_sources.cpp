@@ -1,8 +1,8 @@
 #include "job/verify_sources.h"
 
-#include "common/checksum_texts.h"
 #include "common/long_path.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "job/result_list.h"
 #include "job/selection_list.h"
 
@@ -29,7 +29,7 @@ ListFileOutcome ReadVerifyList(const std::wstring& listPath, ChecksumStore& stor
 {
     counts = ListFileCounts{};
     if (!report.IsRunning()) return ListFileOutcome::Cancelled;
-    report.StatusText().Set(kStepReadingChecksumFile.japanese);
+    report.StatusText().Set(Text(IDS_STEP_READING_CHECKSUM_FILE));
     report.DetailText().Set(listPath);
     report.SetPosition(0);
     report.SetRange(FileSize(listPath));

@@ -1,8 +1,10 @@
 #include "output/checksum_file_output.h"
 
-#include "common/checksum_texts.h"
+#include "common/filled_text.h"
+#include "common/message_box.h"
 #include "common/progress_report.h"
 #include "common/system_error_text.h"
+#include "common/text_table.h"
 #include "job/checksum_line.h"
 #include "job/result_list.h"
 #include "output/checksum_file_writer.h"
@@ -46,7 +48,7 @@ bool WriteChecksumFile(ResultList& lines, ChecksumFileWriter& writer, ChecksumAl
 {
     unlisted = UnlistedFiles{};
     if (!report.IsRunning()) return false;
-    report.StatusText().Set(kStepWritingChecksumFile.japanese);
+    report.StatusText().Set(Text(IDS_STEP_WRITING_CHECKSUM_FILE));
     report.DetailText().Clear();
     report.SetPosition(0);
     report.SetRange(lines.size());
@@ -67,10 +69,10 @@ bool WriteChecksumFile(ResultList& lines, ChecksumFileWriter& writer, ChecksumAl
 void ShowChecksumFileError(ProgressReport& report, const std::wstring& path, DWORD error) noexcept
 try {
     report.FreezeTimer();
-    const std::wstring text = FillText(kChecksumFileNotSaved.japanese, {path}) + SystemErrorText(error);
-    ShowOutputError(report, text.c_str());
+    const std::wstring text = FilledText(IDS_CHECKSUM_FILE_NOT_SAVED, L"%ls", path.c_str()) + SystemErrorText(error);
+    ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONERROR);
 } catch (const std::bad_alloc&) {
-    ShowOutputError(report, L"メモリが足りません。");
+    ShowOutputError(report, IDS_OUT_OF_MEMORY);
 }
 
 } // namespace lumbrix

@@ -1,8 +1,9 @@
 #include "output/checksum_save_dialog.h"
 
-#include "common/checksum_texts.h"
+#include "common/filled_text.h"
 #include "common/long_path.h"
 #include "common/message_box.h"
+#include "common/text_table.h"
 #include "job/path_strings.h"
 #include "output/checksum_file_writer.h"
 #include "output/save_dialog.h"
@@ -26,8 +27,8 @@ bool Exists(const std::wstring& path)
 // The question the dialog asks for a name it was given, for the name it was not.
 bool MayReplace(HWND owner, const std::wstring& path)
 {
-    const std::wstring question = FillText(kReplaceQuestion.japanese, {NamePart(path)});
-    return ::MessageBoxW(owner, question.c_str(), kChecksumSaveTitle.japanese,
+    const std::wstring question = FilledText(IDS_REPLACE_QUESTION, L"%ls", NamePart(path).c_str());
+    return ::MessageBoxW(owner, question.c_str(), Text(IDS_CHECKSUM_SAVE_TITLE),
                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -42,16 +43,17 @@ try {
     initial.copy(fileName.get(), initial.size());
     fileName[initial.size()] = L'\0';
     DWORD fileType = 1;
+    wchar_t filter[256];
     for (;;) {
         OPENFILENAMEW dialog = {};
         dialog.lStructSize = sizeof(dialog);
         dialog.hwndOwner = owner;
-        dialog.lpstrFilter = kChecksumSaveFilter;
+        dialog.lpstrFilter = DialogFilter(IDS_CHECKSUM_SAVE_FILTER, filter, std::size(filter));
         dialog.nFilterIndex = fileType;
         dialog.lpstrFile = fileName.get();
         dialog.nMaxFile = kSaveFileNameUnits;
         dialog.lpstrInitialDir = folder.c_str();
-        dialog.lpstrTitle = kChecksumSaveTitle.japanese;
+        dialog.lpstrTitle = Text(IDS_CHECKSUM_SAVE_TITLE);
         dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                        OFN_EXPLORER | OFN_LONGNAMES;
         // No default extension: the dialog would append it even to a name

@@ -1,7 +1,7 @@
 #include "output/clipboard_digests.h"
 
-#include "common/checksum_texts.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "output/clipboard_text_view.h"
 #include "output/output_messages.h"
 
@@ -12,7 +12,7 @@ bool ReadClipboardDigests(ProgressReport& report, std::wstring_view baseFolder, 
 {
     kind = ChecksumTextKind::Nothing;
     if (!report.IsRunning()) return false;
-    report.StatusText().Set(kStepReadingClipboard.japanese);
+    report.StatusText().Set(Text(IDS_STEP_READING_CLIPBOARD));
     report.DetailText().Clear();
     report.Redraw();
     {
@@ -21,7 +21,7 @@ bool ReadClipboardDigests(ProgressReport& report, std::wstring_view baseFolder, 
         if (!report.IsRunning()) return false;
         if (!view.Opened()) {
             report.FreezeTimer();
-            ShowOutputError(report, L"クリップボードを開くのに失敗しました。");
+            ShowOutputError(report, IDS_CLIPBOARD_OPEN_FAILED);
             return false;
         }
         kind = ReadChecksumText(view.Text(), baseFolder, store, single, &report.RunningFlag());

@@ -3,6 +3,7 @@
 #include "output/clipboard_transfer.h"
 
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "job/copy_results.h"
 #include "output/clipboard_scope.h"
 #include "output/output_messages.h"
@@ -13,7 +14,7 @@ namespace lumbrix {
 bool CopyToClipboard(CopyResults& results, ProgressReport& report, const StepHook& afterFailedTry) noexcept
 {
     if (!report.IsRunning() || !results.text) return false;
-    report.StatusText().Set(L"クリップボードにコピーしています");
+    report.StatusText().Set(Text(IDS_STEP_COPYING));
     report.DetailText().Clear();
     report.RedrawAndWait();
 
@@ -24,7 +25,7 @@ bool CopyToClipboard(CopyResults& results, ProgressReport& report, const StepHoo
         return false;
     }
     if (!clipboard.IsOpen()) {
-        ShowOutputError(report, L"クリップボードを開くのに失敗しました。");
+        ShowOutputError(report, IDS_CLIPBOARD_OPEN_FAILED);
         results.text.reset();
         return false;
     }
@@ -36,7 +37,7 @@ bool CopyToClipboard(CopyResults& results, ProgressReport& report, const StepHoo
     // Closed before the box: no other program should wait for the user to read it.
     clipboard.Close();
     report.FreezeTimer();
-    ShowDataSizeError(report, L"クリップボードへテキストを登録するのに失敗しました。", TextBlockBytes(results));
+    ShowDataSizeError(report, IDS_CLIPBOARD_SET_FAILED, TextBlockBytes(results));
     results.text.reset();
     return false;
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The output phases' own error boxes: owned by the progress window, caption
-// "Lumbrix64", error icon; they block the phase until dismissed.
+// "Lumbrix64", error icon, texts in the display language; they block the
+// phase until dismissed.
+
+#include <windows.h>
 
 #include <cstdint>
 
@@ -8,9 +11,10 @@ namespace lumbrix {
 
 class ProgressReport;
 
-void ShowOutputError(const ProgressReport& report, const wchar_t* text) noexcept;
+// The text of textId (an IDS_ id).
+void ShowOutputError(const ProgressReport& report, UINT textId) noexcept;
 
-// firstLine, then the lines that blame the data size and state it in bytes.
-void ShowDataSizeError(const ProgressReport& report, const wchar_t* firstLine, std::uint64_t bytes) noexcept;
+// The text of firstLineId, then the lines that blame the data size and state it in bytes.
+void ShowDataSizeError(const ProgressReport& report, UINT firstLineId, std::uint64_t bytes) noexcept;
 
 } // namespace lumbrix

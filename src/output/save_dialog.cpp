@@ -2,9 +2,12 @@
 
 #include "common/unique_any.h"
 #include "common/activation_context.h"
+#include "common/text_table.h"
 #include "settings/registry_key.h"
 
 #include <atomic>
+#include <cstddef>
+#include <iterator>
 
 namespace lumbrix {
 namespace {
@@ -59,16 +62,31 @@ bool RunSaveDialog(OPENFILENAMEW& dialog) noexcept
     return getSaveFileName(&dialog) != FALSE;
 }
 
+const wchar_t* DialogFilter(UINT id, wchar_t* filter, std::size_t capacity) noexcept
+{
+    const wchar_t* text = Text(id);
+    std::size_t length = 0;
+    for (; text[length] != 0; ++length) {
+        if (length + 2 >= capacity) return nullptr;
+        filter[length] = text[length] == L'|' ? L'\0' : text[length];
+    }
+    if (length == 0) return nullptr;
+    filter[length] = 0;
+    filter[length + 1] = 0;
+    return filter;
+}
+
 bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
 {
+    wchar_t filter[256];
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = L"テキストファイル (*.txt)\0*.txt\0全てのファイル (*.*)\0*.*\0";
+    dialog.lpstrFilter = DialogFilter(IDS_SAVE_FILTER, filter, std::size(filter));
     dialog.nFilterIndex = 0;
     dialog.lpstrFile = fileName;
     dialog.nMaxFile = kSaveFileNameUnits;
-    dialog.lpstrTitle = L"Lumbrix64検索結果の保存";
+    dialog.lpstrTitle = Text(IDS_SAVE_TITLE);
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                    OFN_EXPLORER | OFN_LONGNAMES;
     dialog.lpstrDefExt = L"txt";

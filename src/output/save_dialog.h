@@ -23,4 +23,9 @@ void SetInitialSaveName(wchar_t* fileName) noexcept;
 // activation context active. False as ShowSaveDialog.
 [[nodiscard]] bool RunSaveDialog(OPENFILENAMEW& dialog) noexcept;
 
+// The file types of the table's text id ("name|pattern|" each) as the dialog
+// takes them, each part ended by NUL and the list by a second one, in filter
+// (capacity units); null when the table has none or they do not fit.
+const wchar_t* DialogFilter(UINT id, wchar_t* filter, std::size_t capacity) noexcept;
+
 } // namespace lumbrix

@@ -5,6 +5,7 @@
 
 #include "common/message_box.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "common/unique_any.h"
 #include "job/result_list.h"
 #include "output/output_messages.h"
@@ -72,10 +73,7 @@ private:
 
 bool AskToSave(const ProgressReport& report) noexcept
 {
-    return ShowMessage(report.BoxOwner(),
-                         L"残念ながら、クリップボードは一度に大きなデータを扱うように出来ていません。\r\n"
-                         L"処理結果をファイルに保存しますか？",
-                       MB_ICONQUESTION | MB_YESNO) == IDYES;
+    return ShowMessage(report.BoxOwner(), Text(IDS_SAVE_QUESTION), MB_ICONQUESTION | MB_YESNO) == IDYES;
 }
 
 // The dialog until a file could be prepared there, or the user gives up.
@@ -126,7 +124,7 @@ bool SaveToFile(ResultList& lines, ProgressReport& report, const StepHook& after
     if (!AskToSave(report)) return false;
     std::unique_ptr<wchar_t[]> fileName(new (std::nothrow) wchar_t[kSaveFileNameUnits]);
     if (!fileName) {
-        ShowOutputError(report, L"メモリが足りません。");
+        ShowOutputError(report, IDS_OUT_OF_MEMORY);
         return false;
     }
     SetInitialSaveName(fileName.get());
@@ -139,7 +137,7 @@ bool SaveToFile(ResultList& lines, ProgressReport& report, const StepHook& after
         return false;
     }
 
-    report.StatusText().Set(L"テキストを書き出しています");
+    report.StatusText().Set(Text(IDS_STEP_WRITING_FILE));
     report.DetailText().Clear();
     report.SetRange(lines.size());
     report.Redraw();

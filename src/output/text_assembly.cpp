@@ -3,6 +3,7 @@
 #include "output/text_assembly.h"
 
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "job/copy_results.h"
 #include "output/output_messages.h"
 #include "output/text_block_allocation.h"
@@ -40,7 +41,7 @@ std::uint64_t TextBlockBytes(const CopyResults& results) noexcept
 
 bool BuildText(CopyResults& results, ProgressReport& report, const StepHook& afterLine) noexcept
 try {
-    report.StatusText().Set(L"テキストを生成しています");
+    report.StatusText().Set(Text(IDS_STEP_BUILDING_TEXT));
     report.DetailText().Clear();
     if (!report.IsRunning()) return false;
     ResultList& lines = results.lines;
@@ -55,13 +56,13 @@ try {
     results.text.reset(AllocateTextBlock(static_cast<SIZE_T>(bytes)));
     if (!results.text) {
         report.FreezeTimer();
-        ShowDataSizeError(report, L"メモリの確保に失敗しました。", bytes);
+        ShowDataSizeError(report, IDS_ALLOCATION_FAILED, bytes);
         return false;
     }
     GlobalLock lock(results.text.get());
     if (!lock.data()) {
         report.FreezeTimer();
-        ShowDataSizeError(report, L"メモリの固定に失敗しました。", bytes);
+        ShowDataSizeError(report, IDS_LOCK_FAILED, bytes);
         results.text.reset();
         return false;
     }
@@ -98,7 +99,7 @@ try {
 } catch (const std::bad_alloc&) { // the lines' reader
     results.text.reset();
     report.FreezeTimer();
-    ShowOutputError(report, L"メモリが足りません。");
+    ShowOutputError(report, IDS_OUT_OF_MEMORY);
     return false;
 }
 

@@ -1,8 +1,9 @@
 #include "output/verify_result.h"
 
-#include "common/checksum_texts.h"
+#include "common/filled_text.h"
 #include "common/message_box.h"
 #include "common/progress_report.h"
+#include "common/text_table.h"
 #include "job/copy_results.h"
 #include "output/clipboard_transfer.h"
 #include "output/output_messages.h"
@@ -14,21 +15,22 @@
 namespace lumbrix {
 namespace {
 
+unsigned long long Count(std::uint64_t count) noexcept { return count; }
+
 constexpr VerifyStatus kShownStatuses[] = {VerifyStatus::Match, VerifyStatus::Mismatch, VerifyStatus::NotFound,
                                            VerifyStatus::Unreadable, VerifyStatus::NotListed};
 
-std::wstring Count(std::uint64_t count) { return std::to_wstring(count); }
 
 } // namespace
 
 const VerifyStatusTexts& StatusTexts() noexcept
 {
     static const VerifyStatusTexts texts = {L"",
-                                            kStatusMatch.japanese,
-                                            kStatusMismatch.japanese,
-                                            kStatusNotFound.japanese,
-                                            kStatusUnreadable.japanese,
-                                            kStatusNotListed.japanese,
+                                            Text(IDS_STATUS_MATCH),
+                                            Text(IDS_STATUS_MISMATCH),
+                                            Text(IDS_STATUS_NOT_FOUND),
+                                            Text(IDS_STATUS_UNREADABLE),
+                                            Text(IDS_STATUS_NOT_LISTED),
                                             L""};
     return texts;
 }
@@ -37,18 +39,18 @@ std::wstring VerifyResultText(const VerifyCounts& counts, const ChecksumDigest* 
                               const ChecksumDigest* computed)
 {
     const bool allMatched = counts.AllMatched();
-    std::wstring text = allMatched ? FillText(kAllMatched.japanese, {Count(counts[VerifyStatus::Match])})
-                                   : std::wstring(kSomeDiffer.japanese) + L"\r\n";
+    std::wstring text = allMatched ? FilledText(IDS_ALL_MATCHED, L"%llu", Count(counts[VerifyStatus::Match]))
+                                   : std::wstring(Text(IDS_SOME_DIFFER)) + L"\r\n";
     if (!allMatched)
         for (const VerifyStatus status : kShownStatuses)
             if (counts[status] != 0)
-                text += L"\r\n" + FillText(kStatusCount.japanese, {StatusTexts()[std::size_t(status)],
-                                                                   Count(counts[status])});
+                text += L"\r\n" + FilledText(IDS_STATUS_COUNT, L"%ls: %llu", StatusTexts()[std::size_t(status)].data(),
+                                              Count(counts[status]));
     if (expected && computed) {
-        text += L"\r\n\r\n" + FillText(kExpectedDigest.japanese, {FormatHexDigest(*expected, false)});
-        text += L"\r\n" + FillText(kComputedDigest.japanese, {FormatHexDigest(*computed, false)});
+        text += L"\r\n\r\n" + FilledText(IDS_EXPECTED_DIGEST, L"%ls", FormatHexDigest(*expected, false).c_str());
+        text += L"\r\n" + FilledText(IDS_COMPUTED_DIGEST, L"%ls", FormatHexDigest(*computed, false).c_str());
     }
-    if (!allMatched) text += L"\r\n\r\n" + std::wstring(kCopyReportQuestion.japanese);
+    if (!allMatched) text += L"\r\n\r\n" + std::wstring(Text(IDS_COPY_REPORT_QUESTION));
     return text;
 }
 
@@ -61,8 +63,7 @@ bool ShowVerifyResult(ProgressReport& report, const VerifyCounts& counts, const 
     try {
         return ShowMessage(report.BoxOwner(), VerifyResultText(counts, expected, computed).c_str(), type) == IDYES;
     } catch (const std::bad_alloc&) {
-        return ShowMessage(report.BoxOwner(), allMatched ? kStatusMatch.japanese : kSomeDiffer.japanese, type) ==
-               IDYES;
+        return ShowMessage(report.BoxOwner(), Text(allMatched ? IDS_STATUS_MATCH : IDS_SOME_DIFFER), type) == IDYES;
     }
 }
 
@@ -73,7 +74,7 @@ bool CopyVerifyReport(ChecksumStore& store, CopyResults& results, ProgressReport
     results.text = BuildVerifyReportBlock(store, StatusTexts(), true);
     if (!results.text) {
         report.FreezeTimer();
-        ShowOutputError(report, L"メモリの確保に失敗しました。");
+        ShowOutputError(report, IDS_ALLOCATION_FAILED);
         return false;
     }
     // For the clipboard's box, should it refuse the block: its size.

@@ -1,5 +1,6 @@
 #include "progress/elapsed_title.h"
 
+#include "common/text_format.h"
 #include "progress/progress_layout.h"
 
 #include <cwchar>
@@ -11,9 +12,15 @@ void FormatElapsedTitle(wchar_t* out, std::size_t capacity, DWORD now, DWORD sta
     if (capacity == 0) return;
     const DWORD elapsedMs = now - startTick;
     // %ls rather than %s: the wide printf family reads %s differently per runtime.
-    if (std::swprintf(out, capacity, L"%ls: %0.2f 秒経過", kProgressTitle,
+    if (std::swprintf(out, capacity, FormatText(IDS_PROGRESS_ELAPSED, L"%ls: %0.2f"), kProgressTitle,
                       static_cast<double>(elapsedMs) / 1000.0) < 0)
         out[0] = 0;
+}
+
+void FormatCancelledTitle(wchar_t* out, std::size_t capacity) noexcept
+{
+    if (capacity == 0) return;
+    if (std::swprintf(out, capacity, FormatText(IDS_PROGRESS_CANCELLED, L"%ls"), kProgressTitle) < 0) out[0] = 0;
 }
 
 void SetWindowTextIfChanged(HWND window, const wchar_t* text) noexcept

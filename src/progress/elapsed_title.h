@@ -7,9 +7,13 @@
 
 namespace lumbrix {
 
-// Writes "Lumbrix64: 1.23 秒経過" for the time from startTick to now; the
-// unsigned difference stays right when the tick counter wraps.
+// Writes the title with the seconds from startTick to now ("Lumbrix64: 1.23"
+// and the words of the display language); the unsigned difference stays right
+// when the tick counter wraps.
 void FormatElapsedTitle(wchar_t* out, std::size_t capacity, DWORD now, DWORD startTick) noexcept;
+
+// Writes the title of a cancelled copy.
+void FormatCancelledTitle(wchar_t* out, std::size_t capacity) noexcept;
 
 // Sets the window text only when it differs from the current one, so that
 // the caption does not flicker on each refresh.

@@ -36,7 +36,5 @@ inline constexpr int kButtonWidth = 88;
 inline constexpr int kButtonHeight = 32;
 
 inline constexpr wchar_t kProgressTitle[] = L"Lumbrix64";
-inline constexpr wchar_t kCancelledTitle[] = L"Lumbrix64: キャンセルされました。";
-inline constexpr wchar_t kCancelButtonText[] = L"キャンセル";
 
 } // namespace lumbrix

@@ -3,10 +3,20 @@
 #include "progress/progress_window.h"
 
 #include "progress/progress_window_class.h"
+#include "progress/taskbar.h"
 #include "progress/window_placement.h"
 
 namespace lumbrix {
 namespace {
+
+// A window of another program is not this copy's to change: it neither owns
+// the progress window (which would tie the two programs' input together) nor
+// loses its Close item. The progress window is still placed over it.
+bool BelongsToThisProcess(HWND window) noexcept
+{
+    DWORD process = 0;
+    return window && ::GetWindowThreadProcessId(window, &process) && process == ::GetCurrentProcessId();
+}
 
 // While a job runs, the window the user invoked it from cannot be closed by its caption.
 void EnableOwnerClose(HWND owner, bool enable) noexcept
@@ -33,25 +43,34 @@ void RunMessageLoop(ProgressWindow& progress, HWND window) noexcept
     }
 }
 
-DWORD WINAPI ProgressThreadProc(void* parameter)
+// The window's whole life on its thread, with the taskbar object, which lives
+// in this thread's apartment and is released here before COM is left.
+DWORD RunWindow(ProgressWindow& progress, HWND owner) noexcept
 {
-    ProgressWindow& progress = *static_cast<ProgressWindow*>(parameter);
-    progress.classError = RegisterProgressWindowClass();
-    if (FAILED(progress.classError)) return 1;
-    EnableOwnerClose(progress.owner, false);
-    const HWND window = CreateProgressWindow(progress);
-    if (!window) {
-        EnableOwnerClose(progress.owner, true);
-        return 1;
-    }
+    const HWND window = CreateProgressWindow(progress, owner);
+    if (!window) return 1;
+    AttachTaskbar(progress);
     // Placed before it is published, so the worker never sees it elsewhere.
     PlaceOverWindow(window, progress.owner);
     // Over an owner on a monitor of another DPI: sized for that one, and placed again.
     if (LayOutForWindowDpi(window)) PlaceOverWindow(window, progress.owner);
     progress.window.store(window);
     RunMessageLoop(progress, window);
-    EnableOwnerClose(progress.owner, true);
+    progress.taskbar.reset();
     return 0;
+}
+
+DWORD WINAPI ProgressThreadProc(void* parameter)
+{
+    ProgressWindow& progress = *static_cast<ProgressWindow*>(parameter);
+    progress.classError = RegisterProgressWindowClass();
+    if (FAILED(progress.classError)) return 1;
+    const HWND owner = BelongsToThisProcess(progress.owner) ? progress.owner : nullptr;
+    const ComApartment apartment;
+    EnableOwnerClose(owner, false);
+    const DWORD exitCode = RunWindow(progress, owner);
+    EnableOwnerClose(owner, true);
+    return exitCode;
 }
 
 } // namespace

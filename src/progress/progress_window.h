@@ -31,11 +31,11 @@ public:
     void ResumeTimer() noexcept override;
     HWND BoxOwner() const noexcept override { return window.load(); }
 
-    HWND owner = nullptr;                    // the window the job was started from
+    HWND owner = nullptr;                    // the window the job was started from: placed over, owned if this process's
     std::atomic<HWND> window{nullptr};       // published once placed; null without a window
     UniqueHandle thread;                     // the window's thread
     UniqueFont font;                         // the message font at dpi, for the texts and the button
-    ComPtr<ITaskbarList3> taskbar;
+    ComPtr<ITaskbarList3> taskbar;           // made, called and released on the window's thread
     std::uint64_t total = ~std::uint64_t{0}; // the bar's range, as the taskbar shows it (the window's thread only)
     DWORD startTick = 0;
     UINT dpi = 96;                           // the window's, as last laid out (its thread only)

@@ -2,6 +2,7 @@
 
 #include "common/activation_context.h"
 #include "common/module_identity.h"
+#include "common/text_table.h"
 #include "progress/elapsed_title.h"
 #include "progress/progress_dpi.h"
 #include "progress/progress_layout.h"
@@ -86,7 +87,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) noexcept
     ::SetTimer(window, kShowTimerId, kShowDelayMs, nullptr);
     ::SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
     CreateChild(window, PROGRESS_CLASSW, L"", kProgressBarId);
-    CreateChild(window, L"BUTTON", kCancelButtonText, kCancelButtonId);
+    CreateChild(window, L"BUTTON", Text(IDS_PROGRESS_CANCEL_BUTTON), kCancelButtonId);
     LayOutForDpi(window, *progress, WindowDpi(window), nullptr);
     return 0;
 }
@@ -111,7 +112,9 @@ void OnCancel(HWND window, ProgressWindow& progress) noexcept
     if (!progress.Stop()) return;
     progress.lingering = true;
     ::KillTimer(window, kRefreshTimerId);
-    ::SetWindowTextW(window, kCancelledTitle);
+    wchar_t title[128];
+    FormatCancelledTitle(title, 128);
+    ::SetWindowTextW(window, title);
     ::EnableWindow(::GetDlgItem(window, kCancelButtonId), FALSE);
     ::EnableWindow(window, FALSE);
     // Long enough to read the title. A timer, not a pause: the owner's input
@@ -266,13 +269,13 @@ void UnregisterProgressWindowClass() noexcept
     ::UnregisterClassW(kProgressWindowClass, moduleInstance);
 }
 
-HWND CreateProgressWindow(ProgressWindow& progress) noexcept
+HWND CreateProgressWindow(ProgressWindow& progress, HWND owner) noexcept
 {
     const RECT rect = ProvisionalRect();
     ScopedModuleActivation activation;
     return ::CreateWindowExW(kProgressExStyle, kProgressWindowClass, kProgressTitle, kProgressStyle,
                              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                             progress.owner, nullptr, moduleInstance, &progress);
+                             owner, nullptr, moduleInstance, &progress);
 }
 
 bool LayOutForWindowDpi(HWND window) noexcept

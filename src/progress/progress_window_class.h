@@ -16,8 +16,8 @@ class ProgressWindow;
 // module (at another address) can register it again. For the entry routine.
 void UnregisterProgressWindowClass() noexcept;
 
-// Creates the hidden window for progress, owned by progress.owner; null on failure.
-HWND CreateProgressWindow(ProgressWindow& progress) noexcept;
+// Creates the hidden window for progress, owned by owner; null on failure.
+HWND CreateProgressWindow(ProgressWindow& progress, HWND owner) noexcept;
 
 // Lays the window out again when its DPI is no longer the one it was laid out
 // for (moved to another monitor without WM_DPICHANGED); true when it did.

@@ -5,8 +5,10 @@ namespace lumbrix {
 
 class ProgressWindow;
 
-// Gives progress its taskbar object; without one the job simply shows no
-// taskbar progress. Call on a thread where COM is initialised.
+// Gives progress its taskbar object, made on the calling thread, the window's
+// own, which alone calls it; without one the job simply shows no taskbar
+// progress. Call where COM is initialised, and release the object
+// (progress.taskbar.reset()) on the same thread before COM is left.
 void AttachTaskbar(ProgressWindow& progress) noexcept;
 
 } // namespace lumbrix

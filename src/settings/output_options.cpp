@@ -5,19 +5,25 @@
 
 namespace lumbrix {
 
-void LoadOutputOptions(OutputOptions& options) noexcept
+std::uint32_t ReadOutputOptions(OutputOptions& options) noexcept
 {
     options = OutputOptions{};
     RegistryKey key(HKEY_CURRENT_USER, kOptionsKeyPath, /*create=*/false, /*borrow=*/false, KEY_READ);
     if (!key.ok()) {
         // No key: the user never changed an option.
-        if (key.lastError() != ERROR_FILE_NOT_FOUND) ReportSystemError(key.lastError());
-        return;
+        return key.lastError() == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : key.lastError();
     }
     for (int i = 0; i < OptionFlagCount; ++i) {
         const DWORD fallback = options.flags[i] ? 1 : 0;
         options.flags[i] = key.GetDword(kOptionValueNames[i], fallback) != 0;
     }
+    return ERROR_SUCCESS;
+}
+
+void LoadOutputOptions(OutputOptions& options) noexcept
+{
+    const DWORD error = ReadOutputOptions(options);
+    if (error != ERROR_SUCCESS) ReportSystemError(error);
 }
 
 void SaveOutputOptions(const OutputOptions& options) noexcept
@@ -34,7 +40,13 @@ void SaveOutputOptions(const OutputOptions& options) noexcept
 
 void ToggleOutputOption(OutputOptions& options, OptionFlag flag) noexcept
 {
-    options[flag] = !options[flag];
+    // The flag becomes the opposite of what the menu showed; the others are
+    // taken as stored now, so that a change made meanwhile in another window
+    // is not undone. A key that cannot be read leaves them as the menu had them.
+    const bool chosen = !options[flag];
+    OutputOptions stored;
+    if (ReadOutputOptions(stored) == ERROR_SUCCESS) options = stored;
+    options[flag] = chosen;
     SaveOutputOptions(options);
 }
 

@@ -2,6 +2,7 @@
 // The ten persisted output options, in menu and registry order.
 
 #include <cstddef>
+#include <cstdint>
 
 namespace lumbrix {
 
@@ -40,11 +41,16 @@ struct OutputOptions {
 // Per-user key that holds the ten values (under HKEY_CURRENT_USER).
 inline constexpr wchar_t kOptionsKeyPath[] = L"Software\\Orvane\\Lumbrix64";
 
-// Fills every flag: defaults, then the stored values. Never fails towards the caller.
+// Fills every flag: defaults, then the stored values. 0, also when there is
+// no key (the user never changed an option); else the error that kept
+// the key from being read, with the defaults. Shows nothing.
+std::uint32_t ReadOutputOptions(OutputOptions& options) noexcept; // a Windows error code
+// The same, and a key that cannot be read is told in a box. Never fails towards the caller.
 void LoadOutputOptions(OutputOptions& options) noexcept;
 // Writes all ten flags as REG_DWORD 1 or 0. Never fails towards the caller.
 void SaveOutputOptions(const OutputOptions& options) noexcept;
-// What every menu's option command does: inverts flag in options and saves all ten.
+// What every menu's option command does: flag becomes the opposite of what
+// options held, the others are read again, and all ten are saved (and left in options).
 void ToggleOutputOption(OutputOptions& options, OptionFlag flag) noexcept;
 
 } // namespace lumbrix

@@ -7,13 +7,16 @@
 
 namespace lumbrix {
 
-// The handler's display name, also the name of its ContextMenuHandlers subkeys.
-inline constexpr wchar_t kHandlerDisplayName[] = L"クリップボードにファイル名をコピーx64";
+// The handler's display name, also the name of its ContextMenuHandlers subkeys:
+// registry data, the same whatever the display language. "" only when the
+// module's name table is missing.
+const wchar_t* HandlerDisplayName() noexcept;
 
 } // namespace lumbrix
 
 // S_OK; SELFREG_E_CLASS when a key or value cannot be written (what was written
 // stays); E_UNEXPECTED when the module's path is not available.
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer();
-// S_OK, or S_FALSE when any of the three removals failed (the others still run).
+// S_OK, also for keys that are not there; S_FALSE when any of the three
+// removals failed (the others still run).
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer();

@@ -1,8 +1,9 @@
 #include "shellext/checksum_jobs.h"
 
-#include "common/checksum_texts.h"
+#include "common/filled_text.h"
 #include "common/message_box.h"
 #include "common/system_error_text.h"
+#include "common/text_table.h"
 #include "job/checksum_file_lines.h"
 #include "job/hashing_pass.h"
 #include "job/path_strings.h"
@@ -64,35 +65,24 @@ void ShowInformation(ProgressReport& report, const wchar_t* text) noexcept
     ShowMessage(report.BoxOwner(), text, MB_ICONINFORMATION);
 }
 
-// "%u items" or the one item's text, and the first path.
-std::wstring LeftOutText(std::uint64_t count, const std::wstring& first, const TwoLanguageText& one,
-                         const TwoLanguageText& several)
-{
-    return count == 1 ? FillText(one.japanese, {first})
-                      : FillText(several.japanese, {std::to_wstring(count), first});
-}
-
 // What the checksum file lacks, told once: folders that could not be listed
 // and files that could not be read.
 void TellLeftOutOfList(const CopyJob& job, ProgressReport& report) noexcept
 try {
     std::wstring text;
-    if (job.results.unlistedFolders != 0)
-        text = LeftOutText(job.results.unlistedFolders, job.results.firstUnlistedFolder, kUnlistedFolderInList,
-                           kUnlistedFoldersInList);
-    if (job.checksum.unlistedFiles != 0)
-        text += (text.empty() ? L"" : L"\r\n\r\n") + LeftOutText(job.checksum.unlistedFiles,
-                                                                  job.checksum.firstUnlistedFile, kUnreadFile,
-                                                                  kUnreadFiles);
+    AppendUnread(text, job.results.unlistedFolders, job.results.firstUnlistedFolder, IDS_UNLISTED_FOLDER_IN_LIST,
+                 IDS_UNLISTED_FOLDERS_IN_LIST);
+    AppendUnread(text, job.checksum.unlistedFiles, job.checksum.firstUnlistedFile, IDS_UNREAD_FILE,
+                 IDS_UNREAD_FILES);
     if (!text.empty()) ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONINFORMATION);
 } catch (const std::bad_alloc&) {
-    ShowMessage(report.BoxOwner(), L"メモリが足りません。", MB_ICONERROR);
+    ShowMessage(report.BoxOwner(), Text(IDS_OUT_OF_MEMORY), MB_ICONERROR);
 }
 
 void ShowOutOfMemory(ProgressReport& report) noexcept
 {
     report.FreezeTimer();
-    ShowMessage(report.BoxOwner(), L"メモリが足りません。", MB_ICONERROR);
+    ShowMessage(report.BoxOwner(), Text(IDS_OUT_OF_MEMORY), MB_ICONERROR);
 }
 
 // The entries to verify from the checksum file selected; a CopyJobExit, or
@@ -109,14 +99,15 @@ DWORD ReadEntriesFromList(CopyJob& job)
         const DWORD error = ::GetLastError();
         if (error == ERROR_NOT_ENOUGH_MEMORY) throw std::bad_alloc();
         report.FreezeTimer();
-        ShowOutputError(report, (FillText(kChecksumFileNotRead.japanese, {list}) + SystemErrorText(error)).c_str());
+        const std::wstring text = FilledText(IDS_CHECKSUM_FILE_NOT_READ, L"%ls", list.c_str()) + SystemErrorText(error);
+        ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONERROR);
         return CopyJobNoOutput;
     }
     case ListFileOutcome::Read:
         break;
     }
     if (counts.entries == 0) {
-        ShowInformation(report, kNoDigestInChecksumFile.japanese);
+        ShowInformation(report, Text(IDS_NO_DIGEST_IN_CHECKSUM_FILE));
         return CopyJobNoOutput;
     }
     return CopyJobDone;
@@ -133,7 +124,7 @@ DWORD ReadEntriesFromClipboard(CopyJob& job)
                               job.hooks.afterClipboardTry))
         return report.IsRunning() ? CopyJobNoOutput : CopyJobCancelled;
     if (kind == ChecksumTextKind::Nothing) {
-        ShowInformation(report, kNoDigestOnClipboard.japanese);
+        ShowInformation(report, Text(IDS_NO_DIGEST_ON_CLIPBOARD));
         return CopyJobNoOutput;
     }
     ExpandSelection(FilesOfSelection(job.request, ChecksumAlgorithm::None), job.results, report,
@@ -217,7 +208,7 @@ DWORD RunVerifyPhases(CopyJob& job) noexcept
 
         const VerifyCounts counts = CountOutcome(store);
         if (Reported(counts) == 0) {
-            ShowInformation(report, kNothingToVerify.japanese);
+            ShowInformation(report, Text(IDS_NOTHING_TO_VERIFY));
             return CopyJobNoOutput;
         }
         // One file against one digest: both digests in the box.

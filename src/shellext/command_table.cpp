@@ -1,48 +1,36 @@
 #include "shellext/command_table.h"
 
+#include "common/text_table.h"
+
 #include <windows.h>
 
 namespace lumbrix {
 namespace {
 
-constexpr MenuCommand kCommands[kCommandCount] = {
-    {L"名前をコピー(&N)", L"クリップボードにファイル・フォルダ名をコピーします。"},
-    {L"フルパス(&F)", L"絶対パスをコピーします。"},
-    {L"フルパス サブフォルダ付(&S)", L"サブフォルダ配下を検索して絶対パスをコピーします。"},
-    {L"カレント サブフォルダ付(&C)", L"サブフォルダ配下を検索して相対パスをコピーします。"},
-    {L"カレント サブフォルダ 1 段配下(&R)", L"指定フォルダの 1 段下から配下を検索して相対パスをコピーします。"},
-    {L"カレント ファイル名(&N)", L"フォルダ名を含めないでファイル名をコピーします。"},
-    {L"フォルダを含める(&I)", L"検索結果にフォルダを含めます。"},
-    {L"短いファイル名を取得する(&D)", L"検索結果に短いファイル名を使用します。"},
-    {L"ジャンクションポイントを含める(&J)", L"検索結果にジャンクション (リパース) ポイントを含めます。"},
-    {L"パス区切り記号 \\ をエスケープする(&Y)", L"検索結果のパス区切り記号 (\\) を 2 重にします (\\\\)。"},
-    {L"URL として出力する(&U)",
-     L"検索結果のパス区切り記号 (\\) を / に変え、フルパスの場合先頭に file:// を付けます。"},
-    {L"ファイルサイズを出力する(&Z)", L"検索結果の後ろにファイルサイズを追加します。"},
-    {L"CRC32 を出力する(&3)",
-     L"検索結果の後ろに CRC32 ハッシュを追加します。(ファイル内容を総読みするので低速です)"},
-    {L"MD5 を出力する(&M)", L"検索結果の後ろに MD5 ハッシュを追加します。(ファイル内容を総読みするので低速です)"},
-    {L"SHA-1 を出力する(&1)",
-     L"検索結果の後ろに SHA-1 ハッシュを追加します。(ファイル内容を総読みするので低速です)"},
-    {L"SHA-256 を出力する(&2)",
-     L"検索結果の後ろに SHA-256 ハッシュを追加します。(ファイル内容を総読みするので低速です)"},
-    {L"チェックサム ファイルを作成(&K)...",
-     L"選択したファイルのハッシュを、sha256sum などで検証できるチェックサム ファイルに保存します。"},
-    {L"ハッシュを照合(&V)",
-     L"選択したファイルを、クリップボードのハッシュまたはチェックサム ファイルと照合します。(ファイル内容を総読みするので低速です)"},
-};
+static_assert(kCommandCount <= IDS_COMMAND_ROOM, "the string tables' ids leave room for so many commands");
+
+// A text the table lacks is "": it must not answer an empty verb.
+bool IsVerbOf(const wchar_t* verb, const wchar_t* helpText) noexcept
+{
+    return helpText[0] != 0 && ::lstrcmpW(verb, helpText) == 0;
+}
 
 } // namespace
 
-const MenuCommand& CommandAt(int command) noexcept
+MenuCommand CommandAt(int command) noexcept
 {
-    return kCommands[command];
+    const UINT offset = static_cast<UINT>(command);
+    return {Text(IDS_COMMAND_LABEL + offset), Text(IDS_COMMAND_HELP + offset),
+            TextIn(TextLanguage::Japanese, IDS_COMMAND_HELP + offset)};
 }
 
 int FindCommandByVerb(const wchar_t* verb) noexcept
 {
-    for (int command = 0; command < kCommandCount; ++command)
-        if (::lstrcmpW(verb, kCommands[command].helpText) == 0) return command;
+    for (int command = 0; command < kCommandCount; ++command) {
+        const UINT id = IDS_COMMAND_HELP + static_cast<UINT>(command);
+        if (IsVerbOf(verb, TextIn(TextLanguage::Japanese, id)) || IsVerbOf(verb, TextIn(TextLanguage::English, id)))
+            return command;
+    }
     return -1;
 }
 

@@ -1,7 +1,5 @@
 #include "shellext/copy_job.h"
 
-#include "progress/taskbar.h"
-
 #include <new>
 
 namespace lumbrix {
@@ -14,7 +12,6 @@ CopyJobPointer CreateCopyJob() noexcept
     } catch (...) { // a container that allocates in its constructor
         return nullptr;
     }
-    if (job) AttachTaskbar(job->progress);
     return job;
 }
 

@@ -23,8 +23,7 @@ struct CopyJob {
 
 using CopyJobPointer = std::unique_ptr<CopyJob>;
 
-// A new job with its taskbar object, without throwing; null when memory runs
-// out. Call on the thread that runs the menu command.
+// A new job, without throwing; null when memory runs out.
 CopyJobPointer CreateCopyJob() noexcept;
 
 } // namespace lumbrix

@@ -5,6 +5,8 @@
 #include "shellext/copy_worker.h"
 
 #include "common/message_box.h"
+#include "common/text_format.h"
+#include "common/text_table.h"
 #include "job/hashing_pass.h"
 #include "job/result_arrangement.h"
 #include "job/selection_expansion.h"
@@ -15,29 +17,46 @@
 #include "shellext/command_table.h"
 #include "shellext/module_reference.h"
 
+#include <cwchar>
 #include <new>
 #include <string>
 #include <utility>
 
 namespace lumbrix {
+
+void AppendUnread(std::wstring& text, std::uint64_t count, const std::wstring& first, UINT oneId, UINT manyId)
+{
+    if (count == 0) return;
+    const bool one = count == 1;
+    const wchar_t* format = one ? FormatText(oneId, L"%ls") : FormatText(manyId, L"%llu\r\n%ls");
+    // Room for the format, the path (of any length) and the count.
+    std::wstring paragraph(std::wcslen(format) + first.size() + 24, L'\0');
+    const int length = one ? std::swprintf(paragraph.data(), paragraph.size(), format, first.c_str())
+                           : std::swprintf(paragraph.data(), paragraph.size(), format,
+                                           static_cast<unsigned long long>(count), first.c_str());
+    if (length < 0) throw std::bad_alloc();
+    paragraph.resize(static_cast<std::size_t>(length));
+    if (!text.empty()) text += L"\r\n\r\n";
+    text += paragraph;
+}
+
 namespace {
 
-// The text holds every line that could be made; folders whose contents it
-// lacks are told once, so that nobody takes the list for complete.
-void ShowLeftOutFolders(const CopyResults& results, const ProgressReport& report) noexcept
+// The text holds every line that could be made; what it lacks (folders not
+// listed) or marks as failed without trying (files online only) is told once,
+// in one box, so that nobody takes the list for complete.
+void ShowEndNotice(const CopyResults& results, const ProgressReport& report) noexcept
 try {
-    if (results.unlistedFolders == 0) return;
-    std::wstring text = L"読み取れなかったフォルダが";
-    if (results.unlistedFolders == 1) {
-        text += L"あります。その中身はコピーした一覧に含まれていません。\r\n";
-    } else {
-        text += L" " + std::to_wstring(results.unlistedFolders) +
-                L" 個あります。その中身はコピーした一覧に含まれていません。\r\n最初のフォルダ: ";
-    }
-    text += results.firstUnlistedFolder;
-    ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONINFORMATION);
+    std::wstring text;
+    AppendUnread(text, results.unlistedFolders, results.firstUnlistedFolder, IDS_UNLISTED_FOLDER,
+                 IDS_UNLISTED_FOLDERS);
+    AppendUnread(text, results.onlineOnlyFiles, results.firstOnlineOnlyFile, IDS_ONLINE_ONLY_FILE,
+                 IDS_ONLINE_ONLY_FILES);
+    if (!text.empty()) ShowMessage(report.BoxOwner(), text.c_str(), MB_ICONINFORMATION);
 } catch (const std::bad_alloc&) {
-    ShowMessage(report.BoxOwner(), L"読み取れなかったフォルダがあります。", MB_ICONINFORMATION);
+    ShowMessage(report.BoxOwner(),
+                Text(results.unlistedFolders ? IDS_UNLISTED_FOLDERS_SHORT : IDS_ONLINE_ONLY_FILES_SHORT),
+                MB_ICONINFORMATION);
 }
 
 // The output phases; false when neither the clipboard nor a file took the text.
@@ -53,7 +72,7 @@ DWORD RunPhases(CopyJob& job) noexcept
 {
     ProgressReport& report = job.progress;
     try {
-        ExpandSelection(job.request, job.results, report, job.hooks.afterFolder);
+        ExpandSelection(job.request, job.results, report, job.hooks.afterFolder, job.hooks.afterSelected);
         const bool arranged = report.IsRunning() && ArrangeResults(job.results.lines, report);
         // With a digest column wanted, a cancel before the pass ends as one in it.
         if (job.request.options.AnyDigest() &&
@@ -65,12 +84,12 @@ DWORD RunPhases(CopyJob& job) noexcept
         // Out of memory while the lines grow: the copy ends without output
         // rather than taking the host process down.
         report.FreezeTimer();
-        ShowMessage(report.BoxOwner(), L"メモリが足りません。", MB_ICONERROR);
+        ShowMessage(report.BoxOwner(), Text(IDS_OUT_OF_MEMORY), MB_ICONERROR);
         return CopyJobNoOutput;
     }
     if (!DeliverText(job)) return report.IsRunning() ? CopyJobNoOutput : CopyJobCancelled;
     ShowCompletion(job, [](const CopyJob& done, ProgressReport& shown) noexcept {
-        ShowLeftOutFolders(done.results, shown);
+        ShowEndNotice(done.results, shown);
     });
     return CopyJobDone;
 }
@@ -99,7 +118,7 @@ DWORD WINAPI CopyJobThreadProc(void* parameter)
 void ShowFinished(ProgressReport& report) noexcept
 {
     report.FreezeTimer();
-    report.StatusText().Set(L"完了");
+    report.StatusText().Set(Text(IDS_STEP_DONE));
     report.DetailText().Clear();
     report.RedrawAndWait();
 }
@@ -110,7 +129,7 @@ void ShowCompletion(CopyJob& job, void (*tellLeftOut)(const CopyJob&, ProgressRe
     ShowFinished(report);
     ::MessageBeep(0);
     tellLeftOut(job, report);
-    // "完了" stays a second without taking time from the user's programs; then
+    // "Done" stays a second without taking time from the user's programs; then
     // the job is freed at full speed. The owner was never disabled, so it is
     // left alone: enabling it could undo a dialog's modal disable.
     const HANDLE thread = ::GetCurrentThread();

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+
 namespace lumbrix {
 
 // Exit codes of the worker thread.
@@ -21,9 +24,15 @@ enum CopyJobExit : DWORD {
 // when it returns.
 DWORD RunCopyJob(CopyJobPointer job) noexcept;
 
-// The window shows "完了", its elapsed time stopped.
+// One paragraph of an end notice from a format of the string table: the
+// count and the first path (oneId's format, "%ls", when it is the only one;
+// manyId's, "%llu" then "%ls", otherwise), after a blank line when text has
+// some already. Nothing for a count of 0. Throws std::bad_alloc.
+void AppendUnread(std::wstring& text, std::uint64_t count, const std::wstring& first, UINT oneId, UINT manyId);
+
+// The window shows "Done", its elapsed time stopped.
 void ShowFinished(ProgressReport& report) noexcept;
-// The end of a job that delivered: "完了", the system's sound, what the
+// The end of a job that delivered: "Done", the system's sound, what the
 // output lacks told by tellLeftOut, and a second's pause.
 void ShowCompletion(CopyJob& job, void (*tellLeftOut)(const CopyJob&, ProgressReport&) noexcept) noexcept;
 

@@ -1,8 +1,8 @@
 #include "shellext/explorer_command.h"
 
-#include "common/checksum_texts.h"
 #include "common/com_boundary.h"
 #include "common/module_identity.h"
+#include "common/text_table.h"
 #include "resources/resource_ids.h"
 #include "settings/output_options.h"
 #include "shellext/command_menu.h"
@@ -44,11 +44,19 @@ HRESULT DuplicateText(const wchar_t* text, std::size_t length, LPWSTR* out) noex
     return S_OK;
 }
 
-// This menu shows no access keys: the label up to its "(&X)".
+// This menu shows no access keys: the label up to its "(&X)" where the key
+// stands apart (the Japanese labels), else the label without its "&".
 HRESULT DuplicateTitle(const wchar_t* label, LPWSTR* out) noexcept
 {
-    const wchar_t* key = std::wcsstr(label, L"(&");
-    return DuplicateText(label, key ? static_cast<std::size_t>(key - label) : std::wcslen(label), out);
+    if (const wchar_t* key = std::wcsstr(label, L"(&"))
+        return DuplicateText(label, static_cast<std::size_t>(key - label), out);
+    wchar_t title[256];
+    std::size_t length = 0;
+    for (const wchar_t* at = label; *at != 0 && length < std::size(title); ++at) {
+        if (*at == L'&' && *++at == 0) break; // "&&" stands for one "&"
+        title[length++] = *at;
+    }
+    return DuplicateText(title, length, out);
 }
 
 class SubCommandList final : public ComObject<IEnumExplorerCommand> {
@@ -103,7 +111,7 @@ STDMETHODIMP ExplorerCommand::GetTitle(IShellItemArray*, LPWSTR* ppszName) noexc
     if (!ppszName) return E_POINTER;
     *ppszName = nullptr;
     if (command_ == kSeparator) return E_NOTIMPL;
-    if (command_ == kOptionsEntry) return DuplicateTitle(kOptionsEntryTitle.japanese, ppszName);
+    if (command_ == kOptionsEntry) return DuplicateTitle(Text(IDS_OPTIONS_ENTRY), ppszName);
     return DuplicateTitle(CommandAt(command_).label, ppszName);
 }
 
@@ -151,8 +159,10 @@ STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* psiItemArray, BOOL fOkTo
         if (IsCopyCommandGrayed(command_, makeUp.isDriveRoot, makeUp.fileCount, makeUp.folderCount))
             *pCmdState = ECS_DISABLED;
     } else if (IsOptionCommand(command_)) {
+        // Asked once per option as the menu opens: a key that cannot be read
+        // must not pop up a box for each. The menu shows the defaults then.
         OutputOptions options;
-        LoadOutputOptions(options);
+        static_cast<void>(ReadOutputOptions(options));
         *pCmdState = ECS_CHECKBOX | (options[OptionOfCommand(command_)] ? ECS_CHECKED : 0);
     }
     return S_OK;

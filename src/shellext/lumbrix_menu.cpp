@@ -63,7 +63,8 @@ int CommandOfVerb(LPCSTR verb) noexcept
 }
 
 // A caller that passes the verb in UTF-16 as well: a program on a system whose
-// OEM code page has no Japanese could not name these verbs in 8 bits.
+// OEM code page has no Japanese could not name the Japanese verbs in 8 bits
+// (the English help texts pass either way).
 int CommandOfInvocation(const CMINVOKECOMMANDINFO& info) noexcept
 {
     if (info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info.fMask & CMIC_MASK_UNICODE)) {
@@ -117,9 +118,9 @@ STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idC
     const UINT64 idsOffered = idCmdLast >= idCmdFirst ? UINT64{idCmdLast} - idCmdFirst + 1 : 0;
     if ((uFlags & CMF_DEFAULTONLY) || idsOffered < static_cast<UINT64>(kCommandCount))
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-    // Where the Windows 11 package serves this user, its command is in this
-    // menu already.
-    if (IsPackagedMenuRegistered()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    // Where the Windows 11 package's command is sure to be in this menu
+    // already; wherever in doubt, a second entry rather than none.
+    if (PackagedCommandTakesThePlace()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     const bool isDriveRoot = IsDriveRoot(selection.First());
     UniqueMenu submenu = BuildCommandMenu(idCmdFirst + 1, isDriveRoot, fileCount, folderCount, options);
 
@@ -143,7 +144,9 @@ STDMETHODIMP LumbrixMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idC
 STDMETHODIMP LumbrixMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) noexcept
 {
     if (idCmd >= static_cast<UINT_PTR>(kCommandCount)) return E_INVALIDARG;
-    const wchar_t* text = CommandAt(static_cast<int>(idCmd)).helpText;
+    const MenuCommand command = CommandAt(static_cast<int>(idCmd));
+    // The help text follows the display language; the verb does not.
+    const wchar_t* text = uType == GCS_HELPTEXTA || uType == GCS_HELPTEXTW ? command.helpText : command.verb;
     switch (uType) {
     case GCS_VERBA:
     case GCS_HELPTEXTA:

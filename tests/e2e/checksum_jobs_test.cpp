@@ -20,7 +20,7 @@
 namespace lumbrix::test {
 namespace {
 
-constexpr wchar_t kChecksumDialog[] = L"チェックサム ファイルの保存";
+const std::vector<std::wstring> kChecksumDialog = {kChecksumDialogTitles[0], kChecksumDialogTitles[1]};
 // The digests of "123456789".
 constexpr wchar_t kSha256[] = L"15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225";
 constexpr wchar_t kMd5[] = L"25f9e794323b453885f5181f1b624d0b";
@@ -192,14 +192,16 @@ TEST_F(ChecksumJobs, CancelWhileVerifyingShowsNothingAndLeavesTheClipboard)
 TEST_F(ChecksumJobs, TheDialogOpensBesideTheSelectionAndATypedExtensionPicksTheDigest)
 {
     const std::wstring file = scratch_.AddFile(L"dir\\a.iso", "123456789");
-    SaveDialogDriver driver({L"x.md5"}, IDYES, {}, kChecksumDialog);
-    // The dialog shows SHA-256: x.md5 is an MD5 list all the same.
-    EXPECT_EQ(RunningJob(ChecksumJob(kCreateChecksumCommand, {file})).Wait(), CopyJobDone);
-    ASSERT_EQ(driver.Visits().size(), 1u);
-    EXPECT_EQ(driver.Visits()[0].folder, scratch_ / L"dir");
-    EXPECT_TRUE(driver.Visits()[0].initialName.ends_with(L"a.iso.sha256"))
-        << Narrow(driver.Visits()[0].initialName);
-    EXPECT_EQ(FileBytes(scratch_ / L"dir\\x.md5"), Narrow(kMd5) + "  a.iso\n");
+    {
+        SaveDialogDriver driver({L"x.md5"}, IDYES, {}, kChecksumDialog);
+        // The dialog shows SHA-256: x.md5 is an MD5 list all the same.
+        EXPECT_EQ(RunningJob(ChecksumJob(kCreateChecksumCommand, {file})).Wait(), CopyJobDone);
+        ASSERT_EQ(driver.Visits().size(), 1u);
+        EXPECT_EQ(driver.Visits()[0].folder, scratch_ / L"dir");
+        EXPECT_TRUE(driver.Visits()[0].initialName.ends_with(L"a.iso.sha256"))
+            << Narrow(driver.Visits()[0].initialName);
+        EXPECT_EQ(FileBytes(scratch_ / L"dir\\x.md5"), Narrow(kMd5) + "  a.iso\n");
+    }
 
     // Without one of the four extensions the type shown gives it; replacing a
     // file of that name is asked first.

@@ -27,6 +27,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -164,12 +165,38 @@ TEST_F(HashingPass, FolderGetsNoColumnAndUnreadableFilesOneFailureColumn)
     AddEntry(*job, L"b locked", locked, 4);
     AddEntry(*job, L"c missing", folder_ / L"missing.txt");
     AddEntry(*job, L"d digits", folder_.AddFile(L"digits.txt", "123456789"), 9);
+    // Readable, but its data would have to be downloaded first: not read, and counted.
+    const std::wstring online = folder_.AddFile(L"online.txt", "123456789");
+    job->results.lines.Append(L"e online", online, false, /*onlineOnly=*/true);
     const bool finished = Run(*job);
     ::CloseHandle(lock);
     ASSERT_TRUE(finished);
     EXPECT_EQ(Lines(*job), (std::vector<std::wstring>{L"a folder", L"b locked" + std::wstring(kFailed),
                                                       L"c missing" + std::wstring(kFailed),
-                                                      L"d digits" + std::wstring(kDigitsColumns) + kDigitsSha256}));
+                                                      L"d digits" + std::wstring(kDigitsColumns) + kDigitsSha256,
+                                                      L"e online" + std::wstring(kFailed)}));
+    EXPECT_EQ(job->results.onlineOnlyFiles, 1u);
+    EXPECT_EQ(job->results.firstOnlineOnlyFile, online);
+}
+
+// The user may rename or delete a file while it is read for its digests.
+TEST_F(HashingPass, AFileBeingHashedCanBeRenamed)
+{
+    struct Rename {
+        std::wstring from, to;
+        bool tried = false, done = false;
+    } rename{folder_.AddFileOfSize(L"big.bin", 4 << 20), folder_ / L"renamed.bin"};
+    JobPtr job = MakeJob(true, true, true);
+    AddEntry(*job, L"big", rename.from, 4 << 20);
+    const auto renameOnce = [](ProgressReport&, void* context) {
+        auto& rename = *static_cast<Rename*>(context);
+        if (std::exchange(rename.tried, true)) return;
+        rename.done = ::MoveFileW(rename.from.c_str(), rename.to.c_str()) != FALSE;
+    };
+    ASSERT_TRUE(Run(*job, renameOnce, &rename, 1));
+    EXPECT_TRUE(rename.done) << "renamed after the first chunk";
+    const std::wstring expected = ExpectedColumns(rename.to);
+    EXPECT_EQ(Lines(*job), std::vector<std::wstring>{L"big" + expected.substr(0, expected.find(L"\tSHA256"))});
 }
 
 TEST_F(HashingPass, FileWhoseReadFailsGetsTheFailureColumnNotDigests)

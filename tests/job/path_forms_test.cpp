@@ -4,6 +4,8 @@
 
 #include "job/path_forms.h"
 
+#include "common/unique_any.h"
+#include "job/hashing_pass.h"
 #include "job_fixture.h"
 #include "support/dialog_watcher.h"
 #include "support/proj_tree.h"
@@ -43,6 +45,9 @@ TEST_F(ProjTable, EveryModeGivesTheLinesOfTheTable)
     EXPECT_EQ(Expand(RelativeOneLevelDown, {tree_.proj}),
               Strings({L"a b.txt", L"empty.dat", L"src", L"src\\main.c"}));
     EXPECT_EQ(Expand(NameOnly, {tree_.proj}), Strings({L"Proj"}));
+    // A backslash at the end names the same folder, not a root of its own.
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {tree_.proj + L"\\"}), Expand(RelativeWithSubfolders, {tree_.proj}));
+    EXPECT_EQ(Expand(NameOnly, {tree_.proj + L"\\"}), Strings({L"Proj"}));
 }
 
 TEST_F(ProjTable, SeparatorAndSizeOptionsChangeTheColumns)
@@ -103,14 +108,14 @@ TEST_F(ProjTable, TotalsCountEveryLineAddedDuplicatesIncluded)
     chars += lines[1].size() + 2;
     EXPECT_EQ(job->results.totalChars, chars);
     EXPECT_EQ(job->results.totalBytes, 1234 + 1234 + 56789);
-    // With a digest wanted every line keeps the path to read, and what the walk found it to be.
+    // With a digest wanted every file's line keeps the path to read, and what the walk found it to be.
     for (const ResultLine& line : job->results.lines) {
-        EXPECT_EQ(line.sourcePath, line.text);
         EXPECT_EQ(line.folder, line.text == tree_.proj || line.text == tree_.proj + L"\\src") << line.Text();
+        EXPECT_EQ(line.sourcePath, line.folder ? L"" : line.text);
     }
 }
 
-TEST_F(ProjTable, WithoutDigestsNoSourcePathAndNoBytes)
+TEST_F(ProjTable, SizeColumnNamesEachFileButCountsNoBytes)
 {
     JobPointer job = MakeJob(RelativeWithSubfolders, {tree_.proj}, {OutputSize});
     ASSERT_TRUE(job);
@@ -118,7 +123,7 @@ TEST_F(ProjTable, WithoutDigestsNoSourcePathAndNoBytes)
     EXPECT_EQ(job->results.totalBytes, 0);
     std::uint64_t chars = 0;
     for (const ResultLine& line : job->results.lines) {
-        EXPECT_TRUE(line.sourcePath.empty());
+        EXPECT_EQ(line.sourcePath.empty(), line.folder) << "the file a size describes: " << line.Text();
         chars += line.Length() + 2;
     }
     EXPECT_EQ(job->results.totalChars, chars);
@@ -135,18 +140,54 @@ TEST_F(ProjTable, RelativeDigestSourceIsTheFullPath)
     EXPECT_EQ(line->sourcePath, tree_.proj + L"\\a b.txt");
 }
 
-TEST(PathForms, NamesThatDifferInCaseYieldTheFirstLineAdded)
+TEST(PathForms, LinesAreOneOnlyWhenTheyAreTheSame)
 {
     ScratchFolder scratch;
-    const std::wstring first = scratch.AddFileOfSize(L"one\\Readme.txt", 10);
-    const std::wstring second = scratch.AddFileOfSize(L"two\\README.TXT", 20);
-    JobPointer job = MakeJob(NameOnly, {first, second}, {OutputMD5});
+    const std::wstring plain = scratch.AddFileOfSize(L"one\\ab.txt", 10);
+    const std::wstring hyphen = scratch.AddFileOfSize(L"one\\a\u00ADb.txt", 11);
+    const std::wstring other = scratch.AddFileOfSize(L"two\\AB.TXT", 20);
+    // lstrcmpiW ignores the soft hyphen; the two names stay two, selected or walked.
+    ASSERT_EQ(::lstrcmpiW(L"ab.txt", L"a\u00ADb.txt"), 0) << "the case this test is about";
+    EXPECT_EQ(Expand(NameOnly, {plain, hyphen}).size(), 2u);
+    EXPECT_EQ(Expand(RelativeOneLevelDown, {scratch / L"one"}).size(), 2u);
+
+    // The same name from two folders (a search result): one line of names...
+    JobPointer job = MakeJob(NameOnly, {plain, other});
     ASSERT_TRUE(job);
     ExpandSelection(*job);
-    EXPECT_EQ(Lines(*job), Strings({L"Readme.txt"}));
-    EXPECT_EQ(job->results.lines.begin()->sourcePath, first);
-    EXPECT_EQ(job->results.totalChars, 2u * (10 + 2));
-    EXPECT_EQ(job->results.totalBytes, 30);
+    EXPECT_EQ(Lines(*job), Strings({L"ab.txt"})) << "the first added";
+    EXPECT_EQ(job->results.totalChars, 2u * (6 + 2));
+    // ...and a line per file, each with its own digest, once a column describes the file.
+    job = MakeJob(NameOnly, {plain, other}, {OutputMD5});
+    ASSERT_TRUE(job);
+    ExpandSelection(*job);
+    ASSERT_TRUE(ComputeHashes(job->results, job->request.options, job->report));
+    const Strings lines = Lines(*job);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(0, 11), L"ab.txt\tMD5:");
+    EXPECT_EQ(lines[1].substr(0, 11), L"AB.TXT\tMD5:");
+    EXPECT_NE(lines[0].substr(11), lines[1].substr(11));
+    EXPECT_EQ(Expand(NameOnly, {plain, other}, {OutputSize}),
+              Strings({L"ab.txt\t10 bytes", L"AB.TXT\t20 bytes"}));
+}
+
+TEST(PathForms, ATabInANameNeverSplitsTheLine)
+{
+    // Wine cannot make such a name, but lists the one that Linux makes as it is.
+    ScratchFolder scratch;
+    const std::wstring folder = scratch.AddFolder(L"names");
+    const std::string unixFolder = UnixPath(folder);
+    ASSERT_TRUE(StartProgram(L"Z:\\bin\\touch \"" + std::wstring(unixFolder.begin(), unixFolder.end()) +
+                             L"/a\tb.txt\""));
+    WIN32_FIND_DATAW found{};
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        const UniqueFind find(::FindFirstFileW((folder + L"\\a*b.txt").c_str(), &found));
+        if (find) break;
+        ::Sleep(10);
+    }
+    ASSERT_STREQ(found.cFileName, L"a\tb.txt");
+    EXPECT_EQ(Expand(RelativeWithSubfolders, {folder}, {OutputSize}),
+              Strings({L"names", L"names\\a\u2409b.txt\t0 bytes"}));
 }
 
 TEST(PathForms, DriveRootIsItsOwnLineOrNone)

@@ -1,6 +1,7 @@
-// The result list keeps lstrcmpiW's order and equality. Its sort keys are
-// checked against lstrcmpiW itself: adversarial pairs and random texts in
-// several thread locales, then whole lists against an lstrcmpiW-ordered set.
+// The result list keeps lstrcmpiW's order, and each line once: the same text
+// but for letter case, of the same file. Its sort keys are checked against
+// lstrcmpiW itself: adversarial pairs and random texts in several thread
+// locales, then whole lists against a set in that order.
 
 #include "allocation_failure.h"
 #include "job/collation_key.h"
@@ -141,24 +142,49 @@ TEST(CollationKeys, EmptyTextHasNoKey)
     EXPECT_TRUE(key.empty());
 }
 
-// Adds texts to a result list and inserts them into an lstrcmpiW-ordered set,
-// both keeping the first of equal texts, and expects the same outcome.
-void ExpectListMatchesLstrcmpiSet(const std::vector<std::wstring>& texts)
+struct Line {
+    std::wstring text;
+    std::wstring source;
+};
+
+// lstrcmpiW's order; of the lines it takes as equal, one only for the same
+// text but for letter case and the same file.
+struct SameLineLess {
+    bool operator()(const Line& a, const Line& b) const noexcept
+    {
+        const int order = ::lstrcmpiW(a.text.c_str(), b.text.c_str());
+        if (order != 0) return order < 0;
+        const int text = CompareFoldedUnits(a.text, b.text);
+        return text != 0 ? text < 0 : CompareFoldedUnits(a.source, b.source) < 0;
+    }
+};
+
+// Adds lines to a result list and inserts them into a set in that order, both
+// keeping the first of the same lines, and expects the same outcome.
+void ExpectListMatchesReference(const std::vector<Line>& lines)
 {
     ResultList list;
-    std::set<std::wstring, CaseInsensitiveLess> reference;
-    for (const std::wstring& text : texts) {
-        list.Append(text, L"source of " + text);
-        reference.insert(text);
+    std::set<Line, SameLineLess> reference;
+    for (const Line& line : lines) {
+        list.Append(line.text, line.source);
+        reference.insert(line);
     }
     ASSERT_TRUE(list.Arrange());
     ASSERT_EQ(list.size(), reference.size());
     auto expected = reference.begin();
     for (const ResultLine& line : list) {
-        ASSERT_EQ(line.text, *expected) << Units(std::wstring(line.text)) << " / " << Units(*expected);
-        EXPECT_EQ(line.sourcePath, L"source of " + *expected);
+        ASSERT_EQ(line.text, expected->text) << Units(std::wstring(line.text)) << " / " << Units(expected->text);
+        EXPECT_EQ(line.sourcePath, expected->source);
         ++expected;
     }
+}
+
+// Each text a file of its own, named after the text.
+void ExpectListMatchesLstrcmpiSet(const std::vector<std::wstring>& texts)
+{
+    std::vector<Line> lines;
+    for (const std::wstring& text : texts) lines.push_back({text, L"source of " + text});
+    ExpectListMatchesReference(lines);
 }
 
 TEST(ResultOrder, MatchesAnLstrcmpiSetWithCaseVariants)
@@ -201,9 +227,14 @@ TEST(ResultOrder, AlternateSortOrderIsLeftToLstrcmpi)
     ExpectListMatchesLstrcmpiSet(texts);
 }
 
-TEST(ResultOrder, EmptyAndIgnorableTextsCompareThroughLstrcmpi)
+TEST(ResultOrder, IgnorableCharactersOrderLinesButNeverMergeThem)
 {
-    ExpectListMatchesLstrcmpiSet({L"b", L"", L"\u00ad", L"a", L"\u200b", L"", L"A\u00ad", L"a"});
+    ExpectListMatchesLstrcmpiSet({L"b", L"", L"\u00ad", L"a", L"\u200b", L"", L"A\u00ad", L"a", L"a\u00ad"});
+    ResultList list;
+    for (const wchar_t* text : {L"ab.txt", L"a\u00adb.txt", L"AB.TXT", L"a\u00ADB.txt"}) list.Append(text);
+    std::vector<std::wstring> kept;
+    for (const ResultLine& line : list) kept.push_back(std::wstring(line.text));
+    EXPECT_EQ(kept, (std::vector<std::wstring>{L"ab.txt", L"a\u00adb.txt"})) << "letter case alone merges";
 }
 
 TEST(ResultOrder, ManyRunsMergeAsOneSetWithTheFirstOfEqualLinesKept)
@@ -222,7 +253,14 @@ TEST(ResultOrder, ManyRunsMergeAsOneSetWithTheFirstOfEqualLinesKept)
     }
     texts.push_back(L"");
     texts.push_back(L"\u00ad");
-    ExpectListMatchesLstrcmpiSet(texts);
+    // The same text of another file stays, across runs too; of the same file it goes.
+    std::vector<Line> lines;
+    for (const std::wstring& text : texts) lines.push_back({text, L"source of " + text});
+    for (std::size_t i = 0; i < texts.size(); i += 89) {
+        lines.push_back({texts[i], L"another source"});
+        lines.push_back({texts[i], L"SOURCE OF " + texts[i]});
+    }
+    ExpectListMatchesReference(lines);
 }
 
 TEST(ResultOrder, ColumnsFollowTheirLinesAndAddedLinesComeAfterArrangedOnes)

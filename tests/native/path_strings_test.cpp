@@ -40,6 +40,25 @@ TEST(PathParts, JoinAndStripTheFirstComponent)
     EXPECT_EQ(StripFirstComponent(L""), L"");
 }
 
+TEST(PathParts, TrailingBackslashesGoExceptADrivesRoot)
+{
+    EXPECT_EQ(WithoutTrailingBackslashes(L"C:\\Data\\Proj\\"), L"C:\\Data\\Proj");
+    EXPECT_EQ(WithoutTrailingBackslashes(L"C:\\Data\\\\"), L"C:\\Data");
+    EXPECT_EQ(WithoutTrailingBackslashes(L"C:\\"), L"C:\\");
+    EXPECT_EQ(WithoutTrailingBackslashes(L"C:\\\\"), L"C:\\");
+    EXPECT_EQ(WithoutTrailingBackslashes(L"\\\\?\\C:\\"), L"\\\\?\\C:\\");
+    EXPECT_EQ(WithoutTrailingBackslashes(L"\\\\srv\\share\\"), L"\\\\srv\\share");
+    EXPECT_EQ(WithoutTrailingBackslashes(L"\\\\"), L"\\\\");
+    EXPECT_EQ(WithoutTrailingBackslashes(L""), L"");
+}
+
+TEST(Separators, ControlCharactersBecomeTheirPictures)
+{
+    std::wstring name = L"a\tb\r\nc\x01\x1F \x7F\u65E5";
+    ReplaceControlCharacters(name);
+    EXPECT_EQ(name, L"a\u2409b\u240D\u240Ac\u2401\u241F \x7F\u65E5");
+}
+
 TEST(Separators, DoubledBackslashes)
 {
     EXPECT_EQ(DoubleBackslashes(L"C:\\a\\b"), L"C:\\\\a\\\\b");

@@ -6,6 +6,7 @@
 #include "output_job.h"
 #include "support/clipboard_reader.h"
 #include "support/dialog_watcher.h"
+#include "support/display_language.h"
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +16,11 @@
 namespace lumbrix::test {
 namespace {
 
-constexpr wchar_t kSaveQuestion[] =
-    L"残念ながら、クリップボードは一度に大きなデータを扱うように出来ていません。\r\n"
-    L"処理結果をファイルに保存しますか？";
+const std::wstring kSaveQuestion =
+    InDisplayLanguage(L"残念ながら、クリップボードは一度に大きなデータを扱うように出来ていません。\r\n"
+                      L"処理結果をファイルに保存しますか？",
+                      L"The clipboard cannot take this much data at once.\r\n"
+                      L"Do you want to save the results to a file?");
 
 // Answers every box with No where it can: the save question is declined.
 class ClipboardFailures : public ::testing::Test {
@@ -46,8 +49,10 @@ TEST_F(ClipboardFailures, RefusedBlockNamesItsSizeThenOffersToSave)
     ASSERT_TRUE(watcher_.WaitForCount(2));
     const auto seen = watcher_.Seen();
     EXPECT_EQ(seen[0].caption, L"Lumbrix64");
-    EXPECT_EQ(seen[0].text, L"メモリの確保に失敗しました。\r\nデータサイズが大き過ぎるかも知れません。\r\n"
-                            L"データサイズは 20 バイトです。");
+    EXPECT_EQ(seen[0].text, InDisplayLanguage(L"メモリの確保に失敗しました。\r\nデータサイズが大き過ぎるかも知れません。\r\n"
+                                              L"データサイズは 20 バイトです。",
+                                              L"Could not allocate memory.\r\nThe data may be too large.\r\n"
+                                              L"The data size is 20 bytes."));
     EXPECT_EQ(seen[1].caption, L"Lumbrix64");
     EXPECT_EQ(seen[1].text, kSaveQuestion);
 }

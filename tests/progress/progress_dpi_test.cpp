@@ -6,7 +6,9 @@
 #define WINVER 0x0A00
 #include <windows.h>
 
+#include "common/text_table.h"
 #include "progress_fixture.h"
+#include "support/display_language.h"
 #include "window_capture.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +48,16 @@ std::vector<int> InkRows(HWND window, const RECT& bar, const RECT& button)
     return edges;
 }
 
-// Two text rows apart and above the bar, the message font at dpi, キャンセル inside its button.
+// The width of text in the window's font.
+int TextWidth(HDC dc, const std::wstring& text)
+{
+    SIZE size = {};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// Two text rows apart and above the bar, the message font at dpi, the button's
+// caption inside it, and every step of the display language left of it.
 void ExpectLaidOutFor(HWND window, UINT dpi)
 {
     RECT client = {};
@@ -63,12 +74,18 @@ void ExpectLaidOutFor(HWND window, UINT dpi)
     EXPECT_EQ(logFont.lfHeight, metrics.lfMessageFont.lfHeight);
     const HDC dc = ::GetDC(window);
     ::SelectObject(dc, font);
-    SIZE text = {};
-    ::GetTextExtentPoint32W(dc, L"キャンセル", 5, &text);
     TEXTMETRICW textMetrics = {};
     ::GetTextMetricsW(dc, &textMetrics);
+    const std::wstring caption = TextOf(::GetDlgItem(window, kCancelId));
+    EXPECT_EQ(caption, InDisplayLanguage(L"キャンセル", L"Cancel"));
+    EXPECT_LT(TextWidth(dc, caption), button.right - button.left);
+    EXPECT_LT(textMetrics.tmHeight, button.bottom - button.top);
+    const int left = bar.left; // the texts start where the bar does
+    for (UINT step = IDS_STEP_SEARCHING; step <= IDS_STEP_DONE; ++step) {
+        if (step == IDS_STEP_SEARCHING_ITEM) continue; // a path follows it, cut by the button as any long path
+        EXPECT_LT(left + TextWidth(dc, Text(step)), button.left) << "step " << step << " at " << dpi << " DPI";
+    }
     ::ReleaseDC(window, dc);
-    EXPECT_TRUE(text.cx < button.right - button.left && text.cy < button.bottom - button.top);
 
     std::vector<int> ink;
     WaitFor([&] { return (ink = InkRows(window, bar, button)).size() >= 4; }, 1000); // the screen catches up
@@ -80,8 +97,10 @@ void ExpectLaidOutFor(HWND window, UINT dpi)
 ProgressPointer ShownProgress()
 {
     auto progress = NewProgress();
-    progress->StatusText().Set(L"検索しています(1/2) C:\\Users\\名前\\Documents");
-    progress->DetailText().Set(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt");
+    progress->StatusText().Set(InDisplayLanguage(L"検索しています(1/2) C:\\Users\\名前\\Documents",
+                                                 L"Searching (1/2) C:\\Users\\Name\\Documents"));
+    progress->DetailText().Set(InDisplayLanguage(L"(3/10) C:\\Users\\名前\\Documents\\報告書.txt",
+                                                 L"(3/10) C:\\Users\\Name\\Documents\\Report.txt"));
     EXPECT_EQ(StartProgressWindow(*progress), S_OK);
     ::ShowWindow(progress->window.load(), SW_SHOWNOACTIVATE); // not after the delay
     return progress;
@@ -103,6 +122,10 @@ TEST(ProgressDpi, WindowRowsBarAndButtonScaleWithTheDpi)
     EXPECT_NEAR(frame.right - frame.left, 600 * dpi / 96.0, 1);
     EXPECT_NEAR(client.bottom, 84 * dpi / 96.0, 1);
     ExpectLaidOutFor(window, dpi);
+    // For the picture: the bar a third along, and a few refreshes to draw it and the title.
+    PostProgressMessage(*progress, WM_PROGRESS_SETRANGE, 10);
+    progress->SetPosition(3);
+    ::Sleep(400);
     SaveWindowBitmap(window, ScreenshotFolder() + L"\\progress-" + std::to_wstring(dpi) + L".bmp");
 }
 

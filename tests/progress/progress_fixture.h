@@ -2,7 +2,6 @@
 // A progress record whose window the test drives as the worker would.
 
 #include "progress/progress_window.h"
-#include "progress/taskbar.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +24,6 @@ inline ProgressPointer NewProgress(HWND owner = nullptr)
 {
     ProgressPointer progress(new ProgressWindow);
     progress->owner = owner;
-    AttachTaskbar(*progress);
     return progress;
 }
 

@@ -1,9 +1,11 @@
 // The progress window as the user sees it: when it appears, what it shows,
 // how the worker's messages drive it, and how Cancel ends a job.
 
+#include "common/unique_any.h"
 #include "owner_window.h"
 #include "progress/elapsed_title.h"
 #include "progress_fixture.h"
+#include "support/display_language.h"
 #include "window_capture.h"
 
 #include <commctrl.h>
@@ -15,15 +17,16 @@
 namespace lumbrix::test {
 namespace {
 
-constexpr wchar_t kCancelledTitle[] = L"Lumbrix64: キャンセルされました。";
+const std::wstring kCancelledTitle =
+    InDisplayLanguage(L"Lumbrix64: キャンセルされました。", L"Lumbrix64: Cancelled.");
 constexpr int kBarId = 112;
 constexpr int kCancelId = 113;
 
-// "Lumbrix64: 1.23 秒経過" and the seconds it states.
+// "Lumbrix64: 1.23 秒経過" (or "... seconds elapsed") and the seconds it states.
 bool ParseElapsedTitle(const std::wstring& title, double& seconds)
 {
     const std::wstring prefix = L"Lumbrix64: ";
-    const std::wstring suffix = L" 秒経過";
+    const std::wstring suffix = InDisplayLanguage(L" 秒経過", L" seconds elapsed");
     if (title.rfind(prefix, 0) != 0 || title.size() < prefix.size() + suffix.size() + 4) return false;
     if (title.compare(title.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
     const std::wstring number = title.substr(prefix.size(), title.size() - prefix.size() - suffix.size());
@@ -128,7 +131,7 @@ TEST(ProgressWindow, HasItsClassOwnerFrameAndControls)
 
     const HWND button = ::GetDlgItem(window, kCancelId);
     ASSERT_NE(button, nullptr);
-    EXPECT_EQ(TextOf(button), L"キャンセル");
+    EXPECT_EQ(TextOf(button), InDisplayLanguage(L"キャンセル", L"Cancel"));
     const RECT buttonRect = ChildRect(window, kCancelId);
     EXPECT_EQ(buttonRect.left, client.right - 94);
     EXPECT_EQ(buttonRect.top, 6);
@@ -315,27 +318,63 @@ TEST(ProgressWindow, OwnerCannotBeClosedByItsCaptionWhileTheJobRuns)
     EXPECT_FALSE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED);
 }
 
+// Refuses the creation of progress windows, on every thread of this process.
+LRESULT CALLBACK RefuseProgressWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTW& create = *reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;
+        if (!IS_INTRESOURCE(create.lpszClass) && ::lstrcmpW(create.lpszClass, L"Lumbrix64_Progress") == 0) return 1;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST(ProgressWindow, WorkerGoesOnWhenTheWindowCannotBeCreated)
 {
-    // An owner that no longer exists makes the window's creation fail.
-    const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    ::DestroyWindow(gone);
-    auto progress = NewProgress(gone);
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, RefuseProgressWindows, ::GetModuleHandleW(nullptr), 0);
+    ASSERT_NE(hook, nullptr);
+    OwnerWindow owner({100, 100, 500, 400});
+    const HMENU menu = ::GetSystemMenu(owner.get(), FALSE);
+    auto progress = NewProgress(owner.get());
     EXPECT_EQ(StartProgressWindow(*progress), S_FALSE) << "no window, and nothing to tell the user";
+    ::UnhookWindowsHookEx(hook);
     EXPECT_EQ(progress->window.load(), nullptr);
     EXPECT_TRUE(progress->thread) << "kept for CloseProgressWindow to join";
+    EXPECT_FALSE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_DISABLED) << "the owner's Close item is back";
     SendProgressMessage(*progress, WM_PROGRESS_UPDATE); // goes nowhere
     CloseProgressWindow(*progress);
     EXPECT_FALSE(progress->thread);
+}
+
+TEST(ProgressWindow, AWindowOfAnotherProgramIsNeitherOwnerNorChanged)
+{
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    wchar_t command[] = L"notepad.exe";
+    ASSERT_TRUE(::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    const UniqueHandle notepad(process.hProcess);
+    ::CloseHandle(process.hThread);
+    HWND other = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        other = ::FindWindowW(L"Notepad", nullptr);
+        return other != nullptr;
+    }));
+    if (other) {
+        auto progress = NewProgress(other);
+        ASSERT_EQ(StartProgressWindow(*progress), S_OK);
+        EXPECT_EQ(::GetWindow(progress->window.load(), GW_OWNER), nullptr);
+        CloseProgressWindow(*progress);
+    }
+    ::TerminateProcess(notepad.get(), 0);
+    ::WaitForSingleObject(notepad.get(), 10000);
 }
 
 TEST(ElapsedTitle, StatesSecondsWithTwoDecimalsAcrossTheTickCounterWrap)
 {
     wchar_t title[64];
     FormatElapsedTitle(title, 64, 1000 + 1234, 1000);
-    EXPECT_STREQ(title, L"Lumbrix64: 1.23 秒経過");
+    EXPECT_STREQ(title, InDisplayLanguage(L"Lumbrix64: 1.23 秒経過", L"Lumbrix64: 1.23 seconds elapsed"));
     FormatElapsedTitle(title, 64, 0x00000800u, 0xFFFFF000u); // 6144 ms across the wrap
-    EXPECT_STREQ(title, L"Lumbrix64: 6.14 秒経過");
+    EXPECT_STREQ(title, InDisplayLanguage(L"Lumbrix64: 6.14 秒経過", L"Lumbrix64: 6.14 seconds elapsed"));
 }
 
 } // namespace

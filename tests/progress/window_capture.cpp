@@ -1,5 +1,6 @@
 #include "window_capture.h"
 
+#include "support/display_language.h"
 #include "support/scratch_folder.h"
 #include "support/test_paths.h"
 
@@ -94,6 +95,8 @@ std::wstring ScreenshotFolder()
     std::wstring folder = ProgramFolder();
     for (int up = 0; up < 2; ++up) folder = folder.substr(0, folder.find_last_of(L'\\'));
     folder += L"\\screenshots";
+    // The English window's pictures apart from the Japanese ones of the same name.
+    if (!JapaneseDisplayLanguage()) folder += L"\\en";
     CreateFolders(folder);
     return folder;
 }

@@ -1,15 +1,21 @@
 // The resources that the built DLL carries, read from the file as data.
 
+#include "common/text_format.h"
+#include "common/text_table.h"
 #include "resources/resource_ids.h"
+#include "support/display_language.h"
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstring>
+#include <cwctype>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace lumbrix::test {
 namespace {
@@ -115,6 +121,117 @@ TEST_F(DllResources, VersionRecordCarriesTheProjectsVersion)
     EXPECT_EQ(fixed.dwFileVersionLS, numbers[2] << 16 | numbers[3]);
     EXPECT_EQ(fixed.dwProductVersionMS, fixed.dwFileVersionMS);
     EXPECT_EQ(fixed.dwProductVersionLS, fixed.dwFileVersionLS);
+    const std::wstring description = L"クリップボードにファイル名をコピーx64";
+    EXPECT_NE(version.find(std::string(reinterpret_cast<const char*>(description.c_str()), description.size() * 2)),
+              std::string::npos)
+        << "the description as UTF-16";
+}
+
+// --- The string tables ---
+
+constexpr LANGID kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+constexpr LANGID kNeutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+
+// The texts of one language by id, from every string block the DLL has in
+// that language (each block holds sixteen counted strings).
+std::map<UINT, std::wstring> StringTable(HMODULE module, LANGID language)
+{
+    std::vector<UINT> blocks;
+    ::EnumResourceNamesW(
+        module, RT_STRING,
+        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) -> BOOL {
+            if (IS_INTRESOURCE(name)) reinterpret_cast<std::vector<UINT>*>(found)->push_back(LOWORD(name));
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&blocks));
+    std::map<UINT, std::wstring> texts;
+    for (const UINT block : blocks) {
+        std::set<LANGID> languages; // FindResourceExW alone would fall back to another language
+        ::EnumResourceLanguagesW(
+            module, RT_STRING, MAKEINTRESOURCEW(block),
+            [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) -> BOOL {
+                reinterpret_cast<std::set<LANGID>*>(found)->insert(language);
+                return TRUE;
+            },
+            reinterpret_cast<LONG_PTR>(&languages));
+        if (!languages.count(language)) continue;
+        const HRSRC found = ::FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(block), language);
+        const auto* units = static_cast<const wchar_t*>(::LockResource(::LoadResource(module, found)));
+        const DWORD count = ::SizeofResource(module, found) / sizeof(wchar_t);
+        DWORD at = 0;
+        for (UINT index = 0; index < 16 && at < count; ++index) {
+            const DWORD length = units[at++];
+            EXPECT_LE(length, count - at) << "block " << block;
+            if (length > 0 && length <= count - at) texts[(block - 1) * 16 + index] = std::wstring(units + at, length);
+            at += length;
+        }
+    }
+    return texts;
+}
+
+TEST_F(DllResources, EveryTextIsInBothLanguagesWithTheSameConversions)
+{
+    const auto japanese = StringTable(module_, kJapanese);
+    const auto english = StringTable(module_, kEnglish);
+    EXPECT_GE(japanese.size(), 32u) << "both menus' labels and help texts at least";
+    ASSERT_EQ(japanese.count(IDS_COMMAND_LABEL), 1u);
+    EXPECT_EQ(japanese.at(IDS_COMMAND_LABEL), L"名前をコピー(&N)") << "the script read as UTF-8";
+    for (const auto& [id, text] : japanese) EXPECT_EQ(english.count(id), 1u) << "id " << id << " has no English text";
+    for (const auto& [id, text] : english) {
+        EXPECT_EQ(japanese.count(id), 1u) << "id " << id << " has no Japanese text";
+        EXPECT_FALSE(HasJapanese(text)) << id;
+        if (japanese.count(id)) {
+            EXPECT_TRUE(SameConversions(japanese.at(id).c_str(), text.c_str())) << id;
+        }
+    }
+    // The names that no language changes are in a table of their own.
+    const auto names = StringTable(module_, kNeutral);
+    ASSERT_EQ(names.count(IDS_HANDLER_NAME), 1u);
+    EXPECT_EQ(names.at(IDS_HANDLER_NAME), L"クリップボードにファイル名をコピーx64");
+    for (const auto& [id, name] : names) EXPECT_EQ(japanese.count(id), 0u) << id;
+}
+
+TEST(TextTables, AMissingTextIsEmptyAndAFormatWithOtherConversionsGivesWayToItsSkeleton)
+{
+    constexpr UINT kUnused = IDS_TEXT_END - 1;
+    ASSERT_STREQ(TextIn(TextLanguage::English, kUnused), L"");
+    EXPECT_STREQ(Text(kUnused), L"");
+    EXPECT_STREQ(Text(100000), L"");
+    const wchar_t* skeleton = L"(%u/%u) %s";
+    EXPECT_EQ(FormatText(IDS_STEP_SEARCHING_ITEM, skeleton), Text(IDS_STEP_SEARCHING_ITEM));
+    EXPECT_EQ(FormatText(kUnused, skeleton), skeleton);
+    EXPECT_EQ(FormatText(IDS_STEP_SEARCHING, L"%ls"), std::wstring(L"%ls")) << "a text without the conversion";
+    EXPECT_TRUE(SameConversions(L"100%% of %ls", L"%ls"));
+    EXPECT_FALSE(SameConversions(L"%ls: %u", L"%u: %ls")) << "the order counts";
+    EXPECT_FALSE(SameConversions(L"%u", L"%u %u"));
+    EXPECT_FALSE(SameConversions(L"%.2f", L"%0.2f"));
+    EXPECT_FALSE(SameConversions(L"%l", L"%ls")) << "unfinished";
+}
+
+// The access key of a label: the character after its one "&", upper case; 0
+// when there is none or more than one.
+wchar_t AccessKey(const std::wstring& label)
+{
+    const std::size_t at = label.find(L'&');
+    if (at == std::wstring::npos || at + 1 >= label.size() || label.find(L'&', at + 1) != std::wstring::npos)
+        return 0;
+    return static_cast<wchar_t>(std::towupper(label[at + 1]));
+}
+
+TEST_F(DllResources, EachMenuLabelHasOneAccessKeyAndNoMenuHasAKeyTwice)
+{
+    for (const LANGID language : {kJapanese, kEnglish}) {
+        const auto texts = StringTable(module_, language);
+        EXPECT_NE(AccessKey(texts.at(IDS_COMMAND_LABEL)), 0) << "the entry, language " << language;
+        std::map<wchar_t, int> keys; // the submenu: commands 1 to 15
+        for (int command = 1; command < 16; ++command) {
+            const wchar_t key = AccessKey(texts.at(IDS_COMMAND_LABEL + command));
+            EXPECT_NE(key, 0) << "command " << command << ", language " << language;
+            const auto [first, added] = keys.emplace(key, command);
+            EXPECT_TRUE(added) << "commands " << first->second << " and " << command << ", language " << language;
+        }
+    }
 }
 
 } // namespace

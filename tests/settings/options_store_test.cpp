@@ -64,6 +64,20 @@ TEST_F(OptionsStore, SaveWritesAllTenValuesAndLoadReadsThemBack)
     for (int i = 0; i < OptionFlagCount; ++i) EXPECT_EQ(loaded.flags[i], options.flags[i]) << i;
 }
 
+TEST_F(OptionsStore, AToggleKeepsWhatAnotherWindowStoredMeanwhile)
+{
+    OutputOptions shown; // as a menu loaded them: the defaults
+    LoadOutputOptions(shown);
+    StoreOption(OutputMD5, 1); // another window, meanwhile
+    StoreOption(OutputSize, 1);
+    ToggleOutputOption(shown, OutputSize); // the menu showed it off: on it goes, whatever is stored
+    ToggleOutputOption(shown, OutputDirectory);
+    EXPECT_EQ(StoredOption(OutputMD5), 1u);
+    EXPECT_EQ(StoredOption(OutputSize), 1u);
+    EXPECT_EQ(StoredOption(OutputDirectory), 0u);
+    EXPECT_TRUE(shown[OutputMD5]) << "the caller's copy is what was stored";
+}
+
 TEST_F(OptionsStore, AKeyWrittenBeforeSha256ExistedLoadsItAsOff)
 {
     for (int i = 0; i < OutputSHA256; ++i) StoreOption(static_cast<OptionFlag>(i), 1);

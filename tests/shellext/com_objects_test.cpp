@@ -4,6 +4,7 @@
 
 #include "common/module_identity.h"
 #include "shellext/shell_item_selection.h"
+#include "support/dialog_watcher.h"
 #include "support/scratch_folder.h"
 #include "support/test_paths.h"
 
@@ -208,6 +209,54 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     EXPECT_EQ(canUnload_(), S_FALSE);
     EXPECT_EQ(last->Release(), 0u);
     EXPECT_EQ(canUnload_(), S_OK);
+}
+
+// The Windows 11 menu asks each option's state as it opens: with an options
+// key that cannot be read (deleted while open, HKEY_CURRENT_USER redirected to
+// it) nothing of the menu's building shows a box; the options show their defaults.
+TEST_F(ComObjects, TheWindows11MenuShowsNoBoxWhenTheOptionsCannotBeRead)
+{
+    constexpr wchar_t kPath[] = L"Software\\LumbrixTest\\Gone";
+    HKEY gone = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &gone, nullptr), 0);
+    ASSERT_EQ(::RegDeleteTreeW(HKEY_CURRENT_USER, kPath), 0);
+    ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, gone), 0);
+    lumbrix::test::DialogWatcher watcher;
+    IClassFactory* factory = Factory(lumbrix::CLSID_LumbrixExplorerCommand);
+    ASSERT_NE(factory, nullptr);
+    IExplorerCommand* root = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(&root)), S_OK);
+    factory->Release();
+    EXPECT_EQ(Title(root), L"名前をコピー");
+    IEnumExplorerCommand* list = nullptr;
+    ASSERT_EQ(root->EnumSubCommands(&list), S_OK);
+    root->Release();
+    std::vector<EXPCMDSTATE> optionStates;
+    // Every level as the shell builds it: the options sit one level down.
+    std::vector<IEnumExplorerCommand*> levels{list};
+    while (!levels.empty()) {
+        IEnumExplorerCommand* level = levels.back();
+        levels.pop_back();
+        IExplorerCommand* command = nullptr;
+        while (level->Next(1, &command, nullptr) == S_OK) {
+            EXPCMDFLAGS flags = 0;
+            EXPECT_EQ(command->GetFlags(&flags), S_OK);
+            wchar_t* text = nullptr;
+            if (command->GetTitle(nullptr, &text) == S_OK) ::CoTaskMemFree(text);
+            EXPCMDSTATE state = 0;
+            if (command->GetState(nullptr, FALSE, &state) == S_OK && (state & ECS_CHECKBOX)) optionStates.push_back(state);
+            IEnumExplorerCommand* inner = nullptr;
+            if ((flags & ECF_HASSUBCOMMANDS) && command->EnumSubCommands(&inner) == S_OK) levels.push_back(inner);
+            command->Release();
+        }
+        level->Release();
+    }
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    ::RegCloseKey(gone);
+    ASSERT_EQ(optionStates.size(), 10u);
+    EXPECT_EQ(optionStates[0], ECS_CHECKBOX | ECS_CHECKED) << "folders included, as by default";
+    EXPECT_EQ(optionStates[9], ECS_CHECKBOX);
+    EXPECT_EQ(watcher.Count(), 0u);
 }
 
 // A search result's items sit in different folders, and IDs parsed one by one

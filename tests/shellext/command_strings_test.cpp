@@ -1,13 +1,16 @@
-// Help texts and verbs in both character widths, and the commands that
-// offsets and verbs select. Runs twice: under OEM code page 437 (Wine's
-// default) and under 932 (LC_ALL=ja_JP.UTF-8), where the Japanese texts can
-// pass the 8-bit calls.
+// Labels, help texts and verbs in both character widths, and the commands
+// that offsets and verbs select. Runs twice: as Japanese Windows (display
+// language Japanese, OEM code page 932, where the Japanese verbs can pass the
+// 8-bit calls) and as US English Windows (English, code page 437).
 
+#include "common/text_table.h"
 #include "handler_fixture.h"
 #include "popup_menu_driver.h"
 #include "settings/options_key_guard.h"
+#include "shellext/explorer_command.h"
 #include "support/clipboard_reader.h"
 #include "support/dialog_watcher.h"
+#include "support/display_language.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +46,12 @@ const std::wstring kCreateHelp =
 const std::wstring kVerifyHelp = L"選択したファイルを、クリップボードのハッシュまたはチェックサム ファイルと照合します。"
                                  L"(ファイル内容を総読みするので低速です)";
 const std::wstring kUrlHelp = L"検索結果のパス区切り記号 (\\) を / に変え、フルパスの場合先頭に file:// を付けます。";
+const std::wstring kEntryHelpEnglish = L"Copies the names of files and folders to the clipboard.";
+const std::wstring kSizeHelpEnglish = L"Adds the file size after each result.";
+
+// The help texts that GCS_HELPTEXTA and GCS_HELPTEXTW give.
+std::wstring EntryHelp() { return InDisplayLanguage(kEntryHelp.c_str(), kEntryHelpEnglish.c_str()); }
+std::wstring SizeHelp() { return InDisplayLanguage(kSizeHelp.c_str(), kSizeHelpEnglish.c_str()); }
 
 class CommandStrings : public ::testing::Test {
 protected:
@@ -65,9 +74,9 @@ protected:
     ComPtr<LumbrixMenu> handler_ = NewHandler();
 };
 
-TEST_F(CommandStrings, WideHelpTextsAndVerbsAreTheTableTextsCutToTheBuffer)
+TEST_F(CommandStrings, WideVerbsAreTheJapaneseHelpTextsEverywhereAndCutToTheBuffer)
 {
-    for (UINT type : {GCS_HELPTEXTW, GCS_VERBW, GCS_VALIDATEW}) {
+    for (UINT type : {GCS_VERBW, GCS_VALIDATEW}) {
         EXPECT_EQ(Wide(0, type, 300).c_str(), kEntryHelp);
         EXPECT_EQ(Wide(11, type, 300).c_str(), kSizeHelp);
         EXPECT_EQ(Wide(14, type, 300).c_str(), kSha1Help);
@@ -76,8 +85,10 @@ TEST_F(CommandStrings, WideHelpTextsAndVerbsAreTheTableTextsCutToTheBuffer)
         EXPECT_EQ(Wide(16, type, 300).c_str(), kCreateHelp);
         EXPECT_EQ(Wide(17, type, 300).c_str(), kVerifyHelp);
     }
+    EXPECT_EQ(Wide(0, GCS_HELPTEXTW, 300).c_str(), EntryHelp());
+    EXPECT_EQ(Wide(11, GCS_HELPTEXTW, 300).c_str(), SizeHelp());
     const std::wstring cut = Wide(0, GCS_HELPTEXTW, 10);
-    EXPECT_EQ(cut.substr(0, 10), kEntryHelp.substr(0, 9) + L'\0');
+    EXPECT_EQ(cut.substr(0, 10), EntryHelp().substr(0, 9) + L'\0');
     EXPECT_EQ(cut[10], L'#') << "nothing written past the buffer";
     EXPECT_EQ(Wide(0, GCS_HELPTEXTW, 1).substr(0, 2), std::wstring(L"\0#", 2));
     EXPECT_EQ(Wide(0, GCS_HELPTEXTW, 0)[0], L'#');
@@ -88,19 +99,22 @@ TEST_F(CommandStrings, NarrowTextsPassTheOemCodePageWhole)
 {
     const std::string help = Narrow(11, GCS_HELPTEXTA, 300);
     const std::string text = help.c_str();
+    EXPECT_EQ(text, Oem(SizeHelp()));
     if (JapaneseCodePage()) {
-        EXPECT_EQ(text, Oem(kSizeHelp));
         EXPECT_EQ(text.size(), 44u) << "two bytes for each of the 22 characters";
-    } else {
-        // Code page 437 has none of the characters: each becomes '?'.
-        EXPECT_EQ(text, std::string(kSizeHelp.size(), '?'));
-        EXPECT_NE(std::string(Narrow(12, GCS_HELPTEXTA, 300).c_str()).find(" CRC32 "), std::string::npos);
     }
     EXPECT_EQ(help[text.size() + 2], '#') << "nothing past the second zero at the returned index";
+    const std::string verb = Narrow(11, GCS_VERBA, 300).c_str();
+    if (JapaneseCodePage()) {
+        EXPECT_EQ(verb, Oem(kSizeHelp));
+    } else {
+        // Code page 437 has none of the verb's characters: each becomes '?'.
+        EXPECT_EQ(verb, std::string(kSizeHelp.size(), '?'));
+    }
     EXPECT_EQ(std::string(Narrow(14, GCS_VERBA, 300).c_str()), Oem(kSha1Help));
     EXPECT_EQ(std::string(Narrow(15, GCS_VERBA, 300).c_str()), Oem(kSha256Help));
     EXPECT_EQ(std::string(Narrow(16, GCS_VERBA, 300).c_str()), Oem(kCreateHelp));
-    EXPECT_EQ(std::string(Narrow(17, GCS_HELPTEXTA, 300).c_str()), Oem(kVerifyHelp));
+    EXPECT_EQ(std::string(Narrow(17, GCS_VERBA, 300).c_str()), Oem(kVerifyHelp));
 }
 
 TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
@@ -108,9 +122,9 @@ TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
     const std::string small = Narrow(0, GCS_HELPTEXTA, 10);
     EXPECT_EQ(small[0], '\0');
     EXPECT_EQ(small.substr(10), std::string(290, '#')) << "nothing written past the buffer";
-    const std::size_t exact = Oem(kEntryHelp).size() + 1;
+    const std::size_t exact = Oem(EntryHelp()).size() + 1;
     EXPECT_EQ(Narrow(0, GCS_HELPTEXTA, static_cast<UINT>(exact))[0], '\0') << "the limit is one byte short";
-    EXPECT_EQ(std::string(Narrow(0, GCS_HELPTEXTA, static_cast<UINT>(exact + 1)).c_str()), Oem(kEntryHelp));
+    EXPECT_EQ(std::string(Narrow(0, GCS_HELPTEXTA, static_cast<UINT>(exact + 1)).c_str()), Oem(EntryHelp()));
 
     const std::string one = Narrow(0, GCS_VERBA, 1);
     EXPECT_EQ(one.substr(0, 2), std::string("\0#", 2)) << "a one-byte buffer holds just the terminator";
@@ -125,6 +139,53 @@ TEST_F(CommandStrings, RejectsUnknownCommandsAndTypes)
     Wide(~UINT_PTR{0}, GCS_VERBW, 300, E_INVALIDARG);
     Wide(0, 3, 300, E_INVALIDARG);
     Wide(0, 7, 300, E_INVALIDARG);
+}
+
+std::wstring ItemText(HMENU menu, UINT position)
+{
+    wchar_t text[256] = {};
+    ::GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
+    return text;
+}
+
+// GetTitle or GetToolTip of a Windows 11 menu command.
+std::wstring ExplorerText(int command, bool title)
+{
+    const ComPtr<ExplorerCommand> item = MakeComObject<ExplorerCommand>(command);
+    wchar_t* text = nullptr;
+    EXPECT_EQ(title ? item->GetTitle(nullptr, &text) : item->GetToolTip(nullptr, &text), S_OK);
+    const std::wstring copy = text ? text : L"";
+    ::CoTaskMemFree(text);
+    return copy;
+}
+
+TEST_F(CommandStrings, BothMenusShowTheLabelsAndHelpTextsOfTheDisplayLanguage)
+{
+    const TextLanguage language = JapaneseDisplayLanguage() ? TextLanguage::Japanese : TextLanguage::English;
+    ASSERT_EQ(DisplayLanguage(), language);
+    const HMENU host = ::CreatePopupMenu();
+    ASSERT_EQ(handler_->QueryContextMenu(host, 0, 100, 200, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18));
+    const HMENU submenu = ::GetSubMenu(host, 0);
+    for (int command = 0; command < 18; ++command) {
+        // Commands 1 to 5, a separator, 16 and 17, a separator, 6 to 15.
+        const UINT position = static_cast<UINT>(command >= 16 ? command - 10 : command > 5 ? command + 3 : command - 1);
+        const std::wstring label = command == 0 ? ItemText(host, 0) : ItemText(submenu, position);
+        const std::wstring help = Wide(command, GCS_HELPTEXTW, 300).c_str();
+        EXPECT_EQ(label, TextIn(language, IDS_COMMAND_LABEL + command)) << command;
+        EXPECT_EQ(help, TextIn(language, IDS_COMMAND_HELP + command)) << command;
+        std::wstring title = label;
+        if (JapaneseDisplayLanguage()) {
+            title.erase(title.find(L"(&"));
+        } else {
+            title.erase(title.find(L'&'), 1);
+            EXPECT_FALSE(HasJapanese(label + help)) << command;
+        }
+        EXPECT_EQ(ExplorerText(command, true), title) << "no access key in the Windows 11 menu";
+        EXPECT_EQ(ExplorerText(command, false), help) << command;
+    }
+    EXPECT_EQ(ItemText(host, 0), InDisplayLanguage(L"名前をコピー(&N)", L"Copy &Names"));
+    EXPECT_EQ(ExplorerText(15, true), InDisplayLanguage(L"SHA-256 を出力する", L"Add SHA-256"));
+    ::DestroyMenu(host);
 }
 
 // --- InvokeCommand ---
@@ -196,6 +257,13 @@ TEST_F(Invoke, VerbsActOnlyWhenTheyMatchAHelpTextExactly)
         EXPECT_EQ(InvokeVerb(kSizeHelp), E_FAIL);
         EXPECT_FALSE(StoredOption(OutputSize).has_value());
     }
+    // The English help texts act as well, whatever the code page.
+    EXPECT_EQ(InvokeVerb(kEntryHelpEnglish), S_OK);
+    const bool sizeBefore = StoredOption(OutputSize).value_or(0) != 0;
+    EXPECT_EQ(InvokeVerb(kSizeHelpEnglish), S_OK);
+    EXPECT_EQ(StoredOption(OutputSize), sizeBefore ? 0u : 1u);
+    EXPECT_EQ(InvokeVerb(L"adds the file size after each result."), E_FAIL) << "letter case counts";
+    EXPECT_EQ(InvokeVerb(L""), E_FAIL);
     EXPECT_EQ(InvokeVerb(L"copy"), E_FAIL);
     EXPECT_EQ(InvokeVerb(std::wstring(400, L'x')), E_FAIL);
     EXPECT_EQ(handler_->selection.Size(), 1u);
@@ -238,6 +306,8 @@ TEST_F(Invoke, UnicodeVerbsActInEveryCodePageAndTheNarrowOneIsThenIgnored)
     EXPECT_EQ(StoredOption(OutputSize), 1u);
     EXPECT_EQ(invoke(kSha1Help.c_str()), S_OK) << "the last command of the table";
     EXPECT_EQ(StoredOption(OutputSHA1), 1u);
+    EXPECT_EQ(invoke(L"Adds a SHA-1 hash after each result. (Slow: reads every file in full)"), S_OK);
+    EXPECT_EQ(StoredOption(OutputSHA1), 0u) << "the English help text toggles it back";
     std::wstring upper = kUrlHelp;
     upper.replace(upper.find(L"file://"), 7, L"FILE://");
     EXPECT_EQ(invoke(upper.c_str()), E_FAIL) << "letter case counts";
@@ -276,7 +346,8 @@ TEST_F(Invoke, TheChecksumVerbsStartTheirJobsInBothForms)
             info.lpVerb = narrow ? bytes.c_str() : "nonsense";
             info.lpVerbW = verb->c_str();
             EXPECT_EQ(handler_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), S_OK);
-            expected.push_back(verb == &kCreateHelp ? L"チェックサム ファイルの保存" : L"Lumbrix64");
+            expected.push_back(verb == &kCreateHelp ? InDisplayLanguage(L"チェックサム ファイルの保存", L"Save Checksum File")
+                                                   : L"Lumbrix64");
             // The dialog belongs to the owner window of this thread: its messages must flow meanwhile.
             for (int i = 0; i < 1000 && watcher.Count() < expected.size(); ++i) {
                 MSG message;

@@ -23,6 +23,10 @@ bool WaitForAttributes(const std::wstring& path, bool present);
 bool MakeFoldersQuickly(const std::wstring& folder);
 bool RemoveTreeQuickly(const std::wstring& path);
 
+// Creates the empty files stem0.txt to stem<count-1>.txt in folder (which
+// exists) through Linux: thousands in a moment, where Wine takes minutes.
+bool MakeEmptyFilesQuickly(const std::wstring& folder, const std::wstring& stem, int count);
+
 // Makes link a symbolic link to target: a Windows path, or a relative Unix
 // path such as "../.." that is read from the link's folder.
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);

@@ -51,8 +51,6 @@ struct Arguments {
     std::vector<std::wstring> paths;
 };
 
-// The create command's Save dialog as its title reads.
-constexpr wchar_t kChecksumSaveTitle[] = L"チェックサム ファイルの保存";
 
 void Print(const std::wstring& text)
 {
@@ -313,7 +311,9 @@ std::unique_ptr<lumbrix::test::SaveDialogDriver> AnswerBoxes(const Arguments& ar
 {
     if (!args.answerBoxes) return nullptr;
     return std::make_unique<lumbrix::test::SaveDialogDriver>(args.saveAs, args.answer, std::function<void()>(),
-                                                              kChecksumSaveTitle);
+                                                              std::vector<std::wstring>{
+                                                                  lumbrix::test::kChecksumDialogTitles[0],
+                                                                  lumbrix::test::kChecksumDialogTitles[1]});
 }
 
 // One handler per context menu, as Explorer makes them: created, initialised
