@@ -3,10 +3,19 @@
 #include "job/copy_request.h"
 #include "shellext/command_table.h"
 
+#include <iterator>
+
 namespace lumbrix {
 namespace {
 
-constexpr UINT kSeparatorPosition = 5;
+constexpr int kSeparator = -1;
+
+// The submenu from top to bottom: the copy commands, the checksum commands
+// between two separators, the options. Every command of the table but the
+// entry appears once.
+constexpr int kLayout[] = {1, 2, 3, 4, 5, kSeparator, kCreateChecksumCommand, kVerifyCommand, kSeparator,
+                           6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+static_assert(std::size(kLayout) == kCommandCount - 1 + 2, "each command once, and the two separators");
 
 UINT IdentifierOf(UINT commandBase, int command) noexcept
 {
@@ -44,10 +53,13 @@ UniqueMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fi
                             const OutputOptions& options) noexcept
 {
     UniqueMenu menu(::CreatePopupMenu());
-    for (int command = 1; command < kCommandCount; ++command)
-        InsertCommand(menu.get(), static_cast<UINT>(command - 1), IdentifierOf(commandBase, command),
-                      CommandAt(command).label);
-    InsertSeparator(menu.get(), kSeparatorPosition);
+    UINT position = 0;
+    for (const int command : kLayout) {
+        if (command == kSeparator)
+            InsertSeparator(menu.get(), position++);
+        else
+            InsertCommand(menu.get(), position++, IdentifierOf(commandBase, command), CommandAt(command).label);
+    }
 
     for (int command = kFirstCopyCommand; command <= kLastCopyCommand; ++command)
         if (IsCopyCommandGrayed(command, isDriveRoot, fileCount, folderCount)) Gray(menu.get(), commandBase, command);

@@ -1,6 +1,6 @@
 #pragma once
-// The submenu of copy commands and option toggles, as the context menu and
-// the option popup show it.
+// The submenu of copy commands, checksum commands and option toggles, as the
+// context menu and the option popup show it.
 
 #include "common/unique_any.h"
 #include "settings/output_options.h"
@@ -11,10 +11,12 @@
 
 namespace lumbrix {
 
-// Commands 1 to 15 at identifiers commandBase + n - 1 (kCommandCount - 1 of
-// them), a separator after command 5, copy commands grayed by the selection's
-// make-up, check marks from options. The results of the single menu calls are
-// ignored. The menu belongs to the caller until it is inserted into another.
+// Commands 1 to kCommandCount - 1, command n at identifier commandBase + n - 1:
+// the five copy commands, a separator, the two checksum commands, a separator,
+// the ten options. Copy commands grayed by the selection's make-up (the
+// checksum commands never are), check marks from options. The results of the
+// single menu calls are ignored. The menu belongs to the caller until it is
+// inserted into another.
 UniqueMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fileCount, std::uint64_t folderCount,
                             const OutputOptions& options) noexcept;
 

@@ -2,6 +2,7 @@
 
 #include "common/com_boundary.h"
 #include "common/module_identity.h"
+#include "common/text_table.h"
 #include "resources/resource_ids.h"
 #include "settings/output_options.h"
 #include "shellext/command_menu.h"
@@ -15,17 +16,23 @@
 namespace lumbrix {
 namespace {
 
-// The sub-commands in menu order: the copy commands, a separator, the options.
-constexpr int kSubCommandCount = kCommandCount;
+constexpr int kSeparator = ExplorerCommand::kSeparator;
+constexpr int kOptionsEntry = ExplorerCommand::kOptionsEntry;
+
+// The root's sub-commands in menu order, and those of the options entry.
+constexpr int kFirstLevel[] = {1, 2, 3, 4, 5, kSeparator, kCreateChecksumCommand, kVerifyCommand, kSeparator,
+                               kOptionsEntry};
+constexpr int kOptionsLevel[] = {6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+
+struct Level {
+    const int* commands;
+    int count;
+};
+constexpr Level kRootLevel{kFirstLevel, int(std::size(kFirstLevel))};
+constexpr Level kOptionsEntryLevel{kOptionsLevel, int(std::size(kOptionsLevel))};
 
 // Items a state may read while the shell says it must not be slow.
 constexpr DWORD kQuickStateItems = 256;
-
-int SubCommandAt(int position) noexcept
-{
-    if (position < kLastCopyCommand) return position + 1;
-    return position == kLastCopyCommand ? ExplorerCommand::kSeparator : position;
-}
 
 HRESULT DuplicateText(const wchar_t* text, std::size_t length, LPWSTR* out) noexcept
 {
@@ -54,14 +61,14 @@ HRESULT DuplicateTitle(const wchar_t* label, LPWSTR* out) noexcept
 
 class SubCommandList final : public ComObject<IEnumExplorerCommand> {
 public:
-    explicit SubCommandList(int position = 0) noexcept : position_(position) {}
+    explicit SubCommandList(Level level, int position = 0) noexcept : level_(level), position_(position) {}
 
     STDMETHODIMP Next(ULONG celt, IExplorerCommand** pUICommand, ULONG* pceltFetched) noexcept override
     {
         if (!pUICommand || (celt != 1 && !pceltFetched)) return E_INVALIDARG;
         ULONG fetched = 0;
-        for (; fetched < celt && position_ < kSubCommandCount; ++fetched) {
-            ComPtr<ExplorerCommand> command = MakeComObject<ExplorerCommand>(SubCommandAt(position_));
+        for (; fetched < celt && position_ < level_.count; ++fetched) {
+            ComPtr<ExplorerCommand> command = MakeComObject<ExplorerCommand>(level_.commands[position_]);
             if (!command) {
                 // The commands handed out so far go back.
                 while (fetched > 0) ComPtr<IExplorerCommand>().attach(pUICommand[--fetched]);
@@ -76,7 +83,7 @@ public:
     }
     STDMETHODIMP Skip(ULONG celt) noexcept override
     {
-        const ULONG left = static_cast<ULONG>(kSubCommandCount - position_);
+        const ULONG left = static_cast<ULONG>(level_.count - position_);
         position_ += static_cast<int>(celt < left ? celt : left);
         return celt <= left ? S_OK : S_FALSE;
     }
@@ -88,11 +95,12 @@ public:
     STDMETHODIMP Clone(IEnumExplorerCommand** ppenum) noexcept override
     {
         if (!ppenum) return E_POINTER;
-        *ppenum = MakeComObject<SubCommandList>(position_).detach();
+        *ppenum = MakeComObject<SubCommandList>(level_, position_).detach();
         return *ppenum ? S_OK : E_OUTOFMEMORY;
     }
 
 private:
+    Level level_;
     int position_;
 };
 
@@ -103,6 +111,7 @@ STDMETHODIMP ExplorerCommand::GetTitle(IShellItemArray*, LPWSTR* ppszName) noexc
     if (!ppszName) return E_POINTER;
     *ppszName = nullptr;
     if (command_ == kSeparator) return E_NOTIMPL;
+    if (command_ == kOptionsEntry) return DuplicateTitle(Text(IDS_OPTIONS_ENTRY), ppszName);
     return DuplicateTitle(CommandAt(command_).label, ppszName);
 }
 
@@ -124,7 +133,7 @@ STDMETHODIMP ExplorerCommand::GetToolTip(IShellItemArray*, LPWSTR* ppszInfotip) 
 {
     if (!ppszInfotip) return E_POINTER;
     *ppszInfotip = nullptr;
-    if (command_ == kSeparator) return E_NOTIMPL;
+    if (command_ == kSeparator || command_ == kOptionsEntry) return E_NOTIMPL;
     const wchar_t* text = CommandAt(command_).helpText;
     return DuplicateText(text, std::wcslen(text), ppszInfotip);
 }
@@ -168,7 +177,7 @@ try {
         ToggleOutputOption(options, OptionOfCommand(command_));
         return S_OK;
     }
-    if (!IsCopyCommand(command_)) return S_OK;
+    if (!StartsJob(command_)) return S_OK;
     CopyRequest request;
     request.mode = command_;
     LoadOutputOptions(request.options);
@@ -181,7 +190,9 @@ LUMBRIX_CATCH_AS_E_OUTOFMEMORY()
 STDMETHODIMP ExplorerCommand::GetFlags(EXPCMDFLAGS* pFlags) noexcept
 {
     if (!pFlags) return E_POINTER;
-    *pFlags = command_ == 0 ? ECF_HASSUBCOMMANDS : command_ == kSeparator ? ECF_ISSEPARATOR : ECF_DEFAULT;
+    *pFlags = command_ == 0 || command_ == kOptionsEntry ? ECF_HASSUBCOMMANDS
+              : command_ == kSeparator                   ? ECF_ISSEPARATOR
+                                                         : ECF_DEFAULT;
     return S_OK;
 }
 
@@ -189,8 +200,8 @@ STDMETHODIMP ExplorerCommand::EnumSubCommands(IEnumExplorerCommand** ppEnum) noe
 {
     if (!ppEnum) return E_POINTER;
     *ppEnum = nullptr;
-    if (command_ != 0) return E_NOTIMPL;
-    *ppEnum = MakeComObject<SubCommandList>().detach();
+    if (command_ != 0 && command_ != kOptionsEntry) return E_NOTIMPL;
+    *ppEnum = MakeComObject<SubCommandList>(command_ == 0 ? kRootLevel : kOptionsEntryLevel).detach();
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 

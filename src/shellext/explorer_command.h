@@ -1,6 +1,8 @@
 #pragma once
 // The Windows 11 menu's handler: the same commands as the classic menu, as a
-// root IExplorerCommand whose sub-commands are objects of the same class.
+// root IExplorerCommand whose sub-commands are objects of the same class. The
+// first level holds the copy and checksum commands; the options sit in one
+// nested entry, so that the first level stays short.
 
 #include "shellext/com_object.h"
 
@@ -12,10 +14,12 @@ class ExplorerCommand final : public ComObject<IExplorerCommand> {
 public:
     // The root; the class factory makes these.
     ExplorerCommand() noexcept = default;
-    // A command number of the command table (1 to 15), or kSeparator.
+    // A command number of the command table (1 to kCommandCount - 1),
+    // kSeparator or kOptionsEntry.
     explicit ExplorerCommand(int command) noexcept : command_(command) {}
 
     static constexpr int kSeparator = -1;
+    static constexpr int kOptionsEntry = -2; // "オプション", which holds the options
 
     // IExplorerCommand
     STDMETHODIMP GetTitle(IShellItemArray* psiItemArray, LPWSTR* ppszName) noexcept override;

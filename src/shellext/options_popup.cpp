@@ -28,7 +28,7 @@ int RunOptionsPopup(HWND owner, CopyRequest& request) noexcept
             menu.get(), TPM_CENTERALIGN | TPM_VCENTERALIGN | TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_RETURNCMD,
             cursor.x, cursor.y, 0, owner, nullptr));
         const int command = chosen >= kPopupCommandBase ? static_cast<int>(chosen - kPopupCommandBase + 1) : 0;
-        if (IsCopyCommand(command)) return command;
+        if (StartsJob(command)) return command;
         if (!IsOptionCommand(command)) return 0; // dismissed
         ToggleOutputOption(options, OptionOfCommand(command));
     }

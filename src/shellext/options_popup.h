@@ -10,8 +10,9 @@ namespace lumbrix {
 
 // Reloads request.options (the toggle that led here has just been saved) and
 // shows the menu until the user picks a copy command or dismisses it. Each
-// toggle there changes request.options and is saved at once. Returns the copy
-// mode picked (1 to 5), or 0 when the popup was dismissed.
+// toggle there changes request.options and is saved at once. Returns the
+// command picked that starts a job (a copy or a checksum command), or 0 when
+// the popup was dismissed.
 int RunOptionsPopup(HWND owner, CopyRequest& request) noexcept;
 
 } // namespace lumbrix

@@ -182,11 +182,14 @@ TEST_F(EndToEnd, TheWindows11MenuShowsTitlesGrayRulesAndCheckMarks)
     for (const wchar_t* line : {L"\n    フルパス   (command 1) flags 0x00000000 state 0x00000000\n",
                                 L"\n    フルパス サブフォルダ付   (command 2) flags 0x00000000 state 0x00000001 gray\n",
                                 L"\n    カレント サブフォルダ 1 段配下   (command 4) flags 0x00000000 state 0x00000001 gray\n",
-                                L"\n    ----------------\n    [x] フォルダを含める   (command 6) flags 0x00000000 state 0x0000000C\n",
-                                L"\n    [ ] 短いファイル名を取得する   (command 7) flags 0x00000000 state 0x00000004\n",
-                                L"\n    [x] MD5 を出力する   (command 13) flags 0x00000000 state 0x0000000C\n",
-                                L"\n    [ ] SHA-1 を出力する   (command 14) flags 0x00000000 state 0x00000004\n",
-                                L"\n    [x] SHA-256 を出力する   (command 15) flags 0x00000000 state 0x0000000C\n"})
+                                L"\n    ----------------\n    チェックサム ファイルを作成   (command 16) flags 0x00000000 "
+                                L"state 0x00000000\n    ハッシュを照合   (command 17) flags 0x00000000 state 0x00000000\n"
+                                L"    ----------------\n    オプション   (entry) flags 0x00000001 state 0x00000000\n"
+                                L"        [x] フォルダを含める   (command 6) flags 0x00000000 state 0x0000000C\n",
+                                L"\n        [ ] 短いファイル名を取得する   (command 7) flags 0x00000000 state 0x00000004\n",
+                                L"\n        [x] MD5 を出力する   (command 13) flags 0x00000000 state 0x0000000C\n",
+                                L"\n        [ ] SHA-1 を出力する   (command 14) flags 0x00000000 state 0x00000004\n",
+                                L"\n        [x] SHA-256 を出力する   (command 15) flags 0x00000000 state 0x0000000C\n"})
         EXPECT_NE(out.find(line), std::wstring::npos) << std::string(out.begin(), out.end());
     EXPECT_EQ(out.find(L'&'), std::wstring::npos) << "no access keys in this menu";
 
@@ -267,6 +270,31 @@ TEST_F(EndToEndDigests, EachDigestAloneAndAllFourAfterTheSize)
     }
     ExpectLines(Copy(3, L"OutputDirectory,OutputSize,OutputSHA256,OutputSHA1,OutputMD5,OutputCRC32", {folder}),
                 {L"D", L"D\\data.bin\t9 bytes" + allData, L"D\\empty.txt\t0 bytes" + allEmpty, L"D\\sub"});
+}
+
+TEST_F(EndToEndDigests, VerifyingThroughEitherMenuTellsTheOutcomeAndCopiesTheReportOnYes)
+{
+    const std::wstring sha256 = L"15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225";
+    const std::string lines = std::string(sha256.begin(), sha256.end()) + "  data.bin\n" + std::string(64, '0') +
+                              "  empty.txt\n" + std::string(sha256.begin(), sha256.end()) + "  missing.bin\n";
+    const std::wstring sums = scratch.AddFile(L"D\\SHA256SUMS", lines);
+    ShellRun run;
+    const ClipboardText report = Copy(17, L"none", {sums}, &run, {L"--answer", L"yes"});
+    EXPECT_NE(run.output.find(L"box: Lumbrix64 (warning icon, owner Lumbrix64_Progress)\n    一致しないファイルがあります。"
+                              L"\n    \n    一致: 1 個\n    不一致: 1 個\n    見つかりません: 1 個\n"),
+              std::wstring::npos)
+        << std::string(run.output.begin(), run.output.end());
+    EXPECT_EQ(report.Text(), L"一致\t" + folder + L"\\data.bin\r\n不一致\t" + folder + L"\\empty.txt\r\n見つかりません\t" +
+                                 folder + L"\\missing.bin\r\n");
+
+    // The Windows 11 menu, one file against the digest on the clipboard.
+    WriteClipboard(L"SHA256:" + sha256);
+    run = RunShell(Windows11({L"--command", L"17", L"--answer", L"no"}), {folder + L"\\data.bin"});
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_NE(run.output.find(L"box: Lumbrix64 (information icon, owner Lumbrix64_Progress)\n    すべて一致しました (1 個)。"),
+              std::wstring::npos)
+        << std::string(run.output.begin(), run.output.end());
+    EXPECT_EQ(ReadClipboard().value_or(ClipboardText{}).Text(), L"SHA256:" + sha256);
 }
 
 TEST_F(EndToEndDigests, AFileLockedByAnotherProgramGetsOneFailureMark)

@@ -165,25 +165,43 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     ASSERT_EQ(root->EnumSubCommands(&list), S_OK);
     EXPECT_EQ(root->Release(), 0u);
 
-    IExplorerCommand* commands[17] = {};
+    // Five copy commands, a separator, the two checksum commands, a separator
+    // and the entry that holds the ten options.
+    IExplorerCommand* commands[11] = {};
     ULONG fetched = 0;
-    EXPECT_EQ(list->Next(17, commands, &fetched), S_FALSE);
-    ASSERT_EQ(fetched, 16u) << "five copy commands, a separator, ten options";
-    EXPECT_EQ(list->Next(1, commands + 16, nullptr), S_FALSE);
-    EXPECT_EQ(commands[16], nullptr);
+    EXPECT_EQ(list->Next(11, commands, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 10u);
+    EXPECT_EQ(list->Next(1, commands + 10, nullptr), S_FALSE);
+    EXPECT_EQ(commands[10], nullptr);
+    EXPECT_EQ(Title(commands[6]), L"チェックサム ファイルを作成");
+    EXPECT_EQ(Title(commands[7]), L"ハッシュを照合");
     EXPECT_EQ(list->Reset(), S_OK);
-    EXPECT_EQ(list->Skip(15), S_OK);
+    EXPECT_EQ(list->Skip(9), S_OK);
     IEnumExplorerCommand* clone = nullptr;
     ASSERT_EQ(list->Clone(&clone), S_OK);
     list->Release();
-    IExplorerCommand* last = nullptr;
-    EXPECT_EQ(clone->Next(1, &last, nullptr), S_OK) << "the clone starts where the list stood";
+    IExplorerCommand* entry = nullptr;
+    EXPECT_EQ(clone->Next(1, &entry, nullptr), S_OK) << "the clone starts where the list stood";
     EXPECT_EQ(clone->Skip(1), S_FALSE);
     clone->Release();
-    ASSERT_NE(last, nullptr);
-    EXPECT_EQ(Title(last), Title(commands[15]));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(Title(entry), L"オプション");
+    EXPCMDFLAGS flags = 0;
+    EXPECT_EQ(entry->GetFlags(&flags), S_OK);
+    EXPECT_EQ(flags, static_cast<EXPCMDFLAGS>(ECF_HASSUBCOMMANDS));
+
+    IEnumExplorerCommand* options = nullptr;
+    ASSERT_EQ(entry->EnumSubCommands(&options), S_OK);
+    EXPECT_EQ(entry->Release(), 0u);
+    IExplorerCommand* option[11] = {};
+    EXPECT_EQ(options->Next(11, option, &fetched), S_FALSE);
+    options->Release();
+    ASSERT_EQ(fetched, 10u) << "the ten options";
+    EXPECT_EQ(Title(option[0]), L"フォルダを含める");
+    EXPECT_EQ(Title(option[8]), L"SHA-1 を出力する");
+    IExplorerCommand* last = option[9];
     EXPECT_EQ(Title(last), L"SHA-256 を出力する");
-    EXPECT_EQ(Title(commands[14]), L"SHA-1 を出力する");
+    for (int i = 0; i < 9; ++i) option[i]->Release();
 
     EXPECT_EQ(canUnload_(), S_FALSE);
     for (IExplorerCommand* command : commands)
@@ -214,17 +232,25 @@ TEST_F(ComObjects, TheWindows11MenuShowsNoBoxWhenTheOptionsCannotBeRead)
     ASSERT_EQ(root->EnumSubCommands(&list), S_OK);
     root->Release();
     std::vector<EXPCMDSTATE> optionStates;
-    IExplorerCommand* command = nullptr;
-    while (list->Next(1, &command, nullptr) == S_OK) {
-        EXPCMDFLAGS flags = 0;
-        EXPECT_EQ(command->GetFlags(&flags), S_OK);
-        wchar_t* text = nullptr;
-        if (command->GetTitle(nullptr, &text) == S_OK) ::CoTaskMemFree(text);
-        EXPCMDSTATE state = 0;
-        if (command->GetState(nullptr, FALSE, &state) == S_OK && (state & ECS_CHECKBOX)) optionStates.push_back(state);
-        command->Release();
+    // Every level as the shell builds it: the options sit one level down.
+    std::vector<IEnumExplorerCommand*> levels{list};
+    while (!levels.empty()) {
+        IEnumExplorerCommand* level = levels.back();
+        levels.pop_back();
+        IExplorerCommand* command = nullptr;
+        while (level->Next(1, &command, nullptr) == S_OK) {
+            EXPCMDFLAGS flags = 0;
+            EXPECT_EQ(command->GetFlags(&flags), S_OK);
+            wchar_t* text = nullptr;
+            if (command->GetTitle(nullptr, &text) == S_OK) ::CoTaskMemFree(text);
+            EXPCMDSTATE state = 0;
+            if (command->GetState(nullptr, FALSE, &state) == S_OK && (state & ECS_CHECKBOX)) optionStates.push_back(state);
+            IEnumExplorerCommand* inner = nullptr;
+            if ((flags & ECF_HASSUBCOMMANDS) && command->EnumSubCommands(&inner) == S_OK) levels.push_back(inner);
+            command->Release();
+        }
+        level->Release();
     }
-    list->Release();
     ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     ::RegCloseKey(gone);
     ASSERT_EQ(optionStates.size(), 10u);

@@ -8,12 +8,16 @@
 #include "popup_menu_driver.h"
 #include "settings/options_key_guard.h"
 #include "shellext/explorer_command.h"
+#include "support/clipboard_reader.h"
+#include "support/dialog_watcher.h"
 #include "support/display_language.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 namespace lumbrix::test {
 namespace {
@@ -37,6 +41,10 @@ const std::wstring kSizeHelp = L"検索結果の後ろにファイルサイズ�
 const std::wstring kSha1Help = L"検索結果の後ろに SHA-1 ハッシュを追加します。(ファイル内容を総読みするので低速です)";
 const std::wstring kSha256Help =
     L"検索結果の後ろに SHA-256 ハッシュを追加します。(ファイル内容を総読みするので低速です)";
+const std::wstring kCreateHelp =
+    L"選択したファイルのハッシュを、sha256sum などで検証できるチェックサム ファイルに保存します。";
+const std::wstring kVerifyHelp = L"選択したファイルを、クリップボードのハッシュまたはチェックサム ファイルと照合します。"
+                                 L"(ファイル内容を総読みするので低速です)";
 const std::wstring kUrlHelp = L"検索結果のパス区切り記号 (\\) を / に変え、フルパスの場合先頭に file:// を付けます。";
 const std::wstring kEntryHelpEnglish = L"Copies the names of files and folders to the clipboard.";
 const std::wstring kSizeHelpEnglish = L"Adds the file size after each result.";
@@ -74,6 +82,8 @@ TEST_F(CommandStrings, WideVerbsAreTheJapaneseHelpTextsEverywhereAndCutToTheBuff
         EXPECT_EQ(Wide(14, type, 300).c_str(), kSha1Help);
         EXPECT_EQ(Wide(15, type, 300).c_str(), kSha256Help);
         EXPECT_EQ(Wide(10, type, 300).c_str(), kUrlHelp);
+        EXPECT_EQ(Wide(16, type, 300).c_str(), kCreateHelp);
+        EXPECT_EQ(Wide(17, type, 300).c_str(), kVerifyHelp);
     }
     EXPECT_EQ(Wide(0, GCS_HELPTEXTW, 300).c_str(), EntryHelp());
     EXPECT_EQ(Wide(11, GCS_HELPTEXTW, 300).c_str(), SizeHelp());
@@ -103,6 +113,8 @@ TEST_F(CommandStrings, NarrowTextsPassTheOemCodePageWhole)
     }
     EXPECT_EQ(std::string(Narrow(14, GCS_VERBA, 300).c_str()), Oem(kSha1Help));
     EXPECT_EQ(std::string(Narrow(15, GCS_VERBA, 300).c_str()), Oem(kSha256Help));
+    EXPECT_EQ(std::string(Narrow(16, GCS_VERBA, 300).c_str()), Oem(kCreateHelp));
+    EXPECT_EQ(std::string(Narrow(17, GCS_VERBA, 300).c_str()), Oem(kVerifyHelp));
 }
 
 TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
@@ -122,8 +134,8 @@ TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
 
 TEST_F(CommandStrings, RejectsUnknownCommandsAndTypes)
 {
-    Wide(16, GCS_HELPTEXTW, 300, E_INVALIDARG);
-    Wide(16, GCS_VERBA, 300, E_INVALIDARG);
+    Wide(18, GCS_HELPTEXTW, 300, E_INVALIDARG);
+    Wide(18, GCS_VERBA, 300, E_INVALIDARG);
     Wide(~UINT_PTR{0}, GCS_VERBW, 300, E_INVALIDARG);
     Wide(0, 3, 300, E_INVALIDARG);
     Wide(0, 7, 300, E_INVALIDARG);
@@ -152,11 +164,11 @@ TEST_F(CommandStrings, BothMenusShowTheLabelsAndHelpTextsOfTheDisplayLanguage)
     const TextLanguage language = JapaneseDisplayLanguage() ? TextLanguage::Japanese : TextLanguage::English;
     ASSERT_EQ(DisplayLanguage(), language);
     const HMENU host = ::CreatePopupMenu();
-    ASSERT_EQ(handler_->QueryContextMenu(host, 0, 100, 200, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 16));
+    ASSERT_EQ(handler_->QueryContextMenu(host, 0, 100, 200, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18));
     const HMENU submenu = ::GetSubMenu(host, 0);
-    for (int command = 0; command < 16; ++command) {
-        // Commands 1 to 5, the separator, commands 6 to 15.
-        const UINT position = static_cast<UINT>(command > 5 ? command : command - 1);
+    for (int command = 0; command < 18; ++command) {
+        // Commands 1 to 5, a separator, 16 and 17, a separator, 6 to 15.
+        const UINT position = static_cast<UINT>(command >= 16 ? command - 10 : command > 5 ? command + 3 : command - 1);
         const std::wstring label = command == 0 ? ItemText(host, 0) : ItemText(submenu, position);
         const std::wstring help = Wide(command, GCS_HELPTEXTW, 300).c_str();
         EXPECT_EQ(label, TextIn(language, IDS_COMMAND_LABEL + command)) << command;
@@ -214,11 +226,11 @@ TEST_F(Invoke, EachOptionOffsetTogglesItsOwnFlagAndStoresAllTen)
     EXPECT_EQ(escape_.Appearances(), 10u);
 }
 
-TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveFifteenAreInvalid)
+TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveSeventeenAreInvalid)
 {
     handler_->selection.Insert(L"C:\\kept");
     EXPECT_EQ(InvokeOffset(0), S_OK);
-    EXPECT_EQ(InvokeOffset(16), E_INVALIDARG);
+    EXPECT_EQ(InvokeOffset(18), E_INVALIDARG);
     EXPECT_EQ(InvokeOffset(0xFFFF), E_INVALIDARG);
     EXPECT_EQ(handler_->selection.Size(), 1u) << "no copy was started";
     EXPECT_FALSE(StoredOption(OutputDirectory).has_value());
@@ -307,6 +319,47 @@ TEST_F(Invoke, UnicodeVerbsActInEveryCodePageAndTheNarrowOneIsThenIgnored)
     info.lpVerb = "nonsense";
     EXPECT_EQ(invoke(kEntryHelp.c_str()), E_FAIL);
     EXPECT_EQ(handler_->selection.Size(), 1u);
+}
+
+// Each checksum verb starts its job: the create command's Save dialog (which
+// is cancelled), the verification's box for a clipboard without a digest.
+TEST_F(Invoke, TheChecksumVerbsStartTheirJobsInBothForms)
+{
+    ScratchFolder scratch;
+    const std::wstring file = scratch.AddFile(L"a.bin", "x");
+    ClearClipboard();
+    DialogWatcher watcher([](const SeenDialog& dialog) {
+        DialogWatcher::PressButton(dialog.window, dialog.text.empty() ? IDCANCEL : IDOK);
+        return true;
+    });
+    std::vector<std::wstring> expected;
+    for (const bool narrow : {false, true}) {
+        if (narrow && !JapaneseCodePage()) break;
+        for (const std::wstring* verb : {&kCreateHelp, &kVerifyHelp}) {
+            handler_->selection.Insert(file);
+            handler_->fileCount = 1;
+            const std::string bytes = Oem(*verb);
+            CMINVOKECOMMANDINFOEX info{};
+            info.cbSize = sizeof info;
+            info.hwnd = owner_;
+            info.fMask = narrow ? 0 : CMIC_MASK_UNICODE;
+            info.lpVerb = narrow ? bytes.c_str() : "nonsense";
+            info.lpVerbW = verb->c_str();
+            EXPECT_EQ(handler_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), S_OK);
+            expected.push_back(verb == &kCreateHelp ? InDisplayLanguage(L"チェックサム ファイルの保存", L"Save Checksum File")
+                                                   : L"Lumbrix64");
+            // The dialog belongs to the owner window of this thread: its messages must flow meanwhile.
+            for (int i = 0; i < 1000 && watcher.Count() < expected.size(); ++i) {
+                MSG message;
+                while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+                ::Sleep(10);
+            }
+            ASSERT_EQ(watcher.Count(), expected.size());
+            EXPECT_EQ(watcher.Seen().back().caption, expected.back());
+        }
+    }
+    // The verification's window goes with its worker.
+    for (int i = 0; i < 500 && ::FindWindowW(L"Lumbrix64_Progress", nullptr); ++i) ::Sleep(10);
 }
 
 TEST_F(Invoke, NullInvocationIsRejected)

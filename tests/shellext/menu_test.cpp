@@ -171,15 +171,15 @@ protected:
     HMENU Submenu()
     {
         EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 100, CMF_NORMAL),
-                  MAKE_HRESULT(SEVERITY_SUCCESS, 0, 16));
+                  MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18));
         return ::GetSubMenu(host_, 1);
     }
-    // Copy commands 1 to 5 that the submenu shows gray.
-    std::vector<int> GrayCopyCommands()
+    // Commands that the submenu shows gray.
+    std::vector<int> GrayCommands()
     {
         HMENU submenu = Submenu();
         std::vector<int> gray;
-        for (int command = 1; command <= 5; ++command)
+        for (int command = 1; command < kCommandCount; ++command)
             if (::GetMenuState(submenu, kFirst + command, MF_BYCOMMAND) & MF_GRAYED) gray.push_back(command);
         return gray;
     }
@@ -218,37 +218,43 @@ TEST_F(HandlerMenu, InsertsTheEntryWithItsSubmenuAndBitmapAtTheGivenPosition)
 TEST_F(HandlerMenu, InsertsNothingWhenTheIdRangeIsShortOrOnlyTheDefaultVerbIsWanted)
 {
     const auto none = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 14, CMF_NORMAL), none) << "15 ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 16, CMF_NORMAL), none) << "17 ids";
     EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst - 1, CMF_NORMAL), none) << "no ids";
     EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 100, CMF_DEFAULTONLY), none);
     EXPECT_EQ(::GetMenuItemCount(host_), 2);
-    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 15, CMF_NORMAL),
-              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 16)) << "exactly sixteen ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 17, CMF_NORMAL),
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18)) << "exactly eighteen ids";
     HMENU submenu = ::GetSubMenu(host_, 1);
     ASSERT_NE(submenu, nullptr);
-    EXPECT_EQ(::GetMenuItemID(submenu, ::GetMenuItemCount(submenu) - 1), kFirst + 15);
+    std::set<UINT> ids;
+    for (int position = 0; position < ::GetMenuItemCount(submenu); ++position)
+        if (const UINT id = ::GetMenuItemID(submenu, position); id != 0) ids.insert(id);
+    EXPECT_EQ(ids.size(), 17u);
+    EXPECT_EQ(*ids.begin(), kFirst + 1);
+    EXPECT_EQ(*ids.rbegin(), kFirst + 17) << "no id past idCmdLast";
 }
 
-TEST_F(HandlerMenu, SubmenuHoldsFiveCopyCommandsASeparatorAndTenOptions)
+TEST_F(HandlerMenu, SubmenuHoldsCopyCommandsChecksumCommandsBetweenSeparatorsAndTenOptions)
 {
     HMENU submenu = Submenu();
-    ASSERT_EQ(::GetMenuItemCount(submenu), 16);
+    ASSERT_EQ(::GetMenuItemCount(submenu), 19);
+    const UINT commandAt[19] = {1, 2, 3, 4, 5, 0, 16, 17, 0, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     std::vector<std::wstring> labels;
-    for (UINT position = 0; position < 16; ++position) {
+    for (UINT position = 0; position < 19; ++position) {
         MENUITEMINFOW item{};
         item.cbSize = sizeof item;
         item.fMask = MIIM_ID | MIIM_FTYPE;
         ASSERT_TRUE(::GetMenuItemInfoW(submenu, position, TRUE, &item));
-        if (position == 5) {
-            EXPECT_TRUE(item.fType & MFT_SEPARATOR);
+        if (commandAt[position] == 0) {
+            EXPECT_TRUE(item.fType & MFT_SEPARATOR) << "position " << position;
             continue;
         }
-        const UINT command = position < 5 ? position + 1 : position;
-        EXPECT_EQ(item.wID, kFirst + command) << "position " << position;
+        EXPECT_EQ(item.wID, kFirst + commandAt[position]) << "position " << position;
         labels.push_back(ItemText(submenu, position));
     }
     EXPECT_THAT(labels, ElementsAreArray({L"フルパス(&F)", L"フルパス サブフォルダ付(&S)", L"カレント サブフォルダ付(&C)",
                                           L"カレント サブフォルダ 1 段配下(&R)", L"カレント ファイル名(&N)",
+                                          L"チェックサム ファイルを作成(&K)...", L"ハッシュを照合(&V)",
                                           L"フォルダを含める(&I)", L"短いファイル名を取得する(&D)",
                                           L"ジャンクションポイントを含める(&J)", L"パス区切り記号 \\ をエスケープする(&Y)",
                                           L"URL として出力する(&U)", L"ファイルサイズを出力する(&Z)",
@@ -256,26 +262,26 @@ TEST_F(HandlerMenu, SubmenuHoldsFiveCopyCommandsASeparatorAndTenOptions)
                                           L"SHA-256 を出力する(&2)"}));
 }
 
-TEST_F(HandlerMenu, GraysCopyCommandsByTheSelectionsMakeUp)
+TEST_F(HandlerMenu, GraysCopyCommandsByTheSelectionsMakeUpButNeverTheChecksumCommands)
 {
     const std::wstring folder = scratch_.AddFolder(L"f1");
     const std::wstring other = scratch_.AddFolder(L"f2");
     const std::wstring file = scratch_.AddFile(L"a.txt");
     const std::wstring file2 = scratch_.AddFile(L"b.txt");
 
-    EXPECT_THAT(GrayCopyCommands(), ElementsAre(4)) << "nothing selected yet";
+    EXPECT_THAT(GrayCommands(), ElementsAre(4)) << "nothing selected yet";
     Select({L"c:\\"});
-    EXPECT_THAT(GrayCopyCommands(), ElementsAre(4)) << "a drive root alone";
+    EXPECT_THAT(GrayCommands(), ElementsAre(4)) << "a drive root alone";
     Select({folder});
-    EXPECT_THAT(GrayCopyCommands(), ElementsAre()) << "one folder";
+    EXPECT_THAT(GrayCommands(), ElementsAre()) << "one folder";
     Select({folder, file});
-    EXPECT_THAT(GrayCopyCommands(), ElementsAre(4)) << "a folder and a file";
+    EXPECT_THAT(GrayCommands(), ElementsAre(4)) << "a folder and a file";
     Select({file, file2});
-    EXPECT_THAT(GrayCopyCommands(), ElementsAre(2, 3, 4)) << "files only";
+    EXPECT_THAT(GrayCommands(), ElementsAre(2, 3, 4)) << "files only";
     Select({folder, other});
-    EXPECT_THAT(GrayCopyCommands(), ElementsAre(4)) << "two folders";
+    EXPECT_THAT(GrayCommands(), ElementsAre(4)) << "two folders";
     Select({folder, scratch_ / L"F1"});
-    EXPECT_THAT(GrayCopyCommands(), ElementsAre(4)) << "one folder named twice counts twice";
+    EXPECT_THAT(GrayCommands(), ElementsAre(4)) << "one folder named twice counts twice";
 }
 
 TEST_F(HandlerMenu, CheckMarksFollowTheStoredOptions)
@@ -283,7 +289,7 @@ TEST_F(HandlerMenu, CheckMarksFollowTheStoredOptions)
     auto checked = [this] {
         HMENU submenu = Submenu();
         std::vector<int> commands;
-        for (int command = 1; command <= 15; ++command)
+        for (int command = 1; command < kCommandCount; ++command)
             if (::GetMenuState(submenu, kFirst + command, MF_BYCOMMAND) & MF_CHECKED) commands.push_back(command);
         return commands;
     };
@@ -319,13 +325,13 @@ TEST_F(HandlerMenu, BitmapIsLoadedOnceAndSharedByEveryMenu)
     EXPECT_EQ(::GetObjectType(first), static_cast<DWORD>(OBJ_BITMAP)) << "the menus do not own it";
 }
 
-TEST_F(HandlerMenu, FailedInsertionIsReportedAndStillUsesSixteenOffsets)
+TEST_F(HandlerMenu, FailedInsertionIsReportedAndStillUsesEighteenOffsets)
 {
     DialogWatcher watcher;
     HMENU gone = ::CreatePopupMenu();
     ::DestroyMenu(gone);
     EXPECT_EQ(handler_->QueryContextMenu(gone, 0, kFirst, kFirst + 100, CMF_NORMAL),
-              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 16));
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18));
     ASSERT_TRUE(watcher.WaitForCount(1));
     const SeenDialog box = watcher.Seen().front();
     EXPECT_EQ(box.caption, L"Lumbrix64");

@@ -160,7 +160,7 @@ TEST_F(OptionsPopup, GraysByTheJobsSelection)
 {
     std::vector<bool> gray;
     PopupMenuDriver driver([&](const ShownMenu& menu) {
-        for (UINT command = 1; command <= 15; ++command) gray.push_back(IsGrayed(menu.menu, kPopupId + command));
+        for (UINT command = 1; command <= 17; ++command) gray.push_back(IsGrayed(menu.menu, kPopupId + command));
         return L'\0';
     });
     auto job = NewJob(7);
@@ -170,7 +170,16 @@ TEST_F(OptionsPopup, GraysByTheJobsSelection)
     EXPECT_EQ(job->request.mode, 0);
     using ::testing::ElementsAre;
     EXPECT_THAT(gray, ElementsAre(false, true, true, true, false, false, false, false, false, false, false, false,
-                                  false, false, false));
+                                  false, false, false, false, false));
+}
+
+TEST_F(OptionsPopup, TheChecksumCommandsAreChosenThereLikeCopyCommands)
+{
+    for (const auto& [key, command] : {std::pair{L'k', 16}, std::pair{L'v', 17}}) {
+        PopupMenuDriver driver([key](const ShownMenu&) { return key; });
+        auto job = NewJob(12);
+        EXPECT_EQ(RunOptionsPopup(owner_, job->request), command);
+    }
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "common/com_ptr.h"
 #include "package_manifest.h"
+#include "support/save_dialog_driver.h"
 #include "support/shell_selection.h"
 
 #include <windows.h>
@@ -18,6 +19,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,8 +45,12 @@ struct Arguments {
     DWORD timeoutMs = 600000;
     std::wstring manifest; // --win11: the package manifest
     std::wstring externalLocation; // the folder the manifest's DLL path is relative to
+    std::vector<std::wstring> saveAs; // names typed into the create command's Save dialog, in turn
+    bool answerBoxes = false;         // answer the boxes and print them
+    int answer = IDYES;               // to a Yes/No box
     std::vector<std::wstring> paths;
 };
+
 
 void Print(const std::wstring& text)
 {
@@ -67,9 +73,11 @@ std::wstring Hex(HRESULT hr)
 int Usage()
 {
     Print(L"usage: lumbrix-shell [--menu] [--command N] [--options NAME,NAME|none] [--print-clipboard]\n"
-          L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early] PATH...\n"
+          L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early]\n"
+          L"                     [--save-as NAME]... [--answer yes|no] PATH...\n"
           L"  --menu             print the entry and the submenu that the handler inserts\n"
-          L"  --command N        invoke command offset N (1-5 copy, 6-15 toggle an option)\n"
+          L"  --command N        invoke command offset N (1-5 copy, 6-15 toggle an option, 16 create a\n"
+          L"                     checksum file, 17 verify)\n"
           L"  --options LIST     store exactly these options as on before the menu is built\n"
           L"                     (OutputDirectory OutputShortFileName OutputJunction EscapePathSeparator\n"
           L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1 OutputSHA256;\n"
@@ -78,6 +86,9 @@ int Usage()
           L"  --timing           print how long InvokeCommand and the whole copy took\n"
           L"  --repeat N         open N context menus and run the command in each, back to back\n"
           L"  --unload-early     release the handlers and ask COM to unload unused DLLs while the copy runs\n"
+          L"  --save-as NAME     type NAME into the create command's Save dialog (again for each\n"
+          L"                     later dialog; an empty NAME cancels it)\n"
+          L"  --answer yes|no    press this at a Yes/No box; every box is answered and printed\n"
           L"  --win11 MANIFEST --external-location FOLDER\n"
           L"                     the Windows 11 menu: load FOLDER\\<the manifest's DLL> without the registry;\n"
           L"                     --menu prints the command tree, --command N invokes command N\n");
@@ -108,6 +119,14 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
             args.manifest = argv[++i];
         } else if (arg == L"--external-location" && hasValue) {
             args.externalLocation = argv[++i];
+        } else if (arg == L"--save-as" && hasValue) {
+            args.saveAs.emplace_back(argv[++i]);
+            args.answerBoxes = true;
+        } else if (arg == L"--answer" && hasValue) {
+            const std::wstring answer = argv[++i];
+            if (answer != L"yes" && answer != L"no") return false;
+            args.answer = answer == L"yes" ? IDYES : IDNO;
+            args.answerBoxes = true;
         } else if (arg == L"--timeout" && hasValue) {
             args.timeoutMs = static_cast<DWORD>(_wtoi(argv[++i])) * 1000;
         } else if (arg.rfind(L"--", 0) == 0) {
@@ -119,7 +138,7 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
         }
     }
     if (args.manifest.empty() != args.externalLocation.empty()) return false;
-    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 15));
+    return !args.paths.empty() && args.repeat >= 1 && (args.command == -1 || (args.command >= 0 && args.command <= 255));
 }
 
 bool StoreOptions(const std::wstring& list)
@@ -178,6 +197,38 @@ void PrintMenu(HMENU menu, int depth)
     }
 }
 
+// Where the handler's DLL lies once it is loaded: the threads that start in
+// it are the copy's. Others (a dialog's helpers in the system's DLLs) may
+// outlive the copy.
+struct ModuleRange {
+    ULONG_PTR begin = 0;
+    ULONG_PTR end = 0;
+} handlerModule;
+
+void NoteHandlerModule(HMODULE module)
+{
+    MODULEINFO info = {};
+    if (!module || !::GetModuleInformation(::GetCurrentProcess(), module, &info, sizeof(info))) return;
+    handlerModule.begin = reinterpret_cast<ULONG_PTR>(info.lpBaseOfDll);
+    handlerModule.end = handlerModule.begin + info.SizeOfImage;
+}
+
+bool StartsInHandler(DWORD threadId)
+{
+    using QueryThreadFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const auto query = reinterpret_cast<QueryThreadFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
+    constexpr int kThreadWin32StartAddress = 9;
+    if (handlerModule.begin == 0 || !query) return true; // unknown: every thread counts
+    const HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    if (!thread) return false;
+    ULONG_PTR start = 0;
+    const bool known = query(thread, kThreadWin32StartAddress, &start, sizeof(start), nullptr) >= 0;
+    ::CloseHandle(thread);
+    // A thread just created has no start address yet: it may be the copy's.
+    return !known || start == 0 || (start >= handlerModule.begin && start < handlerModule.end);
+}
+
 std::size_t ThreadCount()
 {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -185,7 +236,7 @@ std::size_t ThreadCount()
     THREADENTRY32 entry = {sizeof(entry)};
     std::size_t count = 0;
     for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId() && StartsInHandler(entry.th32ThreadID)) ++count;
     ::CloseHandle(snapshot);
     return count;
 }
@@ -229,6 +280,42 @@ void PrintClipboard()
     Print(unix + L"\n");
 }
 
+std::wstring IconName(HICON icon)
+{
+    const std::pair<LPCWSTR, const wchar_t*> known[] = {{IDI_INFORMATION, L"information"},
+                                                         {IDI_WARNING, L"warning"},
+                                                         {IDI_ERROR, L"error"},
+                                                         {IDI_QUESTION, L"question"}};
+    for (const auto& [id, name] : known)
+        if (icon && icon == ::LoadIconW(nullptr, id)) return name;
+    return icon ? L"other" : L"none";
+}
+
+// The boxes the command showed: "box: CAPTION (ICON icon, owner CLASS)", then
+// the text, each line indented.
+void PrintBoxes(const lumbrix::test::SaveDialogDriver& driver)
+{
+    for (const lumbrix::test::SeenDialog& box : driver.Boxes()) {
+        std::wstring text = L"box: " + box.caption + L" (" + IconName(box.icon) + L" icon, owner " +
+                            (box.ownerClass.empty() ? L"none" : box.ownerClass) + L")\n    ";
+        for (std::size_t i = 0; i < box.text.size(); ++i) {
+            if (box.text[i] == L'\r') continue;
+            text += box.text[i];
+            if (box.text[i] == L'\n') text += L"    ";
+        }
+        Print(text + L"\n");
+    }
+}
+
+std::unique_ptr<lumbrix::test::SaveDialogDriver> AnswerBoxes(const Arguments& args)
+{
+    if (!args.answerBoxes) return nullptr;
+    return std::make_unique<lumbrix::test::SaveDialogDriver>(args.saveAs, args.answer, std::function<void()>(),
+                                                              std::vector<std::wstring>{
+                                                                  lumbrix::test::kChecksumDialogTitles[0],
+                                                                  lumbrix::test::kChecksumDialogTitles[1]});
+}
+
 // One handler per context menu, as Explorer makes them: created, initialised
 // with the selection, and asked to insert its entry.
 HRESULT OpenContextMenu(IDataObject* selection, bool showMenu, lumbrix::ComPtr<IContextMenu>& menu)
@@ -244,6 +331,7 @@ HRESULT OpenContextMenu(IDataObject* selection, bool showMenu, lumbrix::ComPtr<I
         Print(L"Initialize failed (" + Hex(hr) + L")\n");
         return hr;
     }
+    NoteHandlerModule(::GetModuleHandleW(L"Lumbrix64.dll"));
     hr = init->QueryInterface(IID_IContextMenu, menu.put_void());
     if (FAILED(hr)) return hr;
     HMENU contextMenu = ::CreatePopupMenu();
@@ -266,27 +354,80 @@ std::wstring TakeTaskText(wchar_t* text)
     return taken;
 }
 
-std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items, int number)
+// The help texts of the DLL's classic handler, indexed by command offset: a
+// Windows 11 command is known by its tooltip, which is its help text.
+std::vector<std::wstring> HelpTexts(GetClassObjectFn getClassObject)
 {
+    std::vector<std::wstring> texts;
+    lumbrix::ComPtr<IClassFactory> factory;
+    lumbrix::ComPtr<IContextMenu> menu;
+    if (FAILED(getClassObject(kHandlerClass, IID_IClassFactory, factory.put_void())) ||
+        FAILED(factory->CreateInstance(nullptr, IID_IContextMenu, menu.put_void())))
+        return texts;
+    wchar_t text[1024];
+    while (SUCCEEDED(menu->GetCommandString(texts.size(), GCS_HELPTEXTW, nullptr, reinterpret_cast<CHAR*>(text),
+                                            1024)))
+        texts.emplace_back(text);
+    return texts;
+}
+
+// The command offset whose help text is the command's tooltip; -1 for an
+// entry that only holds others.
+int CommandNumber(IExplorerCommand* command, IShellItemArray* items, const std::vector<std::wstring>& helpTexts)
+{
+    wchar_t* tip = nullptr;
+    if (FAILED(command->GetToolTip(items, &tip))) return -1;
+    const std::wstring text = TakeTaskText(tip);
+    for (std::size_t number = 0; number < helpTexts.size(); ++number)
+        if (helpTexts[number] == text) return static_cast<int>(number);
+    return -1;
+}
+
+std::wstring Windows11MenuLine(IExplorerCommand* command, IShellItemArray* items, int number, int depth)
+{
+    const std::wstring indent(static_cast<std::size_t>(depth) * 4, L' ');
     EXPCMDFLAGS flags = 0;
     EXPCMDSTATE state = 0;
     command->GetFlags(&flags);
-    if (flags & ECF_ISSEPARATOR) return L"    ----------------\n";
+    if (flags & ECF_ISSEPARATOR) return indent + L"----------------\n";
     // As Explorer asks: quickly first, and again when the command needs time.
     const bool pending = command->GetState(items, FALSE, &state) == E_PENDING;
     if (pending) command->GetState(items, TRUE, &state);
     wchar_t* title = nullptr;
     command->GetTitle(items, &title);
-    std::wstring line = L"    ";
+    std::wstring line = indent;
     if (state & ECS_CHECKBOX) line += (state & ECS_CHECKED) ? L"[x] " : L"[ ] ";
-    line += TakeTaskText(title) + L"   (command " + std::to_wstring(number) + L") flags " + Hex(flags) +
-            L" state " + Hex(state);
+    line += TakeTaskText(title);
+    line += number < 0 ? std::wstring(L"   (entry)") : L"   (command " + std::to_wstring(number) + L")";
+    line += L" flags " + Hex(flags) + L" state " + Hex(state);
     if (state & ECS_DISABLED) line += L" gray";
     if (pending) line += L" (pending)";
     return line + L"\n";
 }
 
-// The root and its sub-commands; commands[n] is command n (separators are not numbered).
+// Walks the sub-commands of parent, nested entries included, printing them
+// when asked; commands[n] receives command n.
+void CollectWindows11Commands(IExplorerCommand* parent, IShellItemArray* items,
+                              const std::vector<std::wstring>& helpTexts, bool print, int depth,
+                              std::vector<lumbrix::ComPtr<IExplorerCommand>>& commands)
+{
+    lumbrix::ComPtr<IEnumExplorerCommand> list;
+    if (FAILED(parent->EnumSubCommands(list.put()))) return;
+    lumbrix::ComPtr<IExplorerCommand> command;
+    while (list->Next(1, command.put(), nullptr) == S_OK) {
+        EXPCMDFLAGS flags = 0;
+        command->GetFlags(&flags);
+        const int number = flags & ECF_ISSEPARATOR ? -1 : CommandNumber(command.get(), items, helpTexts);
+        if (print) Print(Windows11MenuLine(command.get(), items, number, depth));
+        if (flags & ECF_HASSUBCOMMANDS)
+            CollectWindows11Commands(command.get(), items, helpTexts, print, depth + 1, commands);
+        if (number < 0) continue;
+        if (commands.size() <= static_cast<std::size_t>(number)) commands.resize(static_cast<std::size_t>(number) + 1);
+        commands[static_cast<std::size_t>(number)] = std::move(command);
+    }
+}
+
+// The root and its sub-commands; commands[n] is command n.
 int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer& server, GetClassObjectFn getClassObject,
                        CanUnloadNowFn canUnloadNow)
 {
@@ -314,21 +455,14 @@ int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer
         root->GetFlags(&flags);
         Print(L"root: " + TakeTaskText(title) + L" flags " + Hex(flags) + L" icon " + TakeTaskText(icon) + L"\n");
     }
-    std::vector<lumbrix::ComPtr<IExplorerCommand>> commands(1);
-    lumbrix::ComPtr<IEnumExplorerCommand> list;
-    if (SUCCEEDED(root->EnumSubCommands(list.put()))) {
-        lumbrix::ComPtr<IExplorerCommand> command;
-        while (list->Next(1, command.put(), nullptr) == S_OK) {
-            if (args.showMenu) Print(Windows11MenuLine(command.get(), items.get(), static_cast<int>(commands.size())));
-            EXPCMDFLAGS flags = 0;
-            command->GetFlags(&flags);
-            if (!(flags & ECF_ISSEPARATOR)) commands.push_back(std::move(command));
-        }
-    }
+    std::vector<lumbrix::ComPtr<IExplorerCommand>> commands;
+    CollectWindows11Commands(root.get(), items.get(), HelpTexts(getClassObject), args.showMenu, 1, commands);
     int status = 0;
+    const auto driver = AnswerBoxes(args);
     const std::size_t baseline = ThreadCount();
     if (args.command > 0) {
-        if (static_cast<std::size_t>(args.command) >= commands.size()) return Usage();
+        if (static_cast<std::size_t>(args.command) >= commands.size() || !commands[std::size_t(args.command)])
+            return Usage();
         hr = commands[static_cast<std::size_t>(args.command)]->Invoke(items.get(), nullptr);
         if (FAILED(hr)) {
             Print(L"Invoke failed (" + Hex(hr) + L")\n");
@@ -338,7 +472,6 @@ int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer
     Print(std::wstring(L"DllCanUnloadNow with the commands held: ") + (canUnloadNow() == S_OK ? L"S_OK\n" : L"S_FALSE\n"));
     // The menu closes and lets go of everything while the copy may still run.
     commands.clear();
-    list.reset();
     root.reset();
     items.reset();
     LARGE_INTEGER clipboardAt;
@@ -348,6 +481,7 @@ int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer
         Print(L"the copy did not end in time\n");
         status = 1;
     }
+    if (driver) PrintBoxes(*driver);
     return status;
 }
 
@@ -361,6 +495,7 @@ int RunWindows11(const Arguments& args)
         return 1;
     }
     HMODULE module = ::LoadLibraryW((args.externalLocation + L"\\" + server.path).c_str());
+    NoteHandlerModule(module);
     const auto getClassObject =
         module ? reinterpret_cast<GetClassObjectFn>(::GetProcAddress(module, "DllGetClassObject")) : nullptr;
     const auto canUnloadNow =
@@ -393,6 +528,7 @@ int Run(const Arguments& args)
         if (FAILED(OpenContextMenu(selection.get(), args.showMenu && i == 0, menus[i]))) return 1;
     if (args.command < 0) return 0;
 
+    const auto driver = AnswerBoxes(args);
     const std::size_t baseline = ThreadCount();
     const DWORD clipboardBefore = ::GetClipboardSequenceNumber();
     LARGE_INTEGER frequency, begin, returned, ended, clipboardAt;
@@ -424,6 +560,7 @@ int Run(const Arguments& args)
         Print(L"the copy did not end in time\n");
         status = 1;
     }
+    if (driver) PrintBoxes(*driver);
     if (args.timing) {
         const auto ms = [&](const LARGE_INTEGER& t) {
             return std::to_wstring((t.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart);
