@@ -10,10 +10,25 @@
 // entries' full paths in a result list beside the store, as the hashing pass
 // takes its files today, and shows what that and its SHA-256 column slots
 // add. One case per process, so that no earlier peak hides this one's.
+//   checksum_bench.exe FOLDER LINES verify
+// runs the verify command's phases on such a list (its files exist when
+// tools/bench-checksum.sh has made the tree, else every one is missing): the
+// reading, the finding of the files, the reading of each file, the report on
+// the clipboard; their times and the growth against the list's size.
+//   checksum_bench.exe FOLDER LINES cancel
+// cancels each phase of a verification a moment into it, as the Cancel
+// button does, and prints how long the phase took to return.
 
 #include "job/checksum_list_file.h"
+#include "job/copy_results.h"
 #include "job/result_list.h"
+#include "job/selection_list.h"
 #include "job/verify_outcome.h"
+#include "job/verify_pass.h"
+#include "job/verify_sources.h"
+#include "output/clipboard_digests.h"
+#include "output/verify_result.h"
+#include "progress/progress_window.h"
 
 #include "bench_clock.h"
 #include "process_memory.h"
@@ -22,8 +37,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -62,6 +80,123 @@ void PrintGrowth(const char* stage, double start, double listBytes)
     std::printf("%-52s %8.1f MiB  %.2f x the list\n", stage, growth / kMiB, growth / listBytes);
 }
 
+void PrintCounts(const ChecksumStore& store)
+{
+    const VerifyCounts counts = CountOutcome(store);
+    std::printf("  match %llu, mismatch %llu, not found %llu, unreadable %llu\n",
+                (unsigned long long)counts[VerifyStatus::Match], (unsigned long long)counts[VerifyStatus::Mismatch],
+                (unsigned long long)counts[VerifyStatus::NotFound],
+                (unsigned long long)counts[VerifyStatus::Unreadable]);
+}
+
+// The verify command's phases on the list, as its worker runs them (without a
+// window), the report copied as after a Yes.
+int Verify(const std::wstring& listPath, double listBytes)
+{
+    const double start = ProcessMemoryNow().workingSet;
+    ProgressWindow report;
+    auto store = std::make_unique<ChecksumStore>();
+    ListFileCounts counts;
+    double began = Seconds();
+    if (ReadVerifyList(listPath, *store, report, counts) != ListFileOutcome::Read) return 1;
+    std::printf("reading the list: %.2f s\n", Seconds() - began);
+    PrintGrowth("growth with the store", start, listBytes);
+    began = Seconds();
+    VerifyPlan plan;
+    if (!LocateVerifyFiles(*store, report, plan)) return 1;
+    std::printf("finding the files: %.2f s, %llu to read\n", Seconds() - began, (unsigned long long)plan.files);
+    began = Seconds();
+    if (!VerifyEntries(*store, plan, report)) return 1;
+    std::printf("reading the files: %.2f s\n", Seconds() - began);
+    PrintCounts(*store);
+    PrintGrowth("growth after the reading", start, listBytes);
+    began = Seconds();
+    CopyResults results;
+    if (!CopyVerifyReport(*store, results, report)) return 1;
+    std::printf("the report on the clipboard: %.2f s\n", Seconds() - began);
+    PrintGrowth("growth with the report (the store freed as written)", start, listBytes);
+    return 0;
+}
+
+// Runs phase with a fresh report, clears running after delayMs as the Cancel
+// button does, and prints how long the phase took to return after that.
+void TimeCancel(const char* name, DWORD delayMs, const std::function<void(ProgressReport&)>& phase)
+{
+    ProgressWindow report;
+    std::atomic<double> stopped{0};
+    std::thread canceller([&] {
+        ::Sleep(delayMs);
+        stopped = Seconds();
+        report.Stop();
+    });
+    const double began = Seconds();
+    phase(report);
+    const double ended = Seconds();
+    canceller.join();
+    if (stopped > ended)
+        std::printf("%-44s done in %.3f s, before the cancel\n", name, ended - began);
+    else
+        std::printf("%-44s returned %.3f s after the cancel\n", name, ended - stopped);
+}
+
+// Each phase of a verification cancelled a moment into it.
+int Cancel(const std::wstring& folder, const std::wstring& listPath)
+{
+    ChecksumStore read;
+    ListFileCounts counts;
+    TimeCancel("reading the list", 300, [&](ProgressReport& report) {
+        static_cast<void>(ReadVerifyList(listPath, read, report, counts));
+    });
+    ChecksumStore store;
+    ProgressWindow whole;
+    if (ReadVerifyList(listPath, store, whole, counts) != ListFileOutcome::Read) return 1;
+    VerifyPlan plan;
+    TimeCancel("finding the files", 300,
+               [&](ProgressReport& report) { static_cast<void>(LocateVerifyFiles(store, report, plan)); });
+    if (!LocateVerifyFiles(store, whole, plan)) return 1;
+    TimeCancel("reading the files", 300,
+               [&](ProgressReport& report) { static_cast<void>(VerifyEntries(store, plan, report)); });
+
+    // The same lines as pasted text, at most the clipboard's bound, read from the clipboard.
+    std::wstring text;
+    {
+        ChecksumStore::Reader reader(store);
+        const std::wstring base = folder + L"\\";
+        while (reader.Next() && text.size() < (std::size_t{32} << 20) - 200) {
+            text += FormatHexDigest(reader.Entry().expected, false) + L"  ";
+            text.append(reader.Entry().fullPath.substr(base.size()));
+            text += L"\n";
+        }
+    }
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(::GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(block);
+    if (!::OpenClipboard(nullptr)) return 1;
+    ::EmptyClipboard();
+    ::SetClipboardData(CF_UNICODETEXT, block);
+    ::CloseClipboard();
+    std::printf("pasted text: %.1f MiB\n", double(text.size()) * 2 / kMiB);
+    ChecksumDigest single;
+    ChecksumTextKind kind = ChecksumTextKind::Nothing;
+    TimeCancel("reading the pasted lines", 200, [&](ProgressReport& report) {
+        ChecksumStore cancelled;
+        static_cast<void>(ReadClipboardDigests(report, folder, cancelled, single, kind));
+    });
+    ProgressWindow all;
+    ChecksumStore pasted;
+    const double began = Seconds();
+    if (!ReadClipboardDigests(all, folder, pasted, single, kind)) return 1;
+    std::printf("reading the pasted lines whole: %.2f s, %zu entries\n", Seconds() - began, pasted.size());
+    SelectionList selection;
+    selection.Insert(folder);
+    TimeCancel("joining them with the selected files", 100, [&](ProgressReport& report) {
+        ResultList files;
+        for (int i = 0; i < 100000; ++i) files.Append(folder + L"\\extra\\" + std::to_wstring(i));
+        static_cast<void>(JoinSelectedFiles(pasted, kind, single, selection, files, report));
+    });
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -72,6 +207,12 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring listPath = folder + L"\\list.sha256";
     const double listBytes = double(WriteList(listPath, lines));
     std::printf("list: %zu lines, %.1f MiB (%.1f bytes a line)\n", lines, listBytes / kMiB, listBytes / lines);
+    const std::wstring mode = argc > 3 ? argv[3] : L"";
+    if (mode == L"verify" || mode == L"cancel") {
+        const int status = mode == L"verify" ? Verify(listPath, listBytes) : Cancel(folder, listPath);
+        ::DeleteFileW(listPath.c_str());
+        return status;
+    }
 
     const double start = ProcessMemoryNow().workingSet;
     auto store = std::make_unique<ChecksumStore>();
@@ -86,7 +227,7 @@ int wmain(int argc, wchar_t** argv)
                 double(store->MemoryBytes()) / kMiB);
     PrintGrowth("growth with the store", start, listBytes);
 
-    if (argc > 3 && std::wstring(argv[3]) == L"result-list") {
+    if (mode == L"result-list") {
         began = Seconds();
         ResultList files;
         {

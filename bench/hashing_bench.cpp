@@ -7,9 +7,20 @@
 //   <case> <digests> <workers> <seconds> <bytes> <files>
 // workers 0 is the pass's own choice (one per processor); "bare" lines are
 // the floor of the small files: open, read and close each file, nothing else.
+// "checksum" lines are the many files' whole jobs: a copy with only SHA-256 on
+// (to the clipboard), a SHA-256 list of them created, and that list verified.
 
 #include "hash/md5.h"
 #include "job/hashing_pass.h"
+#include "job/result_arrangement.h"
+#include "job/selection_expansion.h"
+#include "job/verify_outcome.h"
+#include "job/verify_pass.h"
+#include "job/verify_sources.h"
+#include "output/checksum_file_output.h"
+#include "output/checksum_file_writer.h"
+#include "output/clipboard_transfer.h"
+#include "output/text_assembly.h"
 #include "shellext/copy_job.h"
 
 #include "bench_clock.h"
@@ -91,6 +102,68 @@ void TimePass(const char* scenario, const std::vector<File>& files, const Digest
     Report(scenario, digests.name, workers, elapsed, files);
 }
 
+void Fail(const char* what)
+{
+    std::fprintf(stderr, "%s failed\n", what);
+    std::exit(1);
+}
+
+// The files below folder with their SHA-256, as a copy and the create command expand them.
+lumbrix::CopyJobPointer Sha256Job(const std::wstring& folder)
+{
+    lumbrix::CopyJobPointer job = lumbrix::CreateCopyJob();
+    job->request.mode = lumbrix::FullPathWithSubfolders;
+    job->request.options[lumbrix::OutputDirectory] = false;
+    job->request.options[lumbrix::OutputSHA256] = true;
+    job->request.selection.Insert(folder);
+    job->request.folderCount = 1;
+    return job;
+}
+
+// The phases of the three jobs on the same files, timed whole (no window).
+void TimeChecksumJobs(const std::wstring& folder, const std::wstring& list, const std::vector<File>& files)
+{
+    {
+        const lumbrix::CopyJobPointer job = Sha256Job(folder);
+        const double start = Seconds();
+        lumbrix::ExpandSelection(job->request, job->results, job->progress);
+        if (!lumbrix::ArrangeResults(job->results.lines, job->progress) ||
+            !lumbrix::ComputeHashes(job->results, job->request.options, job->progress) ||
+            !lumbrix::BuildText(job->results, job->progress) || !lumbrix::CopyToClipboard(job->results, job->progress))
+            Fail("the copy");
+        Report("checksum", "copy-sha256", 0, Seconds() - start, files);
+    }
+    {
+        const lumbrix::CopyJobPointer job = Sha256Job(folder);
+        const double start = Seconds();
+        lumbrix::ExpandSelection(job->request, job->results, job->progress);
+        lumbrix::ChecksumFileWriter writer;
+        lumbrix::UnlistedFiles unlisted;
+        if (!lumbrix::ArrangeResults(job->results.lines, job->progress) ||
+            !writer.Create(list, lumbrix::ChecksumAlgorithm::Sha256) ||
+            !lumbrix::ComputeHashes(job->results, job->request.options, job->progress) ||
+            !lumbrix::WriteChecksumFile(job->results.lines, writer, lumbrix::ChecksumAlgorithm::Sha256, job->progress,
+                                        unlisted) ||
+            unlisted.count != 0)
+            Fail("the creation");
+        Report("checksum", "create", 0, Seconds() - start, files);
+    }
+    {
+        const lumbrix::CopyJobPointer job = lumbrix::CreateCopyJob();
+        lumbrix::ChecksumStore& store = job->checksum.store;
+        const double start = Seconds();
+        lumbrix::ListFileCounts counts;
+        lumbrix::VerifyPlan plan;
+        if (lumbrix::ReadVerifyList(list, store, job->progress, counts) != lumbrix::ListFileOutcome::Read ||
+            !lumbrix::LocateVerifyFiles(store, job->progress, plan) ||
+            !lumbrix::VerifyEntries(store, plan, job->progress))
+            Fail("the verification");
+        const double elapsed = Seconds() - start;
+        if (lumbrix::CountOutcome(store)[lumbrix::VerifyStatus::Match] != files.size()) Fail("a match");
+        Report("checksum", "verify", 0, elapsed, files);
+    }
+}
+
 // The floor of the small files: each one opened as the pass opens it, read to
 // its end and closed, on `threads` threads taking files in turn.
 void TimeBareReads(const std::vector<File>& files, unsigned threads)
@@ -157,6 +230,7 @@ int wmain(int argc, wchar_t** argv)
     if (!many.empty()) {
         for (const Digests& digests : {kMd5, kAllThree, kAllFour})
             for (unsigned workers : workerCounts) TimePass("many", many, digests, workers);
+        TimeChecksumJobs(folder + L"\\many", folder + L"\\many.sha256", many);
     }
     const std::vector<File> one = ListFiles(folder + L"\\one");
     if (!one.empty()) {

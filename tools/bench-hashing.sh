@@ -12,6 +12,8 @@
 #   one processor busy. Each open, first read and close is a round trip to the
 #   Wine server, and on an idle virtual machine each round trip also waits for
 #   a processor to wake: the bare walk's floor moves with the machine's load.
+# - the 64 files' whole jobs with SHA-256: a copy (to the clipboard), a
+#   checksum file of them created, and that file verified.
 # Every file is in the page cache. The files stay in build/mingw/bench/hashing.
 #   tools/bench-hashing.sh [rounds (5)] [extra worker counts, comma-separated]
 # The machine may be shared: the script prints the load before and after.
@@ -116,6 +118,14 @@ print("\n512 MiB file: MD5 alone %.0f MB/s, all three %.0f MB/s (one worker: %.0
 print("  all four %.0f MB/s (one worker: %.0f MB/s)" % (mbs(one_four), mbs(("one", "all4", 1))))
 print("  all three / MD5 alone: %.3f (target >= 0.95)" % (mbs(one_all) / mbs(one_md5)))
 print("  all four / MD5 alone: %.3f (target >= 0.9)" % (mbs(one_four) / mbs(one_md5)))
+copy = ("checksum", "copy-sha256", 0)
+if copy in best:
+    print("\n64 x 16 MiB, whole jobs with SHA-256 | s     | MB/s  | time / the copy | target")
+    for digests, name in (("copy-sha256", "copy with only SHA-256 on"), ("create", "SHA-256 list created"),
+                          ("verify", "that list verified")):
+        key = ("checksum", digests, 0)
+        print("%-36s | %5.2f | %5.0f | %5.2f | %s" % (name, best[key][0], mbs(key), best[key][0] / best[copy][0],
+              "<= 1.1" if digests != "copy-sha256" else ""))
 for case, title in (("small", "10,000 x 4 KiB, all three"), ("busy", "the same, one processor busy")):
     bare = (case, "bare", 1)
     print("\n%-28s | workers | files/s | time / bare one-thread walk (%.0f files/s) | target" % (title, fps(bare)))

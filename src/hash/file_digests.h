@@ -9,8 +9,9 @@
 // MD5 cannot be split and is the slowest; SHA-1 and SHA-256 on the SHA
 // instructions come next, but without them SHA-256 is the slowest by far. A
 // file may go from one thread to two between chunks: each engine's state
-// carries over.
+// carries over. The engines may be chosen anew for each file, between files.
 
+#include "hash/checksum_algorithm.h"
 #include "hash/crc32.h"
 #include "hash/engine_paths.h"
 #include "hash/md5.h"
@@ -23,13 +24,39 @@
 
 namespace lumbrix {
 
+// Which engines a file is fed to.
+struct DigestSelection {
+    bool crc32 = false;
+    bool md5 = false;
+    bool sha1 = false;
+    bool sha256 = false;
+
+    // Only the engine of algorithm (none for None).
+    static DigestSelection Of(ChecksumAlgorithm algorithm) noexcept
+    {
+        return {algorithm == ChecksumAlgorithm::Crc32, algorithm == ChecksumAlgorithm::Md5,
+                algorithm == ChecksumAlgorithm::Sha1, algorithm == ChecksumAlgorithm::Sha256};
+    }
+};
+
 class FileDigests {
 public:
-    FileDigests(bool crc32, bool md5, bool sha1, bool sha256) noexcept
-        : uses_((crc32 ? kCrc32 : 0u) | (md5 ? kMd5 : 0u) | (sha1 ? kSha1 : 0u) | (sha256 ? kSha256 : 0u)),
-          sha256Accelerated_(ActiveSha256Path() != Sha256Path::Portable),
-          ownerShare_(SlowestOf(uses_, sha256Accelerated_))
+    explicit FileDigests(const DigestSelection& selection) noexcept
+        : sha256Accelerated_(ActiveSha256Path() != Sha256Path::Portable)
     {
+        Choose(selection);
+    }
+    FileDigests(bool crc32, bool md5, bool sha1, bool sha256) noexcept
+        : FileDigests(DigestSelection{crc32, md5, sha1, sha256})
+    {
+    }
+
+    // The engines for the next file; call before its Init.
+    void Choose(const DigestSelection& selection) noexcept
+    {
+        uses_ = (selection.crc32 ? kCrc32 : 0u) | (selection.md5 ? kMd5 : 0u) | (selection.sha1 ? kSha1 : 0u) |
+                (selection.sha256 ? kSha256 : 0u);
+        ownerShare_ = SlowestOf(uses_, sha256Accelerated_);
     }
 
     void Init() noexcept
@@ -71,6 +98,34 @@ public:
         if (uses_ & kSha256) text.append(L"\tSHA256:").append(sha256_.HexDigest(hex));
     }
 
+    // The digest of algorithm as bytes (CRC-32 most significant byte first, as
+    // its hex digits read); false when that engine was not chosen.
+    bool DigestOf(ChecksumAlgorithm algorithm, ChecksumDigest& digest) const noexcept
+    {
+        digest = ChecksumDigest{};
+        digest.algorithm = algorithm;
+        switch (algorithm) {
+        case ChecksumAlgorithm::Crc32: {
+            if (!(uses_ & kCrc32)) return false;
+            const std::uint32_t value = crc32_.Value();
+            for (int i = 0; i < 4; ++i) digest.bytes[i] = std::uint8_t(value >> (24 - 8 * i));
+            return true;
+        }
+        case ChecksumAlgorithm::Md5:
+            if (!(uses_ & kMd5)) return false;
+            md5_.Digest(digest.bytes);
+            return true;
+        case ChecksumAlgorithm::Sha1:
+            return (uses_ & kSha1) && sha1_.Digest(digest.bytes) == shaSuccess;
+        case ChecksumAlgorithm::Sha256:
+            if (!(uses_ & kSha256)) return false;
+            sha256_.Digest(digest.bytes);
+            return true;
+        default:
+            return false;
+        }
+    }
+
 private:
     static constexpr unsigned kCrc32 = 1, kMd5 = 2, kSha1 = 4, kSha256 = 8;
 
@@ -105,9 +160,9 @@ private:
     Md5 md5_;
     Sha1 sha1_;
     Sha256 sha256_;
-    unsigned uses_;
+    unsigned uses_ = 0;
     bool sha256Accelerated_;
-    unsigned ownerShare_; // one engine, or none when no digest is chosen
+    unsigned ownerShare_ = 0; // one engine, or none when no digest is chosen
 };
 
 } // namespace lumbrix

@@ -29,13 +29,12 @@ bool ChecksumListReader::Line(std::wstring_view line)
 }
 
 ChecksumTextKind ReadChecksumText(std::wstring_view text, std::wstring_view baseFolder, ChecksumStore& store,
-                                  ChecksumDigest& single)
+                                  ChecksumDigest& single, const std::atomic<bool>* running)
 {
     if (ParseSingleDigest(text, single)) return ChecksumTextKind::SingleDigest;
     const std::size_t before = store.size();
-    ChecksumListReader reader(store, std::wstring(baseFolder));
-    reader.FeedText(text);
-    reader.Finish();
+    ChecksumListReader reader(store, std::wstring(baseFolder), running);
+    if (reader.FeedText(text)) reader.Finish();
     return store.size() > before ? ChecksumTextKind::List : ChecksumTextKind::Nothing;
 }
 

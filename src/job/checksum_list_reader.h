@@ -57,8 +57,10 @@ enum class ChecksumTextKind {
 };
 
 // Classifies text and reads it: one digest (ParseSingleDigest), or else the
-// lines of a list, relative to baseFolder, into store. Throws std::bad_alloc.
+// lines of a list, relative to baseFolder, into store. running, when given,
+// stops the reading as the list reader's does (the kind is then what was
+// read so far). Throws std::bad_alloc.
 ChecksumTextKind ReadChecksumText(std::wstring_view text, std::wstring_view baseFolder, ChecksumStore& store,
-                                  ChecksumDigest& single);
+                                  ChecksumDigest& single, const std::atomic<bool>* running = nullptr);
 
 } // namespace lumbrix

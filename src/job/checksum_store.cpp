@@ -13,6 +13,8 @@ namespace lumbrix {
 namespace {
 
 constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;
+// Entries between two looks at a running flag.
+constexpr std::size_t kEntriesPerLook = 4096;
 constexpr std::size_t kMostEntries = kEmptySlot - 1;
 
 // Reads the record at (chunk, offset), moving on to the next chunk first when
@@ -136,7 +138,7 @@ void ChecksumStore::IndexEntry(std::size_t index, std::wstring_view fullPath) no
     slots_[slot] = Slot{static_cast<std::uint32_t>(index), hash};
 }
 
-void ChecksumStore::BuildIndex()
+bool ChecksumStore::BuildIndex(const std::atomic<bool>* running)
 {
     std::size_t capacity = 16;
     while (capacity * 3 < (size() + 1) * 4) capacity *= 2;
@@ -144,17 +146,30 @@ void ChecksumStore::BuildIndex()
     slots_.swap(slots);
     try {
         Reader reader(*this);
-        while (reader.Next()) IndexEntry(reader.Entry().index, reader.Entry().fullPath);
+        while (reader.Next()) {
+            const ChecksumEntry& entry = reader.Entry();
+            if (running && entry.index % kEntriesPerLook == 0 && !running->load(std::memory_order_acquire)) {
+                slots_.clear();
+                return false;
+            }
+            IndexEntry(entry.index, entry.fullPath);
+        }
     } catch (...) {
         slots_.clear();
         throw;
     }
+    return true;
+}
+
+bool ChecksumStore::PrepareLookups(const std::atomic<bool>* running)
+{
+    return !slots_.empty() || empty() || BuildIndex(running);
 }
 
 std::size_t ChecksumStore::Find(std::wstring_view fullPath)
 {
     if (empty()) return kNone;
-    if (slots_.empty()) BuildIndex();
+    if (slots_.empty()) BuildIndex(nullptr);
     const std::uint32_t hash = SlotHash(fullPath);
     const std::size_t mask = slots_.size() - 1;
     std::wstring buffer;
@@ -165,7 +180,7 @@ std::size_t ChecksumStore::Find(std::wstring_view fullPath)
     return kNone;
 }
 
-void ChecksumStore::KeepUnder(std::vector<std::wstring>& selected)
+void ChecksumStore::KeepUnder(std::vector<std::wstring>& selected, const std::atomic<bool>* running)
 {
     std::unordered_set<std::wstring> folded;
     for (std::wstring& path : selected) {
@@ -178,6 +193,7 @@ void ChecksumStore::KeepUnder(std::vector<std::wstring>& selected)
     Reader reader(*this);
     while (reader.Next()) {
         const ChecksumEntry& entry = reader.Entry();
+        if (running && entry.index % kEntriesPerLook == 0 && !running->load(std::memory_order_acquire)) return;
         path.assign(entry.fullPath);
         Fold(path);
         bool named = folded.count(path) != 0;

@@ -10,6 +10,7 @@
 #include "hash/checksum_algorithm.h"
 #include "job/chunked_bytes.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -63,16 +64,21 @@ public:
     // The first entry with this path; kNone when there is none. Throws std::bad_alloc.
     std::size_t Find(std::wstring_view fullPath);
 
+    // Makes the index that Find uses, ahead of the first lookup; false (and
+    // no index) when running, looked at every few thousand entries, went
+    // false. Throws std::bad_alloc.
+    bool PrepareLookups(const std::atomic<bool>* running = nullptr);
+
     // For lines pasted from elsewhere: every entry that names neither a
     // selected item nor something below a selected folder becomes
-    // NotChecked. selected: full paths (a SelectionList serves). Throws
-    // std::bad_alloc.
+    // NotChecked. selected: full paths (a SelectionList serves). running,
+    // when given, stops it part way. Throws std::bad_alloc.
     template <class Paths>
-    void KeepSelected(const Paths& selected)
+    void KeepSelected(const Paths& selected, const std::atomic<bool>* running = nullptr)
     {
         std::vector<std::wstring> paths;
         for (const std::wstring& path : selected) paths.push_back(path);
-        KeepUnder(paths);
+        KeepUnder(paths, running);
     }
 
     // The bytes held, for the benchmarks.
@@ -101,8 +107,8 @@ public:
 private:
     void Append(std::wstring_view fullPath, const ChecksumDigest& expected, VerifyStatus status);
     void IndexEntry(std::size_t index, std::wstring_view fullPath) noexcept;
-    void BuildIndex();
-    void KeepUnder(std::vector<std::wstring>& selected);
+    bool BuildIndex(const std::atomic<bool>* running);
+    void KeepUnder(std::vector<std::wstring>& selected, const std::atomic<bool>* running);
 
     ChunkedBytes records_;
     std::vector<std::uint64_t> blocks_; // where each block's first record starts: chunk << 32 | offset

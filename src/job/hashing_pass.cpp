@@ -1,8 +1,9 @@
-// The hashing pass: a pool of workers takes the listed files one at a time in
-// list order; each worker opens its file, reads it chunk by chunk and feeds
-// every chosen digest on its own thread, then appends the columns to the
-// entry's line. Small files thus overlap their opening, first read and
-// closing across workers, and large ones their digests.
+// The hashing pass: a pool of workers takes the source's files one at a time
+// in its order; each worker opens its file, reads it chunk by chunk and feeds
+// every chosen digest on its own thread, then hands the digests to the source
+// (a copy appends the columns to the entry's line). Small files thus overlap
+// their opening, first read and closing across workers, and large ones their
+// digests.
 //
 // A processor that no worker needs any more (the list is taken, a worker has
 // left) goes to a file that is still being read: its worker hands the rest of
@@ -34,6 +35,7 @@
 #include <atomic>
 #include <cwchar>
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <string>
@@ -54,15 +56,6 @@ void AppendHashFailed(std::wstring& columns)
     columns += Text(IDS_HASH_FAILED_COLUMN);
 }
 
-// A line as a worker takes it: copied out of the list, whose reader moves on.
-struct ClaimedLine {
-    std::size_t index = 0;
-    std::wstring text;
-    std::wstring sourcePath;
-    bool folder = false;
-    bool onlineOnly = false;
-};
-
 // Files that were not read because their data is online only: the count and
 // the first in lstrcmpiW order.
 struct UnreadFiles {
@@ -75,41 +68,40 @@ struct UnreadFiles {
     }
 };
 
-// What the workers share: the list's reader, the bytes done, the detail
-// text, the processors and the reason to stop.
+// What the workers share: the source (under the lock), the bytes done, the
+// detail text, the processors and the reason to stop.
 class HashingPool {
 public:
-    HashingPool(CopyResults& results, const OutputOptions& options, ProgressReport& report,
+    HashingPool(HashingSource& source, std::int64_t totalBytes, ProgressReport& report,
                 const HashingPassSettings& settings, unsigned processors, unsigned workers)
-        : results_(results), options_(options), report_(report), settings_(settings), reader_(results.lines),
-          processors_(processors), busy_(workers)
+        : source_(source), totalBytes_(totalBytes), report_(report), settings_(settings), processors_(processors),
+          busy_(workers)
     {
     }
 
-    CopyResults& Results() const noexcept { return results_; }
-    const OutputOptions& Options() const noexcept { return options_; }
+    HashingSource& Source() const noexcept { return source_; }
     ProgressReport& Report() const noexcept { return report_; }
     const HashingPassSettings& Settings() const noexcept { return settings_; }
     bool Stopping() const noexcept { return stop_.load(std::memory_order_relaxed) || !report_.IsRunning(); }
 
-    // The next line in list order; false when none is left or the pass stops.
+    // The source's next file; false when none is left or the pass stops.
     // Throws std::bad_alloc.
-    bool Claim(ClaimedLine& claimed)
+    bool Claim(HashedFile& file)
     {
         if (Stopping()) return false;
         const ExclusiveLock lock(lock_);
-        if (!reader_.Next()) return false;
-        const ResultLine& line = reader_.Line();
-        claimed.index = line.index;
-        claimed.text.assign(line.text);
-        claimed.sourcePath.assign(line.sourcePath);
-        claimed.folder = line.folder;
-        claimed.onlineOnly = line.onlineOnly;
+        if (exhausted_) return false;
+        if (!source_.Next(file)) {
+            exhausted_ = true;
+            return false;
+        }
+        ++claimed_;
         return true;
     }
 
     void Finished() noexcept { finished_.fetch_add(1, std::memory_order_relaxed); }
-    bool AllFinished() const noexcept { return finished_.load() == results_.lines.size(); }
+    // Once the workers have ended: the source ran dry and every file taken was done.
+    bool AllFinished() const noexcept { return exhausted_ && finished_.load() == claimed_; }
 
     // A processor for a second thread on a file: free when fewer threads hash
     // than there are workers. Given back by ReturnProcessor or Leave.
@@ -125,14 +117,13 @@ public:
 
     // Bytes read by any worker, on the fixed 0..65535 scale over all files. A
     // position is never taken back by a worker that counted earlier but stores
-    // later; data beyond the walk's total (a file that grew, or a size that
-    // could not be read then) leaves the bar full rather than past its end.
+    // later; data beyond the total (a file that grew, or a size that could
+    // not be read before) leaves the bar full rather than past its end.
     void Count(std::uint32_t bytes) noexcept
     {
         const std::uint64_t done = bytesDone_.fetch_add(bytes) + bytes;
-        const std::int64_t total = results_.totalBytes;
-        if (total <= 0) return;
-        const double exact = double(done) * double(kProgressScale) / double(total);
+        if (totalBytes_ <= 0) return;
+        const double exact = double(done) * double(kProgressScale) / double(totalBytes_);
         report_.RaisePosition(exact < double(kProgressScale) ? std::uint64_t(exact) : kProgressScale);
     }
 
@@ -157,15 +148,16 @@ public:
     }
 
 private:
-    CopyResults& results_;
-    const OutputOptions& options_;
+    HashingSource& source_;
+    const std::int64_t totalBytes_;
     ProgressReport& report_;
     const HashingPassSettings& settings_;
     SRWLOCK lock_ = SRWLOCK_INIT;
-    ResultList::Reader reader_; // under lock_
+    bool exhausted_ = false;     // under lock_
+    std::size_t claimed_ = 0;    // under lock_
     const unsigned processors_;
     std::atomic<unsigned> busy_;          // threads hashing: workers at work and shared files' readers
-    std::atomic<std::size_t> finished_{0}; // entries done
+    std::atomic<std::size_t> finished_{0}; // files done
     std::atomic<std::uint64_t> bytesDone_{0};
     std::atomic<int> display_{-1}; // the worker that writes the detail text
     std::atomic<bool> stop_{false};
@@ -176,9 +168,7 @@ private:
 class HashingWorker {
 public:
     HashingWorker(HashingPool& pool, int id)
-        : pool_(pool), report_(pool.Report()), id_(id),
-          digests_(pool.Options()[OutputCRC32], pool.Options()[OutputMD5], pool.Options()[OutputSHA1],
-                   pool.Options()[OutputSHA256]),
+        : pool_(pool), report_(pool.Report()), id_(id), digests_(DigestSelection{}),
           chunk_(new std::uint8_t[kChunkSize])
     {
     }
@@ -187,8 +177,8 @@ public:
     void Run() noexcept
     {
         try {
-            while (pool_.Claim(line_)) {
-                if (!Hash(line_)) break;
+            while (pool_.Claim(file_)) {
+                if (!Hash(file_)) break;
                 pool_.Finished();
             }
         } catch (...) { // out of memory while a line grows, or a test's hook
@@ -203,41 +193,22 @@ public:
         return 0;
     }
 
-    std::uint64_t Chars() const noexcept { return chars_; }
-    const UnreadFiles& OnlineOnly() const noexcept { return onlineOnly_; }
-
-    // The most units a line's columns take with these options.
-    std::size_t ColumnsWidth()
-    {
-        std::wstring columns;
-        digests_.Init(); // the digests of no bytes: as long as any
-        digests_.AppendColumns(columns);
-        return std::max(columns.size(), 1 + std::wcslen(Text(IDS_HASH_FAILED_COLUMN)));
-    }
-
 private:
-    // Sets the line's columns; false when the pass stopped first.
-    bool Hash(const ClaimedLine& line)
+    // Reads the file and hands its digests to the source; false when the pass
+    // stopped first.
+    bool Hash(const HashedFile& file)
     {
-        if (pool_.HoldDisplay(id_)) report_.DetailText().Set(line.text);
-        columns_.clear();
-        // A folder line gets no column; so does one that turns out to be a
-        // folder although the walk did not say so. A file whose data is online
-        // only is not read, which would download it: it gets the failure mark.
-        if (line.onlineOnly) {
-            AppendHashFailed(columns_);
-            onlineOnly_.Add(line.sourcePath);
-        } else if (!line.folder) {
+        if (pool_.HoldDisplay(id_)) report_.DetailText().Set(file.text);
+        HashOutcome outcome = HashOutcome::Skipped;
+        // A file whose data is online only is not read, which would download it.
+        if (!file.skip && !file.onlineOnly) {
+            digests_.Choose(file.digests);
             std::uint64_t size = 0;
-            UniqueFile file = OpenHashedFile(line.sourcePath, size);
-            if (file) {
-                if (!Digest(line, file, size)) return false;
-            } else if (!IsFolderOnDisk(line.sourcePath)) {
-                AppendHashFailed(columns_);
-            }
+            UniqueFile opened = OpenHashedFile(file.path, size);
+            outcome = HashOutcome::OpenFailed;
+            if (opened && !Digest(file, opened, size, outcome)) return false;
         }
-        pool_.Results().lines.SetColumns(line.index, columns_);
-        chars_ += line.text.size() + columns_.size() + 2;
+        pool_.Source().Done(unsigned(id_), file, outcome, digests_);
         pool_.ReleaseDisplay(id_);
         return true;
     }
@@ -259,7 +230,7 @@ private:
         HashingWorker& worker_;
     };
 
-    bool Digest(const ClaimedLine& line, UniqueFile& file, std::uint64_t size)
+    bool Digest(const HashedFile& file, UniqueFile& opened, std::uint64_t size, HashOutcome& outcome)
     {
         digests_.Init();
         std::uint64_t done = 0;
@@ -267,20 +238,20 @@ private:
         Sharing sharing(*this);
         for (;;) {
             if (!sharing.shared_ && done < size && size - done >= kShareMinimum && digests_.Shareable())
-                sharing.shared_ = Share(file, size);
+                sharing.shared_ = Share(opened, size);
             std::uint32_t got = 0;
             if (sharing.shared_) {
                 got = reader_->Read(chunk_.get());
             } else {
                 DWORD read = 0;
-                readFailed = !::ReadFile(file.get(), chunk_.get(), kChunkSize, &read, nullptr);
+                readFailed = !::ReadFile(opened.get(), chunk_.get(), kChunkSize, &read, nullptr);
                 got = readFailed ? 0 : read;
             }
             if (got == 0) break;
             if (pool_.Stopping()) return false;
             done += got;
             pool_.Count(got);
-            ShowShare(line.text, size, done);
+            ShowShare(file.text, size, done);
             if (sharing.shared_)
                 digests_.FeedOwnerShare(chunk_.get(), got);
             else
@@ -288,10 +259,8 @@ private:
             pool_.Settings().afterChunk(report_);
         }
         // Digests of the bytes before a failed read are not the file's.
-        if (sharing.shared_ ? reader_->ReadFailed() : readFailed)
-            AppendHashFailed(columns_);
-        else
-            digests_.AppendColumns(columns_);
+        outcome = (sharing.shared_ ? reader_->ReadFailed() : readFailed) ? HashOutcome::ReadFailed
+                                                                          : HashOutcome::Digested;
         return true;
     }
 
@@ -331,10 +300,7 @@ private:
     std::unique_ptr<PersistentFileReader> reader_; // while a file is shared; after digests_, which it feeds
     std::unique_ptr<std::uint8_t[]> chunk_;
     std::wstring detail_; // reused, so a chunk costs no allocation
-    ClaimedLine line_;     // reused, so a line costs no allocation
-    std::wstring columns_;
-    std::uint64_t chars_ = 0;
-    UnreadFiles onlineOnly_;
+    HashedFile file_;      // reused, so a file costs no allocation
 };
 
 // The workers' threads, from the second worker on: started together, and
@@ -351,53 +317,148 @@ private:
     JoinedThreads<kMaxHashingWorkers> threads_;
 };
 
+// The copy's source: the lines of the result list, whose columns receive
+// the digests (or the failure mark).
+class LineSource final : public HashingSource {
+public:
+    LineSource(ResultList& lines, const OutputOptions& options)
+        : lines_(lines), reader_(lines),
+          selection_{options[OutputCRC32], options[OutputMD5], options[OutputSHA1], options[OutputSHA256]}
+    {
+    }
+
+    // The most units a line's columns take with these options.
+    std::size_t ColumnsWidth() const
+    {
+        std::wstring columns;
+        FileDigests digests(selection_);
+        digests.Init(); // the digests of no bytes: as long as any
+        digests.AppendColumns(columns);
+        return std::max(columns.size(), 1 + std::wcslen(Text(IDS_HASH_FAILED_COLUMN)));
+    }
+
+    std::uint64_t Chars() const noexcept
+    {
+        std::uint64_t chars = 0;
+        for (const Scratch& scratch : scratch_) chars += scratch.chars;
+        return chars;
+    }
+
+    // The files not read because their data is online only, over every worker.
+    UnreadFiles OnlineOnly() const
+    {
+        UnreadFiles all;
+        for (const Scratch& scratch : scratch_) {
+            if (scratch.onlineOnly.count == 0) continue;
+            const std::uint64_t before = all.count;
+            all.Add(scratch.onlineOnly.first);
+            all.count = before + scratch.onlineOnly.count;
+        }
+        return all;
+    }
+
+    bool Next(HashedFile& file) override
+    {
+        if (!reader_.Next()) return false;
+        const ResultLine& line = reader_.Line();
+        file.index = line.index;
+        file.text.assign(line.text);
+        file.path.assign(line.sourcePath);
+        file.skip = line.folder;
+        file.onlineOnly = line.onlineOnly;
+        file.digests = selection_;
+        return true;
+    }
+
+    void Done(unsigned worker, const HashedFile& file, HashOutcome outcome, const FileDigests& digests) override
+    {
+        Scratch& scratch = scratch_[worker];
+        std::wstring& columns = scratch.columns;
+        columns.clear();
+        switch (outcome) {
+        case HashOutcome::Digested:
+            digests.AppendColumns(columns);
+            break;
+        case HashOutcome::ReadFailed:
+            AppendHashFailed(columns);
+            break;
+        case HashOutcome::OpenFailed:
+            // A line that turns out to be a folder although the walk did not
+            // say so gets no column either.
+            if (!IsFolderOnDisk(file.path)) AppendHashFailed(columns);
+            break;
+        case HashOutcome::Skipped:
+            // Not read: a folder's line, or a file whose data is online only.
+            if (file.onlineOnly) {
+                AppendHashFailed(columns);
+                scratch.onlineOnly.Add(file.path);
+            }
+            break;
+        }
+        lines_.SetColumns(file.index, columns);
+        scratch.chars += file.text.size() + columns.size() + 2;
+    }
+
+private:
+    // Each worker's own, so that a line costs no allocation.
+    struct Scratch {
+        std::wstring columns;
+        std::uint64_t chars = 0;
+        UnreadFiles onlineOnly;
+    };
+
+    ResultList& lines_;
+    ResultList::Reader reader_; // under the pool's lock
+    const DigestSelection selection_;
+    Scratch scratch_[kMaxHashingWorkers];
+};
+
 } // namespace
 
 unsigned DefaultHashingWorkers() noexcept { return std::clamp(UsableProcessorCount(), 1u, kMaxHashingWorkers); }
 
-bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressReport& report,
-                   const HashingPassSettings& settings)
+bool RunHashingPass(HashingSource& source, std::size_t files, std::int64_t totalBytes, const wchar_t* statusText,
+                    ProgressReport& report, const HashingPassSettings& settings)
 {
     if (!report.IsRunning()) return false;
-    report.StatusText().Set(Text(IDS_STEP_HASHING));
-    results.totalChars = 0;
+    report.StatusText().Set(statusText);
     report.SetPosition(0);
     report.SetRange(kProgressScale);
 
-    ResultList& lines = results.lines;
-    lines.Arrange();
     const unsigned processors =
         settings.workers ? std::min(settings.workers, kMaxHashingWorkers) : DefaultHashingWorkers();
     // No more workers than files; one file alone still may take a second processor.
-    const std::size_t files = lines.size();
     const unsigned workerCount = unsigned(std::clamp<std::size_t>(files, 1, processors));
-    HashingPool pool(results, options, report, settings, processors, workerCount);
+    HashingPool pool(source, totalBytes, report, settings, processors, workerCount);
     std::vector<std::unique_ptr<HashingWorker>> workers;
     workers.reserve(workerCount);
     for (unsigned i = 0; i < workerCount; ++i) workers.push_back(std::make_unique<HashingWorker>(pool, int(i)));
-    lines.ReserveColumns(workers[0]->ColumnsWidth());
     {
         const WorkerThreads threads(pool, workers);
         workers[0]->Run();
     }
     pool.RethrowFailure();
-
-    std::uint64_t chars = 0;
-    UnreadFiles onlineOnly;
-    for (const auto& worker : workers) {
-        chars += worker->Chars();
-        const UnreadFiles& unread = worker->OnlineOnly();
-        if (unread.count == 0) continue;
-        const std::uint64_t before = onlineOnly.count;
-        onlineOnly.Add(unread.first);
-        onlineOnly.count = before + unread.count;
-    }
-    results.totalChars = chars;
-    results.onlineOnlyFiles = onlineOnly.count;
-    results.firstOnlineOnlyFile = std::move(onlineOnly.first);
     if (!pool.AllFinished()) return false;
     report.SetPosition(kProgressScale);
     return true;
+}
+
+bool ComputeHashes(CopyResults& results, const OutputOptions& options, ProgressReport& report,
+                   const HashingPassSettings& settings)
+{
+    if (!report.IsRunning()) return false;
+    results.totalChars = 0;
+    ResultList& lines = results.lines;
+    lines.Arrange();
+    LineSource source(lines, options);
+    lines.ReserveColumns(source.ColumnsWidth());
+    const bool finished =
+        RunHashingPass(source, lines.size(), results.totalBytes, Text(IDS_STEP_HASHING), report, settings);
+    results.totalChars = source.Chars();
+    UnreadFiles onlineOnly = source.OnlineOnly();
+    results.onlineOnlyFiles = onlineOnly.count;
+    results.firstOnlineOnlyFile = std::move(onlineOnly.first);
+    return finished;
 }
 
 } // namespace lumbrix

@@ -7,6 +7,12 @@
 // included (it comes out on the caller's thread).
 
 #include "common/step_hooks.h"
+#include "hash/checksum_algorithm.h"
+#include "hash/file_digests.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
 
 namespace lumbrix {
 
@@ -33,5 +39,49 @@ struct HashingPassSettings {
 
 // The processors this process may run on, at most kMaxHashingWorkers.
 unsigned DefaultHashingWorkers() noexcept;
+
+// One file as a worker of the pass takes it.
+struct HashedFile {
+    std::size_t index = 0;   // the source's own number for it
+    std::wstring path;       // the file to read
+    std::wstring text;       // the detail text while it is read
+    bool skip = false;       // nothing to read (a folder's line)
+    bool onlineOnly = false; // its data is online only: not read, which would download it
+    DigestSelection digests; // the engines it is fed to
+    ChecksumDigest expected; // what its digest should be, for a source that checks
+};
+
+enum class HashOutcome {
+    Digested,   // every byte read and digested
+    Skipped,    // skip or onlineOnly was set: nothing opened
+    OpenFailed, // the file could not be opened
+    ReadFailed, // a read failed before its end: the digests are not the file's
+};
+
+// What the pass reads, in order, and where each file's digests go.
+class HashingSource {
+public:
+    // The next file; false when none is left. Called by one worker at a time,
+    // in the source's order. Throws std::bad_alloc.
+    virtual bool Next(HashedFile& file) = 0;
+    // The end of a file taken: digests holds its digests when outcome is
+    // Digested. Called on the worker that read it (worker: 0 to the
+    // workers' count - 1), for several files at once. Throws std::bad_alloc,
+    // which ends the pass.
+    virtual void Done(unsigned worker, const HashedFile& file, HashOutcome outcome, const FileDigests& digests) = 0;
+
+protected:
+    ~HashingSource() = default;
+};
+
+// Reads every file that source gives once, on the pool of workers, with the
+// progress bar over totalBytes (0: the bar stays) and the status text given.
+// files: how many the source will give, or an estimate (workers beyond it are
+// not started). True when every file was done; false when the pass was
+// cancelled. An exception of Next or Done comes out here once every worker
+// has ended.
+[[nodiscard]] bool RunHashingPass(HashingSource& source, std::size_t files, std::int64_t totalBytes,
+                                  const wchar_t* statusText, ProgressReport& report,
+                                  const HashingPassSettings& settings = {});
 
 } // namespace lumbrix

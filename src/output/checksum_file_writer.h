@@ -31,6 +31,8 @@ public:
     // temporary file is gone either way.
     bool Commit() noexcept;
     void Discard() noexcept;
+    // The target's ordinary form, as Create was given it.
+    const std::wstring& Target() const noexcept { return target_; }
 
 private:
     bool Flush() noexcept;

@@ -5,10 +5,9 @@
 #include "common/text_table.h"
 #include "settings/registry_key.h"
 
-#include <commdlg.h>
-
 #include <atomic>
 #include <cstddef>
+#include <iterator>
 
 namespace lumbrix {
 namespace {
@@ -37,24 +36,6 @@ constexpr wchar_t kShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVe
 constexpr wchar_t kFilePattern[] = L"\\*.txt";
 constexpr DWORD kPatternUnits = sizeof(kFilePattern) / sizeof(wchar_t); // with its NUL
 
-// The filter pairs of the table ("name|pattern|" each) as the dialog takes
-// them, each part ended by NUL and the list by a second one; none when the
-// table has none or they do not fit.
-template <std::size_t Capacity>
-const wchar_t* SaveFilter(wchar_t (&filter)[Capacity]) noexcept
-{
-    const wchar_t* text = Text(IDS_SAVE_FILTER);
-    std::size_t length = 0;
-    for (; text[length] != 0; ++length) {
-        if (length + 2 >= Capacity) return nullptr;
-        filter[length] = text[length] == L'|' ? L'\0' : text[length];
-    }
-    if (length == 0) return nullptr;
-    filter[length] = 0;
-    filter[length + 1] = 0;
-    return filter;
-}
-
 } // namespace
 
 void SetInitialSaveName(wchar_t* fileName) noexcept
@@ -71,18 +52,37 @@ void SetInitialSaveName(wchar_t* fileName) noexcept
     ::lstrcpyW(fileName + length, kFilePattern);
 }
 
-bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
+bool RunSaveDialog(OPENFILENAMEW& dialog) noexcept
 {
     const GetSaveFileNameFunction getSaveFileName = FindGetSaveFileName();
     if (!getSaveFileName) return false;
     // The dialog is meant to run with the common controls of the module's manifest.
     ScopedModuleActivation activation;
     if (!activation.Active()) return false;
+    return getSaveFileName(&dialog) != FALSE;
+}
+
+const wchar_t* DialogFilter(UINT id, wchar_t* filter, std::size_t capacity) noexcept
+{
+    const wchar_t* text = Text(id);
+    std::size_t length = 0;
+    for (; text[length] != 0; ++length) {
+        if (length + 2 >= capacity) return nullptr;
+        filter[length] = text[length] == L'|' ? L'\0' : text[length];
+    }
+    if (length == 0) return nullptr;
+    filter[length] = 0;
+    filter[length + 1] = 0;
+    return filter;
+}
+
+bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
+{
     wchar_t filter[256];
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = SaveFilter(filter);
+    dialog.lpstrFilter = DialogFilter(IDS_SAVE_FILTER, filter, std::size(filter));
     dialog.nFilterIndex = 0;
     dialog.lpstrFile = fileName;
     dialog.nMaxFile = kSaveFileNameUnits;
@@ -90,7 +90,7 @@ bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                    OFN_EXPLORER | OFN_LONGNAMES;
     dialog.lpstrDefExt = L"txt";
-    return getSaveFileName(&dialog) != FALSE;
+    return RunSaveDialog(dialog);
 }
 
 } // namespace lumbrix

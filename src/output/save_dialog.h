@@ -2,6 +2,7 @@
 // The common Save dialog for the result file.
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <cstddef>
 
@@ -17,5 +18,14 @@ void SetInitialSaveName(wchar_t* fileName) noexcept;
 // choice there. False when the user cancels, and when the dialog cannot be
 // shown at all (no activation context, no comdlg32).
 [[nodiscard]] bool ShowSaveDialog(HWND owner, wchar_t* fileName) noexcept;
+
+// Any Save dialog the module shows: GetSaveFileNameW with the module's
+// activation context active. False as ShowSaveDialog.
+[[nodiscard]] bool RunSaveDialog(OPENFILENAMEW& dialog) noexcept;
+
+// The file types of the table's text id ("name|pattern|" each) as the dialog
+// takes them, each part ended by NUL and the list by a second one, in filter
+// (capacity units); null when the table has none or they do not fit.
+const wchar_t* DialogFilter(UINT id, wchar_t* filter, std::size_t capacity) noexcept;
 
 } // namespace lumbrix

@@ -52,12 +52,45 @@
 #define IDS_CLASS_ID_TEXT_FAILED 422
 #define IDS_MODULE_PATH_FAILED 423
 
+// The checksum commands: the Windows 11 menu's options entry, their steps,
+// the Save dialog of a checksum file, their boxes, and the statuses of a
+// verified file.
+#define IDS_OPTIONS_ENTRY 432
+#define IDS_STEP_READING_CHECKSUM_FILE 433
+#define IDS_STEP_READING_CLIPBOARD 434
+#define IDS_STEP_LOCATING_FILES 435
+#define IDS_STEP_VERIFYING 436
+#define IDS_STEP_WRITING_CHECKSUM_FILE 437
+#define IDS_CHECKSUM_SAVE_TITLE 438
+#define IDS_CHECKSUM_SAVE_FILTER 439 /* pairs of name and pattern, each ended by | */
+#define IDS_REPLACE_QUESTION 440 /* file name */
+#define IDS_UNREAD_FILE 441 /* file */
+#define IDS_UNREAD_FILES 442 /* count, first file */
+#define IDS_UNLISTED_FOLDER_IN_LIST 443 /* folder */
+#define IDS_UNLISTED_FOLDERS_IN_LIST 444 /* count, first folder */
+#define IDS_CHECKSUM_FILE_NOT_SAVED 445 /* file; the system's text follows */
+#define IDS_CHECKSUM_FILE_NOT_READ 446 /* file; the system's text follows */
+#define IDS_NO_DIGEST_ON_CLIPBOARD 447
+#define IDS_NO_DIGEST_IN_CHECKSUM_FILE 448
+#define IDS_NOTHING_TO_VERIFY 449
+#define IDS_STATUS_MATCH 450
+#define IDS_STATUS_MISMATCH 451
+#define IDS_STATUS_NOT_FOUND 452
+#define IDS_STATUS_UNREADABLE 453
+#define IDS_STATUS_NOT_LISTED 454
+#define IDS_ALL_MATCHED 455 /* count */
+#define IDS_SOME_DIFFER 456
+#define IDS_STATUS_COUNT 457 /* status, count */
+#define IDS_EXPECTED_DIGEST 458 /* digest */
+#define IDS_COMPUTED_DIGEST 459 /* digest */
+#define IDS_COPY_REPORT_QUESTION 460
+
 // Menu entries that hold commands but are no command themselves.
-#define IDS_PATH_FORM_ENTRY 432
+#define IDS_PATH_FORM_ENTRY 461
 
 // Texts of the language tables: [IDS_FIRST_TEXT, IDS_TEXT_END).
 #define IDS_FIRST_TEXT 256
-#define IDS_TEXT_END 448
+#define IDS_TEXT_END 464
 
 // Names that no language changes (names.rc, language neutral): registry data.
 #define IDS_HANDLER_NAME 512

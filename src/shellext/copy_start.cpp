@@ -1,6 +1,5 @@
 #include "shellext/copy_start.h"
 
-#include "shellext/command_table.h"
 #include "shellext/copy_worker.h"
 #include "shellext/module_thread.h"
 
@@ -14,8 +13,6 @@ static_assert(std::is_nothrow_move_assignable_v<CopyRequest>);
 
 HRESULT StartCopy(CopyRequest& request, HWND owner) noexcept
 {
-    // The checksum jobs come with their phases.
-    if (IsChecksumCommand(request.mode)) return S_OK;
     CopyJobPointer job = CreateCopyJob();
     if (!job) return E_OUTOFMEMORY;
     job->request = std::move(request);

@@ -1,5 +1,6 @@
-// The worker thread of one copy: progress window, expansion, sorting, digests,
-// output. It alone decides, with the output phases, what the user is told.
+// The worker thread of one job: progress window, expansion, sorting, digests,
+// output, or a checksum command's phases. It alone decides, with the output
+// phases, what the user is told.
 
 #include "shellext/copy_worker.h"
 
@@ -12,6 +13,8 @@
 #include "output/clipboard_transfer.h"
 #include "output/save_to_file.h"
 #include "output/text_assembly.h"
+#include "shellext/checksum_jobs.h"
+#include "shellext/command_table.h"
 #include "shellext/module_reference.h"
 
 #include <cwchar>
@@ -20,10 +23,7 @@
 #include <utility>
 
 namespace lumbrix {
-namespace {
 
-// One paragraph of the end notice from a format of the string table: the
-// count and the first path, or the first path alone when it is the only one.
 void AppendUnread(std::wstring& text, std::uint64_t count, const std::wstring& first, UINT oneId, UINT manyId)
 {
     if (count == 0) return;
@@ -40,6 +40,8 @@ void AppendUnread(std::wstring& text, std::uint64_t count, const std::wstring& f
     text += paragraph;
 }
 
+namespace {
+
 // The text holds every line that could be made; what it lacks (folders not
 // listed) or marks as failed without trying (files online only) is told once,
 // in one box, so that nobody takes the list for complete.
@@ -55,25 +57,6 @@ try {
     ShowMessage(report.BoxOwner(),
                 Text(results.unlistedFolders ? IDS_UNLISTED_FOLDERS_SHORT : IDS_ONLINE_ONLY_FILES_SHORT),
                 MB_ICONINFORMATION);
-}
-
-void ShowCompletion(CopyJob& job) noexcept
-{
-    ProgressReport& report = job.progress;
-    report.FreezeTimer();
-    report.StatusText().Set(Text(IDS_STEP_DONE));
-    report.DetailText().Clear();
-    report.RedrawAndWait();
-    ::MessageBeep(0);
-    ShowEndNotice(job.results, report);
-    // "Done" stays a second without taking time from the user's programs; then
-    // the job is freed at full speed. The owner was never disabled, so it is
-    // left alone: enabling it could undo a dialog's modal disable.
-    const HANDLE thread = ::GetCurrentThread();
-    const int priority = ::GetThreadPriority(thread);
-    ::SetThreadPriority(thread, THREAD_PRIORITY_IDLE);
-    ::Sleep(1000);
-    ::SetThreadPriority(thread, priority == THREAD_PRIORITY_ERROR_RETURN ? THREAD_PRIORITY_NORMAL : priority);
 }
 
 // The output phases; false when neither the clipboard nor a file took the text.
@@ -106,7 +89,9 @@ DWORD RunPhases(CopyJob& job) noexcept
         return CopyJobNoOutput;
     }
     if (!DeliverText(job)) return report.IsRunning() ? CopyJobNoOutput : CopyJobCancelled;
-    ShowCompletion(job);
+    ShowCompletion(job, [](const CopyJob& done, ProgressReport& shown) noexcept {
+        ShowEndNotice(done.results, shown);
+    });
     return CopyJobDone;
 }
 
@@ -131,13 +116,42 @@ DWORD WINAPI CopyJobThreadProc(void* parameter)
 
 } // namespace
 
+void ShowFinished(ProgressReport& report) noexcept
+{
+    report.FreezeTimer();
+    report.StatusText().Set(Text(IDS_STEP_DONE));
+    report.DetailText().Clear();
+    report.RedrawAndWait();
+}
+
+void ShowCompletion(CopyJob& job, void (*tellLeftOut)(const CopyJob&, ProgressReport&) noexcept) noexcept
+{
+    ProgressReport& report = job.progress;
+    ShowFinished(report);
+    ::MessageBeep(0);
+    tellLeftOut(job, report);
+    // "Done" stays a second without taking time from the user's programs; then
+    // the job is freed at full speed. The owner was never disabled, so it is
+    // left alone: enabling it could undo a dialog's modal disable.
+    const HANDLE thread = ::GetCurrentThread();
+    const int priority = ::GetThreadPriority(thread);
+    ::SetThreadPriority(thread, THREAD_PRIORITY_IDLE);
+    ::Sleep(1000);
+    ::SetThreadPriority(thread, priority == THREAD_PRIORITY_ERROR_RETURN ? THREAD_PRIORITY_NORMAL : priority);
+}
+
 DWORD RunCopyJob(CopyJobPointer job) noexcept
 {
     if (!job) return CopyJobMissing;
-    // A window that could not be had is told; the copy goes on without one.
+    const int command = job->request.mode;
+    // The create command asks where to write before anything is read.
+    if (command == kCreateChecksumCommand && !ChooseChecksumTarget(*job)) return CopyJobCancelled;
+    // A window that could not be had is told; the job goes on without one.
     const HRESULT window = StartProgressWindow(job->progress);
     if (FAILED(window)) ReportSystemError(HRESULT_CODE(window));
-    const DWORD exitCode = RunPhases(*job);
+    const DWORD exitCode = command == kCreateChecksumCommand ? RunCreateChecksumPhases(*job)
+                           : command == kVerifyCommand       ? RunVerifyPhases(*job)
+                                                             : RunPhases(*job);
     CloseProgressWindow(job->progress);
     return exitCode;
 }

@@ -1,6 +1,5 @@
 #include "shellext/explorer_command.h"
 
-#include "common/checksum_texts.h"
 #include "common/com_boundary.h"
 #include "common/module_identity.h"
 #include "common/text_table.h"
@@ -121,7 +120,7 @@ STDMETHODIMP ExplorerCommand::GetTitle(IShellItemArray*, LPWSTR* ppszName) noexc
     if (!ppszName) return E_POINTER;
     *ppszName = nullptr;
     if (command_ == kSeparator) return E_NOTIMPL;
-    if (command_ == kOptionsEntry) return DuplicateTitle(kOptionsEntryTitle.japanese, ppszName);
+    if (command_ == kOptionsEntry) return DuplicateTitle(Text(IDS_OPTIONS_ENTRY), ppszName);
     if (command_ == kPathFormEntry) return DuplicateTitle(Text(IDS_PATH_FORM_ENTRY), ppszName);
     return DuplicateTitle(CommandAt(command_).label, ppszName);
 }

@@ -328,6 +328,31 @@ TEST_F(EndToEndDigests, EachDigestAloneAndAllFourAfterTheSize)
                 {L"D", L"D\\data.bin\t9 bytes" + allData, L"D\\empty.txt\t0 bytes" + allEmpty, L"D\\sub"});
 }
 
+TEST_F(EndToEndDigests, VerifyingThroughEitherMenuTellsTheOutcomeAndCopiesTheReportOnYes)
+{
+    const std::wstring sha256 = L"15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225";
+    const std::string lines = std::string(sha256.begin(), sha256.end()) + "  data.bin\n" + std::string(64, '0') +
+                              "  empty.txt\n" + std::string(sha256.begin(), sha256.end()) + "  missing.bin\n";
+    const std::wstring sums = scratch.AddFile(L"D\\SHA256SUMS", lines);
+    ShellRun run;
+    const ClipboardText report = Copy(17, L"none", {sums}, &run, {L"--answer", L"yes"});
+    EXPECT_NE(run.output.find(L"box: Lumbrix64 (warning icon, owner Lumbrix64_Progress)\n    一致しないファイルがあります。"
+                              L"\n    \n    一致: 1 個\n    不一致: 1 個\n    見つかりません: 1 個\n"),
+              std::wstring::npos)
+        << std::string(run.output.begin(), run.output.end());
+    EXPECT_EQ(report.Text(), L"一致\t" + folder + L"\\data.bin\r\n不一致\t" + folder + L"\\empty.txt\r\n見つかりません\t" +
+                                 folder + L"\\missing.bin\r\n");
+
+    // The Windows 11 menu, one file against the digest on the clipboard.
+    WriteClipboard(L"SHA256:" + sha256);
+    run = RunShell(Windows11({L"--command", L"17", L"--answer", L"no"}), {folder + L"\\data.bin"});
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_NE(run.output.find(L"box: Lumbrix64 (information icon, owner Lumbrix64_Progress)\n    すべて一致しました (1 個)。"),
+              std::wstring::npos)
+        << std::string(run.output.begin(), run.output.end());
+    EXPECT_EQ(ReadClipboard().value_or(ClipboardText{}).Text(), L"SHA256:" + sha256);
+}
+
 TEST_F(EndToEndDigests, AFileLockedByAnotherProgramGetsOneFailureMark)
 {
     const std::wstring locked = scratch.AddFile(L"D\\locked.bin", "12345");

@@ -11,8 +11,10 @@
 #include "hash/md5.h"
 #include "hash/sha1.h"
 #include "hash/sha256.h"
+#include "job/checksum_line.h"
 #include "job/hashing_pass.h"
 #include "job/selection_expansion.h"
+#include "job/verify_pass.h"
 #include "support/phase_job.h"
 #include "support/scratch_folder.h"
 
@@ -570,6 +572,48 @@ TEST_F(HashingPass, LoneLargeFileSharesItsDigestsWithASecondThread)
         EXPECT_EQ(Lines(*job), std::vector<std::wstring>{path + ExpectedColumns(path)});
         EXPECT_EQ(census.most, census.before + int(workers) - 1);
     }
+}
+
+// Verification through the same pass: each entry's file read once on the
+// pool, with the engine of its own digest, and compared as bytes.
+TEST_F(HashingPass, VerificationFindsTheFilesFirstThenComparesEachWithItsOwnDigest)
+{
+    using lumbrix::ChecksumAlgorithm;
+    using lumbrix::VerifyStatus;
+    const ChecksumAlgorithm algorithms[] = {ChecksumAlgorithm::Crc32, ChecksumAlgorithm::Md5,
+                                            ChecksumAlgorithm::Sha1, ChecksumAlgorithm::Sha256};
+    lumbrix::ChecksumStore store;
+    std::vector<VerifyStatus> expected;
+    std::int64_t bytes = 0;
+    for (int i = 0; i < 24; ++i) {
+        const std::wstring path = folder_.AddFileOfSize(L"v" + std::to_wstring(i), 70000 * i);
+        lumbrix::ChecksumDigest digest;
+        ASSERT_TRUE(lumbrix::FindTaggedDigest(ExpectedColumns(path), algorithms[i % 4], digest));
+        if (i % 3 == 0) digest.bytes[0] ^= 1;
+        store.Add(path, digest, true);
+        expected.push_back(i % 3 == 0 ? VerifyStatus::Mismatch : VerifyStatus::Match);
+        bytes += 70000 * i;
+    }
+    lumbrix::ChecksumDigest any;
+    any.algorithm = ChecksumAlgorithm::Md5;
+    for (const std::wstring& path : {folder_ / L"gone", folder_.path(), std::wstring(kUnreadableFile)})
+        store.Add(path, any, true);
+    expected.insert(expected.end(), {VerifyStatus::NotFound, VerifyStatus::NotFound, VerifyStatus::Unreadable});
+
+    JobPtr job = MakeJob(false, false, false);
+    lumbrix::VerifyPlan plan;
+    ASSERT_TRUE(lumbrix::LocateVerifyFiles(store, job->report, plan));
+    EXPECT_EQ(plan.files, 25u) << "the missing file and the folder are not read";
+    EXPECT_EQ(store.Status(24), VerifyStatus::NotFound);
+    ChunkLog log;
+    HashingPassSettings settings;
+    settings.workers = 4;
+    settings.afterChunk = StepHook{LogChunk, &log};
+    ASSERT_TRUE(lumbrix::VerifyEntries(store, plan, job->report, settings));
+    for (std::size_t i = 0; i < store.size(); ++i) EXPECT_EQ(store.Status(i), expected[i]) << "entry " << i;
+    EXPECT_TRUE(std::is_sorted(log.positions.begin(), log.positions.end()));
+    EXPECT_EQ(job->report.Position(), 65535u);
+    EXPECT_GE(plan.totalBytes, bytes);
 }
 
 } // namespace

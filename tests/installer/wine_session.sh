@@ -45,9 +45,13 @@ run_windows() {
 
 # A key and its subkeys as .reg text (UTF-8, LF); nothing when it is absent.
 export_key() {
-    local file=$LUMBRIX_INSTALLER_WORK/export.reg
+    local file=$LUMBRIX_INSTALLER_WORK/export.reg attempts=0
     rm -f "$file"
-    wine reg export "$1" "$file" /y >/dev/null 2>&1 || return 0
+    # A wine process now and then fails to start on a loaded machine: an
+    # export that fails is tried again while the key is there.
+    until wine reg export "$1" "$file" /y >/dev/null 2>&1; do
+        wine reg query "$1" >/dev/null 2>&1 && [ "$((++attempts))" -lt 3 ] || return 0
+    done
     iconv -f UTF-16LE -t UTF-8 "$file" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//'
 }
 

@@ -593,7 +593,7 @@ TEST_F(NetworkNames, AWalkAsksOncePerCopyAndOnlyForFullPaths)
     job->request.options.pathStyle = PathStyle::NetworkUnc;
     job->report.Stop();
     ExpandSelection(*job);
-    EXPECT_EQ(Lines(*job), Strings({drive.root() + L"Proj"}));
+    EXPECT_TRUE(Lines(*job).empty());
     EXPECT_EQ(redirectorCalls, 2);
     walkedDrive = 0;
 }

@@ -1,19 +1,37 @@
 #!/usr/bin/env bash
-# The checksum files that checksum_list_probe writes under Wine, checked with
+# Checksum files of every type made through the create command, as a user
+# makes them: lumbrix-shell plays the Windows 11 menu on a tree of awkward
+# names, picks command 16 and types the list's name into the Save dialog.
 # Debian's sha256sum, sha1sum, md5sum (strict: every line well formed) and
-# cksfv, as users check them: every file of the tree is listed once, the list
-# itself not, and every line checks out.
+# cksfv then check the lists as users check them: every file of the tree is
+# listed once, the list itself not, and every line checks out.
 set -u
-: "${LUMBRIX_CHECKSUM_PROBE:?}" "${LUMBRIX_CHECKSUM_WORK:?}"
+: "${LUMBRIX_SHELL_PATH:?}" "${LUMBRIX_MANIFEST_PATH:?}" "${LUMBRIX_DLL_PATH:?}" "${LUMBRIX_CHECKSUM_WORK:?}"
 failures=0
 check() { # check DESCRIPTION COMMAND...
     if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
 }
+windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 rm -rf "$LUMBRIX_CHECKSUM_WORK"
-mkdir -p "$LUMBRIX_CHECKSUM_WORK"
-check "the probe writes four lists" wine "$LUMBRIX_CHECKSUM_PROBE" "Z:$(echo "$LUMBRIX_CHECKSUM_WORK" | tr / '\\')"
-cd "$LUMBRIX_CHECKSUM_WORK/tree" || exit 1
+tree=$LUMBRIX_CHECKSUM_WORK/tree
+deep="long/$(printf 'd%.0s' {1..90})/$(printf 'e%.0s' {1..90})/$(printf 'f%.0s' {1..90})"
+mkdir -p "$tree/sub" "$tree/$deep"
+printf 'spaces\n' >"$tree/a b.txt"
+printf 'Japanese\n' >"$tree/日本語 ファイル.txt"
+head -c 100000 /dev/zero | tr '\0' '\177' >"$tree/emoji 😀.bin"
+printf 'inner' >"$tree/sub/inner.dat"
+printf 'deep' >"$tree/$deep/deep file.txt"
+: >"$tree/empty.txt"
+printf 'stale\n' >"$tree/tree.sha256" # selected too: it must not list itself
+
+# The tree selected, each list typed with its full path into the dialog.
+for list in tree.sha256 tree.sha1 tree.md5 tree.sfv; do
+    check "command 16 writes $list" wine "$LUMBRIX_SHELL_PATH" --win11 "$(windows "$LUMBRIX_MANIFEST_PATH")" \
+        --external-location "$(windows "$(dirname "$LUMBRIX_DLL_PATH")")" --command 16 \
+        --save-as "$(windows "$tree/$list")" "$(windows "$tree")"
+done
+cd "$tree" || exit 1
 
 files=$(find . -type f ! -name 'tree.*' | wc -l)
 listed() { [ "$(wc -l <"$1")" -eq "$2" ]; }

@@ -62,8 +62,9 @@ TEST_F(OptionsStore, StylesOutOfRangeOrOfAnotherTypeReadAsTheDefault)
 
 TEST_F(OptionsStore, ChoosingAStyleStoresItsNumberAndKeepsEverythingElse)
 {
+    StoreOption(OutputSize, 1);
     OutputOptions options;
-    options[OutputSize] = true;
+    LoadOutputOptions(options);
     ToggleOutputOption(options, PathStyle::Wsl);
     ToggleOutputOption(options, QuoteStyle::Always);
     ToggleOutputOption(options, PathStyle::Wsl); // a radio item: chosen again, it stays

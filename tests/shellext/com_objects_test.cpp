@@ -245,22 +245,33 @@ TEST_F(ComObjects, TheWindows11MenuShowsNoBoxWhenTheOptionsCannotBeRead)
     ASSERT_EQ(root->EnumSubCommands(&list), S_OK);
     root->Release();
     std::vector<EXPCMDSTATE> optionStates;
-    IExplorerCommand* command = nullptr;
-    while (list->Next(1, &command, nullptr) == S_OK) {
-        EXPCMDFLAGS flags = 0;
-        EXPECT_EQ(command->GetFlags(&flags), S_OK);
-        wchar_t* text = nullptr;
-        if (command->GetTitle(nullptr, &text) == S_OK) ::CoTaskMemFree(text);
-        EXPCMDSTATE state = 0;
-        if (command->GetState(nullptr, FALSE, &state) == S_OK && (state & ECS_CHECKBOX)) optionStates.push_back(state);
-        command->Release();
+    // Every level as the shell builds it: the options sit one level down.
+    std::vector<IEnumExplorerCommand*> levels{list};
+    while (!levels.empty()) {
+        IEnumExplorerCommand* level = levels.back();
+        levels.pop_back();
+        IExplorerCommand* command = nullptr;
+        while (level->Next(1, &command, nullptr) == S_OK) {
+            EXPCMDFLAGS flags = 0;
+            EXPECT_EQ(command->GetFlags(&flags), S_OK);
+            wchar_t* text = nullptr;
+            if (command->GetTitle(nullptr, &text) == S_OK) ::CoTaskMemFree(text);
+            EXPCMDSTATE state = 0;
+            if (command->GetState(nullptr, FALSE, &state) == S_OK && (state & ECS_CHECKBOX)) optionStates.push_back(state);
+            IEnumExplorerCommand* inner = nullptr;
+            if ((flags & ECF_HASSUBCOMMANDS) && command->EnumSubCommands(&inner) == S_OK) levels.push_back(inner);
+            command->Release();
+        }
+        level->Release();
     }
-    list->Release();
     ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     ::RegCloseKey(gone);
-    ASSERT_EQ(optionStates.size(), 10u);
+    // The ten flags, then the path forms: five styles, three quotes, one line.
+    ASSERT_EQ(optionStates.size(), 19u);
     EXPECT_EQ(optionStates[0], ECS_CHECKBOX | ECS_CHECKED) << "folders included, as by default";
     EXPECT_EQ(optionStates[9], ECS_CHECKBOX);
+    EXPECT_EQ(optionStates[10], ECS_CHECKBOX | ECS_CHECKED) << "Windows paths, as by default";
+    EXPECT_EQ(optionStates[18], ECS_CHECKBOX) << "one line off, as by default";
     EXPECT_EQ(watcher.Count(), 0u);
 }
 

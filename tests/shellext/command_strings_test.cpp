@@ -9,12 +9,16 @@
 #include "settings/options_key_guard.h"
 #include "shellext/command_table.h"
 #include "shellext/explorer_command.h"
+#include "support/clipboard_reader.h"
+#include "support/dialog_watcher.h"
 #include "support/display_language.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 namespace lumbrix::test {
 namespace {
@@ -111,7 +115,7 @@ TEST_F(CommandStrings, NarrowTextsPassTheOemCodePageWhole)
     EXPECT_EQ(std::string(Narrow(14, GCS_VERBA, 300).c_str()), Oem(kSha1Help));
     EXPECT_EQ(std::string(Narrow(15, GCS_VERBA, 300).c_str()), Oem(kSha256Help));
     EXPECT_EQ(std::string(Narrow(16, GCS_VERBA, 300).c_str()), Oem(kCreateHelp));
-    EXPECT_EQ(std::string(Narrow(17, GCS_HELPTEXTA, 300).c_str()), Oem(kVerifyHelp));
+    EXPECT_EQ(std::string(Narrow(17, GCS_VERBA, 300).c_str()), Oem(kVerifyHelp));
 }
 
 TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
@@ -161,12 +165,12 @@ TEST_F(CommandStrings, BothMenusShowTheLabelsAndHelpTextsOfTheDisplayLanguage)
     const TextLanguage language = JapaneseDisplayLanguage() ? TextLanguage::Japanese : TextLanguage::English;
     ASSERT_EQ(DisplayLanguage(), language);
     const HMENU host = ::CreatePopupMenu();
-    ASSERT_EQ(handler_->QueryContextMenu(host, 0, 100, 200, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 16));
-    const HMENU submenu = ::GetSubMenu(host, 0);
-    for (int command = 0; command < 16; ++command) {
-        // Commands 1 to 5, the separator, commands 6 to 15.
-        const UINT position = static_cast<UINT>(command > 5 ? command : command - 1);
-        const std::wstring label = command == 0 ? ItemText(host, 0) : ItemText(submenu, position);
+    ASSERT_EQ(handler_->QueryContextMenu(host, 0, 100, 200, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 28));
+    for (int command = 0; command < 28; ++command) {
+        // Found by identifier in whichever submenu holds it.
+        wchar_t found[256] = {};
+        ASSERT_GT(::GetMenuStringW(host, 100 + command, found, 256, MF_BYCOMMAND), 0) << command;
+        const std::wstring label = found;
         const std::wstring help = Wide(command, GCS_HELPTEXTW, 300).c_str();
         EXPECT_EQ(label, TextIn(language, IDS_COMMAND_LABEL + command)) << command;
         EXPECT_EQ(help, TextIn(language, IDS_COMMAND_HELP + command)) << command;
@@ -342,6 +346,47 @@ TEST_F(Invoke, UnicodeVerbsActInEveryCodePageAndTheNarrowOneIsThenIgnored)
     info.lpVerb = "nonsense";
     EXPECT_EQ(invoke(kEntryHelp.c_str()), E_FAIL);
     EXPECT_EQ(handler_->selection.Size(), 1u);
+}
+
+// Each checksum verb starts its job: the create command's Save dialog (which
+// is cancelled), the verification's box for a clipboard without a digest.
+TEST_F(Invoke, TheChecksumVerbsStartTheirJobsInBothForms)
+{
+    ScratchFolder scratch;
+    const std::wstring file = scratch.AddFile(L"a.bin", "x");
+    ClearClipboard();
+    DialogWatcher watcher([](const SeenDialog& dialog) {
+        DialogWatcher::PressButton(dialog.window, dialog.text.empty() ? IDCANCEL : IDOK);
+        return true;
+    });
+    std::vector<std::wstring> expected;
+    for (const bool narrow : {false, true}) {
+        if (narrow && !JapaneseCodePage()) break;
+        for (const std::wstring* verb : {&kCreateHelp, &kVerifyHelp}) {
+            handler_->selection.Insert(file);
+            handler_->fileCount = 1;
+            const std::string bytes = Oem(*verb);
+            CMINVOKECOMMANDINFOEX info{};
+            info.cbSize = sizeof info;
+            info.hwnd = owner_;
+            info.fMask = narrow ? 0 : CMIC_MASK_UNICODE;
+            info.lpVerb = narrow ? bytes.c_str() : "nonsense";
+            info.lpVerbW = verb->c_str();
+            EXPECT_EQ(handler_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), S_OK);
+            expected.push_back(verb == &kCreateHelp ? InDisplayLanguage(L"チェックサム ファイルの保存", L"Save Checksum File")
+                                                   : L"Lumbrix64");
+            // The dialog belongs to the owner window of this thread: its messages must flow meanwhile.
+            for (int i = 0; i < 1000 && watcher.Count() < expected.size(); ++i) {
+                MSG message;
+                while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+                ::Sleep(10);
+            }
+            ASSERT_EQ(watcher.Count(), expected.size());
+            EXPECT_EQ(watcher.Seen().back().caption, expected.back());
+        }
+    }
+    // The verification's window goes with its worker.
+    for (int i = 0; i < 500 && ::FindWindowW(L"Lumbrix64_Progress", nullptr); ++i) ::Sleep(10);
 }
 
 TEST_F(Invoke, NullInvocationIsRejected)

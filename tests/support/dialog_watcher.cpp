@@ -71,6 +71,10 @@ void DialogWatcher::Look()
         dialog.window = window;
         dialog.caption = WindowText(window);
         if (HWND text = ::GetDlgItem(window, 0xFFFF)) dialog.text = WindowText(text);
+        wchar_t ownerClass[64] = {};
+        if (HWND owner = ::GetWindow(window, GW_OWNER)) ::GetClassNameW(owner, ownerClass, 64);
+        dialog.ownerClass = ownerClass;
+        dialog.icon = Icon(window);
         // Counted before it is answered: once the code that showed a box has
         // returned, the box is in Seen() and Count().
         {
@@ -117,6 +121,14 @@ void DialogWatcher::PressButton(HWND dialog, int id)
 {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+HICON DialogWatcher::Icon(HWND box)
+{
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+    return nullptr;
 }
 
 std::wstring DialogWatcher::WindowText(HWND window)

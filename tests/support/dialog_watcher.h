@@ -16,7 +16,9 @@ namespace lumbrix::test {
 struct SeenDialog {
     HWND window = nullptr;
     std::wstring caption;
-    std::wstring text; // the message box's text (static control 0xFFFF), if any
+    std::wstring text;       // the message box's text (static control 0xFFFF), if any
+    std::wstring ownerClass; // the window class of its owner; empty without one
+    HICON icon = nullptr;    // the message box's icon: the system's shared IDI_ handle
 };
 
 class DialogWatcher {
@@ -42,6 +44,8 @@ public:
 
     // Presses a button of a dialog as a user would.
     static void PressButton(HWND dialog, int id);
+    // The icon a message box shows, as STM_GETICON gives it; null without one.
+    static HICON Icon(HWND box);
     static std::wstring WindowText(HWND window);
 
 private:

@@ -3,6 +3,8 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
+
 namespace lumbrix::test {
 namespace {
 
@@ -29,9 +31,9 @@ HWND FileNameField(HWND dialog)
 } // namespace
 
 SaveDialogDriver::SaveDialogDriver(std::vector<std::wstring> names, int questionAnswer,
-                                   std::function<void()> beforeConfirm)
+                                   std::function<void()> beforeConfirm, std::vector<std::wstring> dialogTitles)
     : names_(std::move(names)), questionAnswer_(questionAnswer), beforeConfirm_(std::move(beforeConfirm)),
-      watcher_([this](const SeenDialog& dialog) { return Handle(dialog); })
+      dialogTitles_(std::move(dialogTitles)), watcher_([this](const SeenDialog& dialog) { return Handle(dialog); })
 {
 }
 
@@ -50,8 +52,8 @@ std::vector<SeenDialog> SaveDialogDriver::Boxes() const
 bool SaveDialogDriver::Handle(const SeenDialog& dialog)
 {
     const bool messageBox = ::GetDlgItem(dialog.window, 0xFFFF) != nullptr;
-    const bool saveDialog =
-        !messageBox && (dialog.caption == kSaveDialogTitles[0] || dialog.caption == kSaveDialogTitles[1]);
+    const bool saveDialog = !messageBox && std::find(dialogTitles_.begin(), dialogTitles_.end(), dialog.caption) !=
+                                               dialogTitles_.end();
     if (saveDialog) return HandleSaveDialog(dialog.window);
     {
         std::lock_guard lock(mutex_);

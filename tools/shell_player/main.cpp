@@ -9,6 +9,7 @@
 
 #include "common/com_ptr.h"
 #include "package_manifest.h"
+#include "support/save_dialog_driver.h"
 #include "support/shell_selection.h"
 
 #include <windows.h>
@@ -19,6 +20,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,8 +49,12 @@ struct Arguments {
     DWORD timeoutMs = 600000;
     std::wstring manifest; // --win11: the package manifest
     std::wstring externalLocation; // the folder the manifest's DLL path is relative to
+    std::vector<std::wstring> saveAs; // names typed into the create command's Save dialog, in turn
+    bool answerBoxes = false;         // answer the boxes and print them
+    int answer = IDYES;               // to a Yes/No box
     std::vector<std::wstring> paths;
 };
+
 
 void Print(const std::wstring& text)
 {
@@ -71,7 +77,8 @@ std::wstring Hex(HRESULT hr)
 int Usage()
 {
     Print(L"usage: lumbrix-shell [--menu] [--command N] [--options NAME,NAME|none] [--print-clipboard]\n"
-          L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early] PATH...\n"
+          L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early]\n"
+          L"                     [--save-as NAME]... [--answer yes|no] PATH...\n"
           L"  --menu             print the entry and the submenu that the handler inserts\n"
           L"  --command N        invoke command offset N (1-5 and 27 copy, 6-15 and 18-26 set an option,\n"
           L"                     16 create a checksum file, 17 verify)\n"
@@ -83,6 +90,9 @@ int Usage()
           L"  --timing           print how long InvokeCommand and the whole copy took\n"
           L"  --repeat N         open N context menus and run the command in each, back to back\n"
           L"  --unload-early     release the handlers and ask COM to unload unused DLLs while the copy runs\n"
+          L"  --save-as NAME     type NAME into the create command's Save dialog (again for each\n"
+          L"                     later dialog; an empty NAME cancels it)\n"
+          L"  --answer yes|no    press this at a Yes/No box; every box is answered and printed\n"
           L"  --win11 MANIFEST --external-location FOLDER\n"
           L"                     the Windows 11 menu: load FOLDER\\<the manifest's DLL> without the registry;\n"
           L"                     --menu prints the command tree, --command N invokes command N\n");
@@ -113,6 +123,14 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments& args)
             args.manifest = argv[++i];
         } else if (arg == L"--external-location" && hasValue) {
             args.externalLocation = argv[++i];
+        } else if (arg == L"--save-as" && hasValue) {
+            args.saveAs.emplace_back(argv[++i]);
+            args.answerBoxes = true;
+        } else if (arg == L"--answer" && hasValue) {
+            const std::wstring answer = argv[++i];
+            if (answer != L"yes" && answer != L"no") return false;
+            args.answer = answer == L"yes" ? IDYES : IDNO;
+            args.answerBoxes = true;
         } else if (arg == L"--timeout" && hasValue) {
             args.timeoutMs = static_cast<DWORD>(_wtoi(argv[++i])) * 1000;
         } else if (arg.rfind(L"--", 0) == 0) {
@@ -197,6 +215,38 @@ void PrintMenu(HMENU menu, int depth)
     }
 }
 
+// Where the handler's DLL lies once it is loaded: the threads that start in
+// it are the copy's. Others (a dialog's helpers in the system's DLLs) may
+// outlive the copy.
+struct ModuleRange {
+    ULONG_PTR begin = 0;
+    ULONG_PTR end = 0;
+} handlerModule;
+
+void NoteHandlerModule(HMODULE module)
+{
+    MODULEINFO info = {};
+    if (!module || !::GetModuleInformation(::GetCurrentProcess(), module, &info, sizeof(info))) return;
+    handlerModule.begin = reinterpret_cast<ULONG_PTR>(info.lpBaseOfDll);
+    handlerModule.end = handlerModule.begin + info.SizeOfImage;
+}
+
+bool StartsInHandler(DWORD threadId)
+{
+    using QueryThreadFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const auto query = reinterpret_cast<QueryThreadFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
+    constexpr int kThreadWin32StartAddress = 9;
+    if (handlerModule.begin == 0 || !query) return true; // unknown: every thread counts
+    const HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    if (!thread) return false;
+    ULONG_PTR start = 0;
+    const bool known = query(thread, kThreadWin32StartAddress, &start, sizeof(start), nullptr) >= 0;
+    ::CloseHandle(thread);
+    // A thread just created has no start address yet: it may be the copy's.
+    return !known || start == 0 || (start >= handlerModule.begin && start < handlerModule.end);
+}
+
 std::size_t ThreadCount()
 {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -204,7 +254,7 @@ std::size_t ThreadCount()
     THREADENTRY32 entry = {sizeof(entry)};
     std::size_t count = 0;
     for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId() && StartsInHandler(entry.th32ThreadID)) ++count;
     ::CloseHandle(snapshot);
     return count;
 }
@@ -248,6 +298,42 @@ void PrintClipboard()
     Print(unix + L"\n");
 }
 
+std::wstring IconName(HICON icon)
+{
+    const std::pair<LPCWSTR, const wchar_t*> known[] = {{IDI_INFORMATION, L"information"},
+                                                         {IDI_WARNING, L"warning"},
+                                                         {IDI_ERROR, L"error"},
+                                                         {IDI_QUESTION, L"question"}};
+    for (const auto& [id, name] : known)
+        if (icon && icon == ::LoadIconW(nullptr, id)) return name;
+    return icon ? L"other" : L"none";
+}
+
+// The boxes the command showed: "box: CAPTION (ICON icon, owner CLASS)", then
+// the text, each line indented.
+void PrintBoxes(const lumbrix::test::SaveDialogDriver& driver)
+{
+    for (const lumbrix::test::SeenDialog& box : driver.Boxes()) {
+        std::wstring text = L"box: " + box.caption + L" (" + IconName(box.icon) + L" icon, owner " +
+                            (box.ownerClass.empty() ? L"none" : box.ownerClass) + L")\n    ";
+        for (std::size_t i = 0; i < box.text.size(); ++i) {
+            if (box.text[i] == L'\r') continue;
+            text += box.text[i];
+            if (box.text[i] == L'\n') text += L"    ";
+        }
+        Print(text + L"\n");
+    }
+}
+
+std::unique_ptr<lumbrix::test::SaveDialogDriver> AnswerBoxes(const Arguments& args)
+{
+    if (!args.answerBoxes) return nullptr;
+    return std::make_unique<lumbrix::test::SaveDialogDriver>(args.saveAs, args.answer, std::function<void()>(),
+                                                              std::vector<std::wstring>{
+                                                                  lumbrix::test::kChecksumDialogTitles[0],
+                                                                  lumbrix::test::kChecksumDialogTitles[1]});
+}
+
 // One handler per context menu, as Explorer makes them: created, initialised
 // with the selection, and asked to insert its entry.
 HRESULT OpenContextMenu(IDataObject* selection, bool showMenu, lumbrix::ComPtr<IContextMenu>& menu)
@@ -263,6 +349,7 @@ HRESULT OpenContextMenu(IDataObject* selection, bool showMenu, lumbrix::ComPtr<I
         Print(L"Initialize failed (" + Hex(hr) + L")\n");
         return hr;
     }
+    NoteHandlerModule(::GetModuleHandleW(L"Lumbrix64.dll"));
     hr = init->QueryInterface(IID_IContextMenu, menu.put_void());
     if (FAILED(hr)) return hr;
     HMENU contextMenu = ::CreatePopupMenu();
@@ -389,6 +476,7 @@ int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer
     std::vector<lumbrix::ComPtr<IExplorerCommand>> commands;
     CollectWindows11Commands(root.get(), items.get(), HelpTexts(getClassObject), args.showMenu, 1, commands);
     int status = 0;
+    const auto driver = AnswerBoxes(args);
     const std::size_t baseline = ThreadCount();
     if (args.command > 0) {
         if (static_cast<std::size_t>(args.command) >= commands.size() || !commands[std::size_t(args.command)])
@@ -411,6 +499,7 @@ int DriveWindows11Menu(const Arguments& args, const shell_player::PackagedServer
         Print(L"the copy did not end in time\n");
         status = 1;
     }
+    if (driver) PrintBoxes(*driver);
     return status;
 }
 
@@ -424,6 +513,7 @@ int RunWindows11(const Arguments& args)
         return 1;
     }
     HMODULE module = ::LoadLibraryW((args.externalLocation + L"\\" + server.path).c_str());
+    NoteHandlerModule(module);
     const auto getClassObject =
         module ? reinterpret_cast<GetClassObjectFn>(::GetProcAddress(module, "DllGetClassObject")) : nullptr;
     const auto canUnloadNow =
@@ -456,6 +546,7 @@ int Run(const Arguments& args)
         if (FAILED(OpenContextMenu(selection.get(), args.showMenu && i == 0, menus[i]))) return 1;
     if (args.command < 0) return 0;
 
+    const auto driver = AnswerBoxes(args);
     const std::size_t baseline = ThreadCount();
     const DWORD clipboardBefore = ::GetClipboardSequenceNumber();
     LARGE_INTEGER frequency, begin, returned, ended, clipboardAt;
@@ -487,6 +578,7 @@ int Run(const Arguments& args)
         Print(L"the copy did not end in time\n");
         status = 1;
     }
+    if (driver) PrintBoxes(*driver);
     if (args.timing) {
         const auto ms = [&](const LARGE_INTEGER& t) {
             return std::to_wstring((t.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart);
