@@ -175,10 +175,11 @@ TEST_F(CommandStrings, BothMenusShowTheLabelsAndHelpTextsOfTheDisplayLanguage)
         EXPECT_EQ(label, TextIn(language, IDS_COMMAND_LABEL + command)) << command;
         EXPECT_EQ(help, TextIn(language, IDS_COMMAND_HELP + command)) << command;
         std::wstring title = label;
+        // The path forms' radio items have no access key.
         if (JapaneseDisplayLanguage()) {
-            title.erase(title.find(L"(&"));
+            if (title.find(L"(&") != std::wstring::npos) title.erase(title.find(L"(&"));
         } else {
-            title.erase(title.find(L'&'), 1);
+            if (title.find(L'&') != std::wstring::npos) title.erase(title.find(L'&'), 1);
             EXPECT_FALSE(HasJapanese(label + help)) << command;
         }
         EXPECT_EQ(ExplorerText(command, true), title) << "no access key in the Windows 11 menu";

@@ -290,9 +290,9 @@ TEST_F(HandlerMenu, SubmenuHoldsCopyCommandsChecksumCommandsOptionsAndThePathFor
     EXPECT_THAT(forms.commands, ElementsAreArray({18, 19, 20, 21, 22, 0, 23, 24, 25, 0, 26}));
     EXPECT_THAT(forms.radio, ElementsAreArray({true, true, true, true, true, true, true, true, false}));
     EXPECT_THAT(forms.labels,
-                ElementsAreArray({L"Windows 形式 (C:\\…)(&W)", L"ネットワーク パス (\\\\サーバー\\共有\\…)(&N)",
-                                  L"スラッシュ区切り (C:/…)(&F)", L"WSL 形式 (/mnt/c/…)(&S)", L"MSYS / Git Bash 形式 (/c/…)(&G)",
-                                  L"引用符なし(&Q)", L"空白などを含むときだけ引用符で囲む(&O)", L"常に引用符で囲む(&A)",
+                ElementsAreArray({L"Windows 形式 (C:\\…)", L"ネットワーク パス (\\\\サーバー\\共有\\…)",
+                                  L"スラッシュ区切り (C:/…)", L"WSL 形式 (/mnt/c/…)", L"MSYS / Git Bash 形式 (/c/…)",
+                                  L"引用符なし", L"空白などを含むときだけ引用符で囲む", L"常に引用符で囲む",
                                   L"1 行にまとめる (スペース区切り)(&L)"}));
 }
 
