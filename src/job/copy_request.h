@@ -2,6 +2,7 @@
 // What a copy is asked to do, fixed before its worker starts: the path form,
 // the selection and its make-up, and the options.
 
+#include "job/network_drive_names.h"
 #include "job/selection_list.h"
 #include "settings/output_options.h"
 
@@ -9,13 +10,14 @@
 
 namespace lumbrix {
 
-// Command numbers 1 to 5 of the menu: the path form of a copy.
+// The menu's copy commands by number: the path form of a copy.
 enum CopyMode : std::int32_t {
     FullPath = 1,
     FullPathWithSubfolders = 2,
     RelativeWithSubfolders = 3,
     RelativeOneLevelDown = 4,
     NameOnly = 5,
+    NameWithoutExtension = 27, // NameOnly's names, each file's last extension removed
 };
 
 struct CopyRequest {
@@ -24,6 +26,9 @@ struct CopyRequest {
     std::uint64_t folderCount = 0;
     OutputOptions options;
     SelectionList selection;
+    // Starts the threads that may outlive the copy (a network lookup that
+    // does not answer); the DLL's starter holds the module.
+    DetachedThreadStarter detachedThreads = &StartDetachedThread;
 };
 
 } // namespace lumbrix

@@ -4,10 +4,13 @@
 // not read: folders whose contents are missing, files online only.
 
 #include "common/unique_any.h"
+#include "job/network_drive_names.h"
 #include "job/result_list.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace lumbrix {
 
@@ -27,6 +30,16 @@ struct CopyResults {
     // Reused by each line as it is built, so that a line costs no allocation.
     std::wstring lineScratch;
     std::wstring sourceScratch;
+    // The mapped drives' network names, asked once per copy while the
+    // selection is expanded, in the network path style only; and the items
+    // found before the names were known, in the order found (AddEntry).
+    std::optional<NetworkDriveNames> networkNames;
+    struct DeferredEntry {
+        std::wstring column, source;
+        std::int64_t size = 0;
+        bool folder = false, named = false, onlineOnly = false;
+    };
+    std::vector<DeferredEntry> deferredEntries;
 };
 
 } // namespace lumbrix

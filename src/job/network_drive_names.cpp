@@ -114,7 +114,8 @@ std::wstring QueryDriveRemoteName(wchar_t driveLetter)
 // gave up (or after the copy ended) still writes into memory it owns.
 struct NetworkDriveNames::Lookup {
     std::atomic<int> owners{2};
-    UniqueHandle done; // set once remote holds the answer
+    UniqueHandle done;              // set once remote holds the answer
+    std::atomic<bool> answered{false}; // the same, for a look that costs no system call
     wchar_t letter = 0;
     std::wstring remote;
 
@@ -131,13 +132,15 @@ struct NetworkDriveNames::Lookup {
         } catch (...) { // no memory for the name: a local drive
             lookup->remote.clear();
         }
+        lookup->answered.store(true, std::memory_order_release);
         ::SetEvent(lookup->done.get());
         lookup->Release();
     }
 };
 
-NetworkDriveNames::NetworkDriveNames(DetachedThreadStarter start, DWORD lookupTimeout, DWORD copyTimeout) noexcept
-    : start_(start), lookupTimeout_(lookupTimeout), copyTimeout_(copyTimeout)
+NetworkDriveNames::NetworkDriveNames(DetachedThreadStarter start, const std::atomic<bool>* running,
+                                     DWORD lookupTimeout, DWORD copyTimeout) noexcept
+    : start_(start), running_(running), lookupTimeout_(lookupTimeout), copyTimeout_(copyTimeout)
 {
 }
 
@@ -150,7 +153,7 @@ NetworkDriveNames::~NetworkDriveNames()
 void NetworkDriveNames::Start(Drive& drive, wchar_t letter) noexcept
 {
     drive.state = State::Known; // local, unless the lookup starts
-    if (waited_ >= copyTimeout_) return; // the network already had its time
+    if (waited_ >= copyTimeout_ || Cancelled()) return; // the network already had its time, or the copy ends
     auto* lookup = new (std::nothrow) Lookup;
     if (!lookup) return;
     lookup->letter = letter;
@@ -161,6 +164,7 @@ void NetworkDriveNames::Start(Drive& drive, wchar_t letter) noexcept
     }
     drive.lookup = lookup;
     drive.state = State::Pending;
+    ++pending_;
 }
 
 void NetworkDriveNames::Prefetch(std::wstring_view path) noexcept
@@ -183,14 +187,37 @@ std::wstring_view NetworkDriveNames::RemoteNameOf(wchar_t driveLetter) noexcept
         const ULONGLONG left = waited_ < copyTimeout_ ? copyTimeout_ - waited_ : 0;
         const DWORD timeout = static_cast<DWORD>(left < lookupTimeout_ ? left : lookupTimeout_);
         const ULONGLONG begin = ::GetTickCount64();
-        const bool answered = ::WaitForSingleObject(drive.lookup->done.get(), timeout) == WAIT_OBJECT_0;
+        const bool answered = WaitUnlessCancelled(drive.lookup->done.get(), timeout);
         waited_ += ::GetTickCount64() - begin;
         Lookup* lookup = std::exchange(drive.lookup, nullptr);
         if (answered) drive.remote = std::move(lookup->remote);
         lookup->Release();
         drive.state = State::Known;
+        --pending_;
     }
     return drive.remote;
+}
+
+bool NetworkDriveNames::Settled() noexcept
+{
+    if (pending_ == 0) return true;
+    for (Drive& drive : drives_)
+        if (drive.state == State::Pending && !drive.lookup->answered.load(std::memory_order_acquire)) return false;
+    return true;
+}
+
+bool NetworkDriveNames::WaitUnlessCancelled(HANDLE done, DWORD timeout) const noexcept
+{
+    // The running flag has no event of its own: it is looked at between
+    // short waits, so that a Cancel ends a wait on a hung network at once.
+    const ULONGLONG end = ::GetTickCount64() + timeout;
+    for (;;) {
+        if (Cancelled()) return ::WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD slice = now >= end ? 0 : static_cast<DWORD>(end - now < kCancelCheck ? end - now : kCancelCheck);
+        if (::WaitForSingleObject(done, slice) == WAIT_OBJECT_0) return true;
+        if (slice == 0) return false;
+    }
 }
 
 } // namespace lumbrix

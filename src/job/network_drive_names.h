@@ -39,9 +39,13 @@ class NetworkDriveNames final : public DriveRemoteNames {
 public:
     static constexpr DWORD kLookupTimeout = 3000; // ms one drive may take
     static constexpr DWORD kCopyTimeout = 5000;   // ms all drives of a copy may take together
+    static constexpr DWORD kCancelCheck = 50;     // ms between two looks at running while waiting
 
+    // running, when given, is the copy's running flag: once it is false no
+    // lookup is started or waited for any more (the drive counts as local).
     explicit NetworkDriveNames(DetachedThreadStarter start = &StartDetachedThread,
-                               DWORD lookupTimeout = kLookupTimeout, DWORD copyTimeout = kCopyTimeout) noexcept;
+                               const std::atomic<bool>* running = nullptr, DWORD lookupTimeout = kLookupTimeout,
+                               DWORD copyTimeout = kCopyTimeout) noexcept;
     ~NetworkDriveNames();
     NetworkDriveNames(const NetworkDriveNames&) = delete;
     NetworkDriveNames& operator=(const NetworkDriveNames&) = delete;
@@ -52,8 +56,13 @@ public:
 
     // Waits for the drive's lookup when it runs; starts it first when it
     // has not been started. Empty for a local drive, and for one whose lookup
-    // failed, timed out or could not be started.
+    // failed, timed out, could not be started or was given up on a cancel.
     std::wstring_view RemoteNameOf(wchar_t driveLetter) noexcept override;
+
+    // Without waiting: whether every lookup started so far has answered, so
+    // that RemoteNameOf would not wait. Once true it stays true (until a
+    // lookup of a drive not asked for before starts).
+    bool Settled() noexcept;
 
 private:
     struct Lookup;
@@ -65,12 +74,17 @@ private:
     };
 
     void Start(Drive& drive, wchar_t letter) noexcept;
+    bool Cancelled() const noexcept { return running_ && !running_->load(std::memory_order_acquire); }
+    // Whether done was set within timeout ms; false at once on a cancel.
+    bool WaitUnlessCancelled(HANDLE done, DWORD timeout) const noexcept;
 
     std::array<Drive, 26> drives_;
     DetachedThreadStarter start_;
+    const std::atomic<bool>* running_;
     DWORD lookupTimeout_;
     DWORD copyTimeout_;
     ULONGLONG waited_ = 0; // ms spent waiting, over every drive
+    int pending_ = 0;      // drives whose lookup runs
 };
 
 } // namespace lumbrix

@@ -6,6 +6,7 @@
 #include "common/text_table.h"
 #include "job/copy_request.h"
 #include "job/copy_results.h"
+#include "job/path_styles.h"
 
 #include <windows.h>
 
@@ -18,6 +19,9 @@ namespace lumbrix {
 namespace {
 
 constexpr DWORD kPathCapacity = 32768; // units, terminator included
+// Items that may wait for the network names before the walk waits too: a few
+// MiB, and more than the walk finds while a quick lookup runs.
+constexpr std::size_t kMaxDeferredEntries = 16384;
 
 // The path without the extended-length prefix that ToExtendedLengthPath adds.
 std::wstring WithoutExtendedPrefix(std::wstring path)
@@ -76,12 +80,58 @@ bool IsAlreadyFull(const std::wstring& path)
     return true;
 }
 
+// What the column of mode holds, for the path styles.
+ColumnKind ColumnKindOf(std::int32_t mode) noexcept
+{
+    switch (mode) {
+    case FullPath:
+    case FullPathWithSubfolders:
+        return ColumnKind::FullPath;
+    case NameOnly:
+        return ColumnKind::Name;
+    case NameWithoutExtension:
+        return ColumnKind::NameWithoutExtension;
+    default:
+        return ColumnKind::Relative;
+    }
+}
+
 // out := JoinPath(a, b), in out's own memory.
 void AssignJoined(std::wstring& out, const std::wstring& a, const std::wstring& b)
 {
     out.assign(a);
     if (!a.empty() && a.back() != L'\\') out += L'\\';
     out += b;
+}
+
+// The line in results.lineScratch (and, when named, its file in
+// sourceScratch) formed and added.
+void AddFormedEntry(const CopyRequest& request, CopyResults& results, ProgressReport& report, std::int64_t size,
+                    bool folder, bool named, bool onlineOnly)
+{
+    std::wstring& line = results.lineScratch;
+    const std::wstring& source = results.sourceScratch;
+    const bool digests = request.options.AnyDigest();
+    // The short names are in the paths already; the style, the escape or URL
+    // option and the quotes follow in that order.
+    const OutputOptions& options = request.options;
+    FormPathColumn(line, ColumnKindOf(request.mode), folder,
+                   MakeColumnForm(options, options.pathStyle, options.quoteStyle),
+                   results.networkNames ? &*results.networkNames : nullptr);
+    // A TAB, CR or LF in a name must not split the line or its columns.
+    ReplaceControlCharacters(line);
+    report.DetailText().Set(line);
+
+    if (request.options[OutputSize] && !folder) {
+        line += L'\t';
+        line += FormatGrouped(size);
+        line += L" bytes";
+    }
+
+    // Duplicates count too: the totals only size the later phases' work.
+    results.totalChars += line.size() + 2;
+    if (digests) results.totalBytes += size;
+    results.lines.Append(line, named ? std::wstring_view(source) : std::wstring_view(), folder, onlineOnly);
 }
 
 } // namespace
@@ -136,6 +186,7 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
         if (named) AssignJoined(source, base, rel);
         break;
     case NameOnly:
+    case NameWithoutExtension:
         if (IsDriveRoot(base)) {
             line.assign(base);
         } else {
@@ -151,24 +202,37 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
     // An empty column leaves the item out (a selected folder one level up, a drive root).
     if (line.empty()) return;
 
-    if (request.options[EscapePathSeparator])
-        line = DoubleBackslashes(line);
-    else if (request.options[OutputURL])
-        line = ToFileUrl(line);
-    // A TAB, CR or LF in a name must not split the line or its columns.
-    ReplaceControlCharacters(line);
-    report.DetailText().Set(line);
-
-    if (request.options[OutputSize] && !folder) {
-        line += L'\t';
-        line += FormatGrouped(size);
-        line += L" bytes";
+    // A full path waits while the network names are asked for, so that the
+    // walk goes on meanwhile; the items keep the order they were found in.
+    if (results.networkNames && ColumnKindOf(request.mode) == ColumnKind::FullPath) {
+        std::vector<CopyResults::DeferredEntry>& deferred = results.deferredEntries;
+        if (!results.networkNames->Settled() && deferred.size() < kMaxDeferredEntries) {
+            deferred.push_back({line, named ? source : std::wstring(), size, folder, named, onlineOnly});
+            report.DetailText().Set(line);
+            return;
+        }
+        if (!deferred.empty()) {
+            // The line at hand goes after them: its buffers are theirs to use.
+            deferred.push_back({line, named ? source : std::wstring(), size, folder, named, onlineOnly});
+            AddDeferredEntries(request, results, report);
+            return;
+        }
     }
+    AddFormedEntry(request, results, report, size, folder, named, onlineOnly);
+}
 
-    // Duplicates count too: the totals only size the later phases' work.
-    results.totalChars += line.size() + 2;
-    if (digests) results.totalBytes += size;
-    results.lines.Append(line, named ? std::wstring_view(source) : std::wstring_view(), folder, onlineOnly);
+void AddDeferredEntries(const CopyRequest& request, CopyResults& results, ProgressReport& report)
+{
+    std::vector<CopyResults::DeferredEntry> deferred = std::move(results.deferredEntries);
+    results.deferredEntries.clear();
+    for (CopyResults::DeferredEntry& entry : deferred) {
+        results.lineScratch.swap(entry.column);
+        results.sourceScratch.swap(entry.source);
+        AddFormedEntry(request, results, report, entry.size, entry.folder, entry.named, entry.onlineOnly);
+    }
+    // The vector's memory serves the next wait, if any.
+    deferred.clear();
+    results.deferredEntries = std::move(deferred);
 }
 
 } // namespace lumbrix

@@ -75,6 +75,16 @@ void ExpandSelected(const CopyRequest& request, CopyResults& results, ProgressRe
     }
 }
 
+// The network names of the selection's drives, asked now so that the
+// lookups run while the selection is resolved and walked.
+void StartNetworkLookups(const CopyRequest& request, CopyResults& results, const ProgressReport& report)
+{
+    const bool fullPaths = request.mode == FullPath || request.mode == FullPathWithSubfolders;
+    if (request.options.pathStyle != PathStyle::NetworkUnc || !fullPaths) return;
+    NetworkDriveNames& names = results.networkNames.emplace(request.detachedThreads, &report.RunningFlag());
+    for (const std::wstring& path : request.selection) names.Prefetch(path);
+}
+
 } // namespace
 
 void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressReport& report,
@@ -88,10 +98,17 @@ void ExpandSelection(const CopyRequest& request, CopyResults& results, ProgressR
     report.SetPosition(0);
     // A cancel ends the loop over the selection at the next item and every
     // walk at its next entry: the lines made so far are not used.
+    StartNetworkLookups(request, results, report);
     if (walking)
         ExpandWalking(request, results, report, afterFolder, afterSelected);
     else
         ExpandSelected(request, results, report, afterSelected);
+    if (results.networkNames) {
+        if (report.IsRunning()) AddDeferredEntries(request, results, report);
+        // Lookups still running answer into memory of their own.
+        results.networkNames.reset();
+        results.deferredEntries = {};
+    }
 }
 
 std::uint64_t QueryFileSize(const std::wstring& path) noexcept

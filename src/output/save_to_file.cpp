@@ -8,6 +8,7 @@
 #include "common/text_table.h"
 #include "common/unique_any.h"
 #include "job/result_list.h"
+#include "output/line_separator.h"
 #include "output/output_messages.h"
 #include "output/replacement_file.h"
 #include "output/save_dialog.h"
@@ -88,12 +89,12 @@ bool ChooseAndCreateFile(const ProgressReport& report, wchar_t* fileName, Replac
 
 enum class WriteOutcome { Done, Cancelled, Failed };
 
-WriteOutcome WriteLines(ResultList& lines, ProgressReport& report, const StepHook& afterLine, HANDLE file) noexcept
+WriteOutcome WriteLines(ResultList& lines, ProgressReport& report, std::wstring_view separator,
+                        const StepHook& afterLine, HANDLE file) noexcept
 try {
     FileWriter writer(file);
     if (!writer.Ready()) return WriteOutcome::Failed;
     static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
-    static constexpr wchar_t kLineBreak[] = L"\r\n";
     if (!writer.Write(kByteOrderMark, sizeof(kByteOrderMark))) return WriteOutcome::Failed;
     const std::uint64_t lineCount = lines.size();
     report.SetPosition(1);
@@ -105,7 +106,7 @@ try {
             !writer.Write(line.columns.data(), line.columns.size() * sizeof(wchar_t)))
             return WriteOutcome::Failed;
         if (position < lineCount) {
-            if (!writer.Write(kLineBreak, 2 * sizeof(wchar_t))) return WriteOutcome::Failed;
+            if (!writer.Write(separator.data(), separator.size() * sizeof(wchar_t))) return WriteOutcome::Failed;
             report.SetPosition(position + 1);
         }
         afterLine(report);
@@ -118,7 +119,7 @@ try {
 
 } // namespace
 
-bool SaveToFile(ResultList& lines, ProgressReport& report, const StepHook& afterLine) noexcept
+bool SaveToFile(ResultList& lines, ProgressReport& report, bool singleLine, const StepHook& afterLine) noexcept
 {
     if (!report.IsRunning()) return false;
     if (!AskToSave(report)) return false;
@@ -144,7 +145,7 @@ bool SaveToFile(ResultList& lines, ProgressReport& report, const StepHook& after
     report.ResumeTimer();
     report.SetPosition(0);
 
-    WriteOutcome outcome = WriteLines(lines, report, afterLine, file.handle());
+    WriteOutcome outcome = WriteLines(lines, report, LineSeparator(singleLine), afterLine, file.handle());
     if (outcome == WriteOutcome::Done && !file.Commit()) outcome = WriteOutcome::Failed;
     if (outcome == WriteOutcome::Done) return true;
     if (outcome == WriteOutcome::Failed) {

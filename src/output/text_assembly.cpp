@@ -5,6 +5,7 @@
 #include "common/progress_report.h"
 #include "common/text_table.h"
 #include "job/copy_results.h"
+#include "output/line_separator.h"
 #include "output/output_messages.h"
 #include "output/text_block_allocation.h"
 
@@ -39,7 +40,7 @@ std::uint64_t TextBlockBytes(const CopyResults& results) noexcept
     return units * 2 + 2;
 }
 
-bool BuildText(CopyResults& results, ProgressReport& report, const StepHook& afterLine) noexcept
+bool BuildText(CopyResults& results, ProgressReport& report, bool singleLine, const StepHook& afterLine) noexcept
 try {
     report.StatusText().Set(Text(IDS_STEP_BUILDING_TEXT));
     report.DetailText().Clear();
@@ -67,6 +68,7 @@ try {
         return false;
     }
 
+    const std::wstring_view separator = LineSeparator(singleLine);
     wchar_t* out = static_cast<wchar_t*>(lock.data());
     report.SetPosition(1);
     for (const ResultLine& line : lines) {
@@ -84,8 +86,7 @@ try {
         std::memcpy(out, line.columns.data(), line.columns.size() * sizeof(wchar_t));
         out += line.columns.size();
         if (position < lineCount) {
-            *out++ = L'\r';
-            *out++ = L'\n';
+            out = std::copy(separator.begin(), separator.end(), out);
             report.SetPosition(position + 1);
         }
         afterLine(report);

@@ -85,6 +85,9 @@
 #define IDS_COMPUTED_DIGEST 459 /* digest */
 #define IDS_COPY_REPORT_QUESTION 460
 
+// Menu entries that hold commands but are no command themselves.
+#define IDS_PATH_FORM_ENTRY 461
+
 // Texts of the language tables: [IDS_FIRST_TEXT, IDS_TEXT_END).
 #define IDS_FIRST_TEXT 256
 #define IDS_TEXT_END 464

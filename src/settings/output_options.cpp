@@ -5,6 +5,18 @@
 
 namespace lumbrix {
 
+bool IsChosen(const OutputOptions& options, OptionChoice choice) noexcept
+{
+    switch (choice.kind) {
+    case OptionChoice::Kind::PathStyle:
+        return options.pathStyle == PathStyleFromStored(choice.value);
+    case OptionChoice::Kind::QuoteStyle:
+        return options.quoteStyle == QuoteStyleFromStored(choice.value);
+    default:
+        return choice.value < OptionFlagCount && options.flags[choice.value];
+    }
+}
+
 std::uint32_t ReadOutputOptions(OutputOptions& options) noexcept
 {
     options = OutputOptions{};
@@ -17,6 +29,9 @@ std::uint32_t ReadOutputOptions(OutputOptions& options) noexcept
         const DWORD fallback = options.flags[i] ? 1 : 0;
         options.flags[i] = key.GetDword(kOptionValueNames[i], fallback) != 0;
     }
+    // A number no version wrote reads as the default.
+    options.pathStyle = PathStyleFromStored(key.GetDword(kPathStyleValueName, 0));
+    options.quoteStyle = QuoteStyleFromStored(key.GetDword(kQuoteStyleValueName, 0));
     return ERROR_SUCCESS;
 }
 
@@ -36,17 +51,31 @@ void SaveOutputOptions(const OutputOptions& options) noexcept
     // A failed write is not reported and does not stop the others.
     for (int i = 0; i < OptionFlagCount; ++i)
         key.SetDword(kOptionValueNames[i], REG_DWORD, options.flags[i] ? 1 : 0);
+    key.SetDword(kPathStyleValueName, REG_DWORD, static_cast<DWORD>(options.pathStyle));
+    key.SetDword(kQuoteStyleValueName, REG_DWORD, static_cast<DWORD>(options.quoteStyle));
 }
 
-void ToggleOutputOption(OutputOptions& options, OptionFlag flag) noexcept
+void ToggleOutputOption(OutputOptions& options, OptionChoice choice) noexcept
 {
-    // The flag becomes the opposite of what the menu showed; the others are
-    // taken as stored now, so that a change made meanwhile in another window
-    // is not undone. A key that cannot be read leaves them as the menu had them.
-    const bool chosen = !options[flag];
+    if (choice.kind == OptionChoice::Kind::Flag && choice.value >= OptionFlagCount) return;
+    // A flag becomes the opposite of what the menu showed, a style the one
+    // picked; the others are taken as stored now, so that a change made
+    // meanwhile in another window is not undone. A key that cannot be read
+    // leaves them as the menu had them.
+    const bool flagChosen = choice.kind == OptionChoice::Kind::Flag && !options.flags[choice.value];
     OutputOptions stored;
     if (ReadOutputOptions(stored) == ERROR_SUCCESS) options = stored;
-    options[flag] = chosen;
+    switch (choice.kind) {
+    case OptionChoice::Kind::PathStyle:
+        options.pathStyle = PathStyleFromStored(choice.value);
+        break;
+    case OptionChoice::Kind::QuoteStyle:
+        options.quoteStyle = QuoteStyleFromStored(choice.value);
+        break;
+    default:
+        options.flags[choice.value] = flagChosen;
+        break;
+    }
     SaveOutputOptions(options);
 }
 

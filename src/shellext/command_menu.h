@@ -12,11 +12,12 @@
 namespace lumbrix {
 
 // Commands 1 to kCommandCount - 1, command n at identifier commandBase + n - 1:
-// the five copy commands, a separator, the two checksum commands, a separator,
-// the ten options. Copy commands grayed by the selection's make-up (the
-// checksum commands never are), check marks from options. The results of the
-// single menu calls are ignored. The menu belongs to the caller until it is
-// inserted into another.
+// the six copy commands, a separator, the two checksum commands, a separator,
+// the ten options and the nested submenu "パスの形式(&P)" with the path styles
+// and the quotes (radio items) and one line. Copy commands grayed by the
+// selection's make-up (the checksum commands never are), check marks from
+// options. The results of the single menu calls are ignored. The menu belongs
+// to the caller until it is inserted into another.
 UniqueMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fileCount, std::uint64_t folderCount,
                             const OutputOptions& options) noexcept;
 
@@ -26,7 +27,8 @@ UniqueMenu BuildCommandMenu(UINT commandBase, bool isDriveRoot, std::uint64_t fi
 bool IsCopyCommandGrayed(int command, bool isDriveRoot, std::uint64_t fileCount,
                          std::uint64_t folderCount) noexcept;
 
-// Sets the check marks of the option commands from options.
+// Sets the check marks of the option commands from options, the nested
+// submenu's included.
 void SetOptionCheckMarks(HMENU menu, UINT commandBase, const OutputOptions& options) noexcept;
 
 } // namespace lumbrix

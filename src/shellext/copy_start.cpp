@@ -1,6 +1,7 @@
 #include "shellext/copy_start.h"
 
 #include "shellext/copy_worker.h"
+#include "shellext/module_thread.h"
 
 #include <type_traits>
 #include <utility>
@@ -15,6 +16,7 @@ HRESULT StartCopy(CopyRequest& request, HWND owner) noexcept
     CopyJobPointer job = CreateCopyJob();
     if (!job) return E_OUTOFMEMORY;
     job->request = std::move(request);
+    job->request.detachedThreads = &StartThreadHoldingModule;
     job->progress.owner = owner;
     if (StartCopyJobThread(job)) return S_OK;
     request = std::move(job->request);

@@ -62,9 +62,10 @@ try {
 // The output phases; false when neither the clipboard nor a file took the text.
 bool DeliverText(CopyJob& job) noexcept
 {
-    bool delivered = BuildText(job.results, job.progress, job.hooks.afterLine) &&
+    const bool singleLine = job.request.options[SingleLine];
+    bool delivered = BuildText(job.results, job.progress, singleLine, job.hooks.afterLine) &&
                      CopyToClipboard(job.results, job.progress, job.hooks.afterClipboardTry);
-    if (!delivered) delivered = SaveToFile(job.results.lines, job.progress, job.hooks.afterLine);
+    if (!delivered) delivered = SaveToFile(job.results.lines, job.progress, singleLine, job.hooks.afterLine);
     return delivered;
 }
 

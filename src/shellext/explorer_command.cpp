@@ -18,11 +18,14 @@ namespace {
 
 constexpr int kSeparator = ExplorerCommand::kSeparator;
 constexpr int kOptionsEntry = ExplorerCommand::kOptionsEntry;
+constexpr int kPathFormEntry = ExplorerCommand::kPathFormEntry;
 
-// The root's sub-commands in menu order, and those of the options entry.
-constexpr int kFirstLevel[] = {1, 2, 3, 4, 5, kSeparator, kCreateChecksumCommand, kVerifyCommand, kSeparator,
-                               kOptionsEntry};
-constexpr int kOptionsLevel[] = {6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+// The root's sub-commands in menu order, those of the options entry, and
+// those of the path forms' entry within it.
+constexpr int kFirstLevel[] = {1, 2, 3, 4, 5, kNameWithoutExtensionCommand, kSeparator, kCreateChecksumCommand,
+                               kVerifyCommand, kSeparator, kOptionsEntry};
+constexpr int kOptionsLevel[] = {6, 7, 8, 9, 10, 11, 12, 13, 14, 15, kPathFormEntry};
+constexpr int kPathFormLevel[] = {18, 19, 20, 21, 22, kSeparator, 23, 24, 25, kSeparator, kSingleLineCommand};
 
 struct Level {
     const int* commands;
@@ -30,6 +33,12 @@ struct Level {
 };
 constexpr Level kRootLevel{kFirstLevel, int(std::size(kFirstLevel))};
 constexpr Level kOptionsEntryLevel{kOptionsLevel, int(std::size(kOptionsLevel))};
+constexpr Level kPathFormEntryLevel{kPathFormLevel, int(std::size(kPathFormLevel))};
+
+bool HoldsCommands(int command) noexcept
+{
+    return command == 0 || command == kOptionsEntry || command == kPathFormEntry;
+}
 
 // Items a state may read while the shell says it must not be slow.
 constexpr DWORD kQuickStateItems = 256;
@@ -112,6 +121,7 @@ STDMETHODIMP ExplorerCommand::GetTitle(IShellItemArray*, LPWSTR* ppszName) noexc
     *ppszName = nullptr;
     if (command_ == kSeparator) return E_NOTIMPL;
     if (command_ == kOptionsEntry) return DuplicateTitle(Text(IDS_OPTIONS_ENTRY), ppszName);
+    if (command_ == kPathFormEntry) return DuplicateTitle(Text(IDS_PATH_FORM_ENTRY), ppszName);
     return DuplicateTitle(CommandAt(command_).label, ppszName);
 }
 
@@ -133,7 +143,7 @@ STDMETHODIMP ExplorerCommand::GetToolTip(IShellItemArray*, LPWSTR* ppszInfotip) 
 {
     if (!ppszInfotip) return E_POINTER;
     *ppszInfotip = nullptr;
-    if (command_ == kSeparator || command_ == kOptionsEntry) return E_NOTIMPL;
+    if (command_ == kSeparator || command_ == kOptionsEntry || command_ == kPathFormEntry) return E_NOTIMPL;
     const wchar_t* text = CommandAt(command_).helpText;
     return DuplicateText(text, std::wcslen(text), ppszInfotip);
 }
@@ -163,7 +173,8 @@ STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* psiItemArray, BOOL fOkTo
         // must not pop up a box for each. The menu shows the defaults then.
         OutputOptions options;
         static_cast<void>(ReadOutputOptions(options));
-        *pCmdState = ECS_CHECKBOX | (options[OptionOfCommand(command_)] ? ECS_CHECKED : 0);
+        // The styles too show a check mark: this menu has no radio mark.
+        *pCmdState = ECS_CHECKBOX | (IsChosen(options, OptionOfCommand(command_)) ? ECS_CHECKED : 0);
     }
     return S_OK;
 }
@@ -190,9 +201,7 @@ LUMBRIX_CATCH_AS_E_OUTOFMEMORY()
 STDMETHODIMP ExplorerCommand::GetFlags(EXPCMDFLAGS* pFlags) noexcept
 {
     if (!pFlags) return E_POINTER;
-    *pFlags = command_ == 0 || command_ == kOptionsEntry ? ECF_HASSUBCOMMANDS
-              : command_ == kSeparator                   ? ECF_ISSEPARATOR
-                                                         : ECF_DEFAULT;
+    *pFlags = HoldsCommands(command_) ? ECF_HASSUBCOMMANDS : command_ == kSeparator ? ECF_ISSEPARATOR : ECF_DEFAULT;
     return S_OK;
 }
 
@@ -200,8 +209,9 @@ STDMETHODIMP ExplorerCommand::EnumSubCommands(IEnumExplorerCommand** ppEnum) noe
 {
     if (!ppEnum) return E_POINTER;
     *ppEnum = nullptr;
-    if (command_ != 0 && command_ != kOptionsEntry) return E_NOTIMPL;
-    *ppEnum = MakeComObject<SubCommandList>(command_ == 0 ? kRootLevel : kOptionsEntryLevel).detach();
+    if (!HoldsCommands(command_)) return E_NOTIMPL;
+    const Level level = command_ == 0 ? kRootLevel : command_ == kOptionsEntry ? kOptionsEntryLevel : kPathFormEntryLevel;
+    *ppEnum = MakeComObject<SubCommandList>(level).detach();
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -8,9 +8,11 @@
 #include "support/proj_tree.h"
 #include "support/scratch_folder.h"
 #include "support/test_paths.h"
+#include "support/unix_links.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -113,6 +115,45 @@ TEST_F(EndToEnd, SeparatorAndSizeOptions)
     EXPECT_NE(full.Text().find(url + L"/a%20b.txt\r\n"), std::wstring::npos) << full.Text();
 }
 
+TEST_F(EndToEnd, PathStylesQuotesAndOneLine)
+{
+    const std::wstring& p = tree.proj;
+    std::wstring slashed = p;
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    const std::wstring drive(1, static_cast<wchar_t>(p[0] | 0x20)); // the letter in lower case
+    const std::wstring wsl = L"/mnt/" + drive + slashed.substr(2), msys = L"/" + drive + slashed.substr(2);
+    ExpectLines(Copy(2, L"OutputDirectory,PathStyle=2", {p}),
+                {slashed, slashed + L"/a b.txt", slashed + L"/empty.dat", slashed + L"/src", slashed + L"/src/main.c"});
+    ExpectLines(Copy(2, L"PathStyle=3,QuoteStyle=1,OutputSize", {p}),
+                {L"\"" + wsl + L"/a b.txt\"\t1,234 bytes", wsl + L"/empty.dat\t0 bytes", wsl + L"/src/main.c\t56,789 bytes"});
+    ExpectLines(Copy(3, L"PathStyle=4,QuoteStyle=2", {p + L"\\src"}), {L"\"src/main.c\""});
+    ExpectLines(Copy(1, L"OutputDirectory,PathStyle=4", {p + L"\\src"}), {msys + L"/src"});
+    // The network style leaves a local drive as it is.
+    ExpectLines(Copy(1, L"PathStyle=1,QuoteStyle=1", {p + L"\\a b.txt"}), {L"\"" + p + L"\\a b.txt\""});
+
+    const ClipboardText one = Copy(4, L"SingleLine,PathStyle=2", {p});
+    EXPECT_EQ(one.Text(), L"a b.txt empty.dat src/main.c");
+    EXPECT_EQ(one.blockBytes, (7 + 9 + 10 + 3 * 2) * 2 + 2u) << "sized as for CR LF";
+}
+
+// A drive whose device names a share, as a mapped network drive's does: Wine
+// still reads its files from the folder behind the letter.
+TEST_F(EndToEnd, TheNetworkStyleWritesTheShareOfADriveThatNamesOne)
+{
+    MappedDrive mapped(tree.data);
+    ASSERT_TRUE(mapped.ok());
+    const std::wstring root = mapped.root(), device = root.substr(0, 2);
+    ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device.c_str(), nullptr);
+    ASSERT_TRUE(::DefineDosDeviceW(DDD_RAW_TARGET_PATH, device.c_str(), L"\\??\\UNC\\fs01\\share"));
+    const std::wstring share = L"\\\\fs01\\share\\Proj";
+    ExpectLines(Copy(2, L"OutputDirectory,PathStyle=1", {root + L"Proj"}),
+                {share, share + L"\\a b.txt", share + L"\\empty.dat", share + L"\\src", share + L"\\src\\main.c"});
+    ExpectLines(Copy(1, L"OutputDirectory,PathStyle=1,OutputURL", {root + L"Proj"}), {L"file://///fs01/share/Proj"});
+    ExpectLines(Copy(3, L"PathStyle=1", {root + L"Proj\\src"}), {L"src\\main.c"});
+    ExpectLines(Copy(1, L"OutputDirectory", {root + L"Proj"}), {root + L"Proj"});
+    ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device.c_str(), nullptr);
+}
+
 TEST_F(EndToEnd, TheShellNeverWaitsForTheCopy)
 {
     ShellRun run;
@@ -153,7 +194,7 @@ TEST_F(EndToEnd, TheWindows11MenuCopiesWhatTheClassicMenuCopies)
     const std::vector<std::wstring> files = {p + L"\\empty.dat", p + L"\\a b.txt"};
     const std::vector<std::tuple<int, std::wstring, std::vector<std::wstring>>> cases = {
         {2, L"OutputDirectory,OutputSize", {p}}, {4, L"OutputURL", {p}}, {5, L"OutputDirectory", files},
-        {1, L"OutputSHA256", files}};
+        {1, L"OutputSHA256", files}, {27, L"OutputDirectory,PathStyle=3,QuoteStyle=1,SingleLine", {p + L"\\src", files[1]}}};
     for (const auto& [command, options, paths] : cases) {
         const ClipboardText classic = Copy(command, options, paths);
         ShellRun run;
@@ -233,7 +274,22 @@ TEST_F(EndToEnd, AWindows11OptionCommandStoresItsOptionAndCopiesNothing)
     EXPECT_EQ(StoredOption(OutputDirectory), 0u);
     EXPECT_EQ(StoredOption(OutputSize), 1u);
     EXPECT_NE(run.output.find(L"DllCanUnloadNow after release: S_OK"), std::wstring::npos);
+    // A style is picked, not toggled: picked twice, it stays; the menu shows it checked.
+    RunShell(Windows11({L"--command", L"20"}), {tree.proj});
+    run = RunShell(Windows11({L"--command", L"20", L"--menu"}), {tree.proj});
+    DWORD style = 0, size = sizeof style;
+    ::RegGetValueW(HKEY_CURRENT_USER, kOptionsKeyPath, L"PathStyle", RRF_RT_REG_DWORD, nullptr, &style, &size);
+    EXPECT_EQ(style, 2u);
+    EXPECT_TRUE(LineOf(run.output, L"(command 20)").starts_with(L"            [x] スラッシュ区切り (C:/…)"));
+    EXPECT_TRUE(LineOf(run.output, L"(command 18)").starts_with(L"            [ ] Windows 形式"));
     EXPECT_EQ(ClipboardSequence(), sequence);
+}
+
+TEST_F(EndToEnd, NamesWithoutExtensionThroughTheMenu)
+{
+    const std::wstring& p = tree.proj;
+    ExpectLines(Copy(27, L"OutputDirectory,OutputSize", {p + L"\\src", p + L"\\a b.txt", p + L"\\empty.dat"}),
+                {L"a b\t1,234 bytes", L"empty\t0 bytes", L"src"});
 }
 
 // A folder "D" with the nine bytes "123456789", an empty file and a subfolder.

@@ -54,6 +54,19 @@ inline std::vector<std::wstring> InListOrder(std::vector<std::wstring> lines)
     return lines;
 }
 
+// The lines of a fresh job in mode, with the given path and quote styles.
+inline std::vector<std::wstring> ExpandStyled(std::int32_t mode, const std::vector<std::wstring>& selection,
+                                              PathStyle style, QuoteStyle quotes = QuoteStyle::None,
+                                              std::initializer_list<OptionFlag> set = {})
+{
+    JobPointer job = MakeJob(mode, selection, set);
+    if (!job) return {};
+    job->request.options.pathStyle = style;
+    job->request.options.quoteStyle = quotes;
+    ExpandSelection(*job);
+    return Lines(*job);
+}
+
 // Expands a fresh job and returns its lines.
 inline std::vector<std::wstring> Expand(std::int32_t mode, const std::vector<std::wstring>& selection,
                                         std::initializer_list<OptionFlag> set = {}, bool listFolders = true)

@@ -75,6 +75,44 @@ TEST_F(ProjTable, FullPathUrlHasTheDrivePrefix)
     EXPECT_EQ(lines[1].substr(0, 10), L"file://C:/");
 }
 
+TEST_F(ProjTable, PathStylesFormThePathColumnOnly)
+{
+    const std::wstring d = Slashed(tree_.data);
+    const std::wstring wsl = L"/mnt/" + std::wstring(1, static_cast<wchar_t>(d[0] - L'A' + L'a')) + d.substr(2);
+    EXPECT_EQ(ExpandStyled(FullPathWithSubfolders, {tree_.proj}, PathStyle::Slashes, QuoteStyle::None, {OutputSize}),
+              Strings({d + L"/Proj", d + L"/Proj/a b.txt\t1,234 bytes", d + L"/Proj/empty.dat\t0 bytes", d + L"/Proj/src",
+                       d + L"/Proj/src/main.c\t56,789 bytes"}));
+    EXPECT_EQ(ExpandStyled(FullPath, {tree_.proj + L"\\a b.txt"}, PathStyle::Wsl, QuoteStyle::WhereNeeded, {OutputSize}),
+              Strings({L"\"" + wsl + L"/Proj/a b.txt\"\t1,234 bytes"}));
+    EXPECT_EQ(ExpandStyled(RelativeOneLevelDown, {tree_.proj}, PathStyle::Msys, QuoteStyle::Always),
+              InListOrder({L"\"a b.txt\"", L"\"empty.dat\"", L"\"src\"", L"\"src/main.c\""}));
+    // A local drive has no network name; relative paths are never looked up.
+    EXPECT_EQ(ExpandStyled(FullPathWithSubfolders, {tree_.proj}, PathStyle::NetworkUnc),
+              Expand(FullPathWithSubfolders, {tree_.proj}));
+    EXPECT_EQ(ExpandStyled(RelativeWithSubfolders, {tree_.proj}, PathStyle::NetworkUnc, QuoteStyle::None, {OutputURL}),
+              Expand(RelativeWithSubfolders, {tree_.proj}, {OutputURL}));
+
+    // The digests still read the files where Windows has them.
+    JobPointer job = MakeJob(FullPath, {tree_.proj + L"\\src\\main.c"}, {OutputMD5});
+    ASSERT_TRUE(job);
+    job->request.options.pathStyle = PathStyle::Wsl;
+    ExpandSelection(*job);
+    ASSERT_EQ(job->results.lines.size(), 1u);
+    EXPECT_EQ(job->results.lines.begin()->text, wsl + L"/Proj/src/main.c");
+    EXPECT_EQ(job->results.lines.begin()->sourcePath, tree_.proj + L"\\src\\main.c");
+}
+
+TEST_F(ProjTable, NamesWithoutExtensionKeepFoldersAndLeadingDotsWhole)
+{
+    const std::wstring dotted = scratch_.AddFile(L".gitignore", "x");
+    const std::wstring archive = scratch_.AddFile(L"site.tar.gz", "xy");
+    const std::vector<std::wstring> selection = {tree_.proj, tree_.proj + L"\\a b.txt", dotted, archive};
+    EXPECT_EQ(Expand(NameWithoutExtension, selection), InListOrder({L".gitignore", L"a b", L"Proj", L"site.tar"}));
+    EXPECT_EQ(ExpandStyled(NameWithoutExtension, selection, PathStyle::Wsl, QuoteStyle::WhereNeeded, {OutputSize}),
+              InListOrder({L".gitignore\t1 bytes", L"\"a b\"\t1,234 bytes", L"Proj", L"site.tar\t2 bytes"}));
+    EXPECT_EQ(Expand(NameWithoutExtension, {tree_.proj}, {}, /*listFolders=*/false), Strings());
+}
+
 TEST_F(ProjTable, SelectedItemsGetSizesFromTheirFiles)
 {
     EXPECT_EQ(Expand(FullPath, {tree_.proj + L"\\a b.txt", tree_.proj + L"\\src"}, {OutputSize}),
@@ -365,6 +403,7 @@ TEST(QueryFileSize, GivesTheSizeOfFilesOnly)
 
 #include <atomic>
 #include <new>
+#include <thread>
 
 namespace lumbrix::test {
 namespace {
@@ -372,19 +411,31 @@ namespace {
 const std::wstring kLongRemote = L"\\\\fs04\\" + std::wstring(400, L'x');
 std::atomic<int> redirectorCalls{0};
 UniqueHandle hungLookupsEnd;
+UniqueHandle hungLookupEntered;
+std::atomic<wchar_t> walkedDrive{0};
+UniqueHandle walkedDriveAnswers; // when set, the walked drive's lookup waits for it
 
 // Y: maps a share's subfolder, U: a name longer than a first buffer, V: is
-// remembered but disconnected, G: and H: answer only when the test lets them.
+// remembered but disconnected, G: and H: answer only when the test lets them;
+// walkedDrive, a real drive of the test's, maps \\fs05\walked.
 DWORD WINAPI StandInRedirector(LPCWSTR local, LPWSTR remote, LPDWORD length)
 {
     ++redirectorCalls;
     std::wstring name;
     DWORD status = NO_ERROR;
-    switch (local[0]) {
+    switch (local[0] == walkedDrive ? L'\0' : local[0]) {
+    case L'\0':
+        if (walkedDriveAnswers) ::WaitForSingleObject(walkedDriveAnswers.get(), INFINITE);
+        name = L"\\\\fs05\\walked";
+        break;
     case L'Y': name = L"\\\\fs01\\share\\sub"; break;
     case L'U': name = kLongRemote; break;
     case L'V': name = L"\\\\fs03\\old"; status = ERROR_CONNECTION_UNAVAIL; break;
-    case L'G': case L'H': ::WaitForSingleObject(hungLookupsEnd.get(), INFINITE); name = L"\\\\late\\share"; break;
+    case L'G': case L'H':
+        ::SetEvent(hungLookupEntered.get());
+        ::WaitForSingleObject(hungLookupsEnd.get(), INFINITE);
+        name = L"\\\\late\\share";
+        break;
     default: return ERROR_NOT_CONNECTED;
     }
     if (*length <= name.size()) {
@@ -401,6 +452,7 @@ protected:
     {
         redirectorCalls = 0;
         hungLookupsEnd.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        hungLookupEntered.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         remoteNameQueryForTesting = &StandInRedirector;
     }
     void TearDown() override
@@ -466,7 +518,7 @@ TEST_F(NetworkNames, LookupsThatHangCountAsLocalAndEndOnTheirOwn)
     finishedLookups = 0;
     {
         // 200 ms a drive, 300 ms for the copy: H takes 200, G the 100 left.
-        NetworkDriveNames names(&StartCountedThread, 200, 300);
+        NetworkDriveNames names(&StartCountedThread, nullptr, 200, 300);
         EXPECT_EQ(Unc(L"H:\\x", names), L"H:\\x");
         EXPECT_EQ(Unc(L"H:\\y", names), L"H:\\y");
         EXPECT_EQ(Unc(L"G:\\x", names), L"G:\\x");
@@ -478,6 +530,72 @@ TEST_F(NetworkNames, LookupsThatHangCountAsLocalAndEndOnTheirOwn)
     ::SetEvent(hungLookupsEnd.get());
     for (int wait = 0; wait < 1000 && finishedLookups < 2; ++wait) ::Sleep(10);
     EXPECT_EQ(finishedLookups, 2);
+}
+
+TEST_F(NetworkNames, ACancelEndsTheWaitForAHungLookup)
+{
+    finishedLookups = 0;
+    std::atomic<bool> running{true};
+    LARGE_INTEGER frequency, cancelledAt{}, returnedAt;
+    ::QueryPerformanceFrequency(&frequency);
+    std::thread cancel([&] {
+        ::WaitForSingleObject(hungLookupEntered.get(), INFINITE);
+        ::QueryPerformanceCounter(&cancelledAt);
+        running = false;
+        // Should the wait not watch the flag, the lookup answers after all and
+        // the column shows it.
+        if (::WaitForSingleObject(hungLookupsEnd.get(), 60000) == WAIT_TIMEOUT) ::SetEvent(hungLookupsEnd.get());
+    });
+    {
+        NetworkDriveNames names(&StartCountedThread, &running, 600000, 600000);
+        EXPECT_EQ(Unc(L"G:\\x", names), L"G:\\x");
+        ::QueryPerformanceCounter(&returnedAt);
+        EXPECT_EQ(Unc(L"Y:\\x", names), L"Y:\\x") << "nothing is asked after a cancel";
+    }
+    ::SetEvent(hungLookupsEnd.get());
+    cancel.join();
+    RecordProperty("cancel_to_return_us",
+                   static_cast<int>((returnedAt.QuadPart - cancelledAt.QuadPart) * 1000000 / frequency.QuadPart));
+    EXPECT_EQ(redirectorCalls, 1);
+    for (int wait = 0; wait < 1000 && finishedLookups < 1; ++wait) ::Sleep(10);
+    EXPECT_EQ(finishedLookups, 1);
+}
+
+TEST_F(NetworkNames, AWalkAsksOncePerCopyAndOnlyForFullPaths)
+{
+    ScratchFolder scratch;
+    const ProjTree tree = MakeProjTree(scratch);
+    MappedDrive drive(tree.data);
+    ASSERT_TRUE(drive.ok());
+    walkedDrive = drive.root()[0];
+    const std::wstring share = L"\\\\fs05\\walked";
+    // The walk goes on while the name is asked for: the lookup answers only
+    // once the first folder has been listed, and every line has the share.
+    walkedDriveAnswers.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    JobPointer walked = MakeJob(FullPathWithSubfolders, {drive.root() + L"Proj"});
+    ASSERT_TRUE(walked);
+    walked->request.options.pathStyle = PathStyle::NetworkUnc;
+    ExpandSelection(*walked, StepHook{[](ProgressReport&, void*) { ::SetEvent(walkedDriveAnswers.get()); }});
+    EXPECT_EQ(Lines(*walked), Strings({share + L"\\Proj", share + L"\\Proj\\a b.txt", share + L"\\Proj\\empty.dat",
+                                       share + L"\\Proj\\src", share + L"\\Proj\\src\\main.c"}));
+    EXPECT_TRUE(walked->results.deferredEntries.empty());
+    EXPECT_EQ(redirectorCalls, 1);
+    walkedDriveAnswers.reset();
+    EXPECT_EQ(ExpandStyled(FullPath, {drive.root()}, PathStyle::NetworkUnc, QuoteStyle::None, {OutputURL}),
+              Strings({L"file:///" + Slashed(share)}));
+    EXPECT_EQ(redirectorCalls, 2) << "once for each copy";
+    ExpandStyled(RelativeWithSubfolders, {drive.root() + L"Proj"}, PathStyle::NetworkUnc);
+    ExpandStyled(NameOnly, {drive.root() + L"Proj"}, PathStyle::NetworkUnc);
+    EXPECT_EQ(redirectorCalls, 2) << "no full paths, no lookup";
+    // A copy cancelled before it begins asks the network nothing.
+    JobPointer job = MakeJob(FullPath, {drive.root() + L"Proj"});
+    ASSERT_TRUE(job);
+    job->request.options.pathStyle = PathStyle::NetworkUnc;
+    job->report.Stop();
+    ExpandSelection(*job);
+    EXPECT_TRUE(Lines(*job).empty());
+    EXPECT_EQ(redirectorCalls, 2);
+    walkedDrive = 0;
 }
 
 TEST_F(NetworkNames, SubstitutedDrivesNameWhatTheyStandFor)

@@ -15,17 +15,17 @@ namespace lumbrix::test {
 JobPointer MakeJob(const std::vector<std::wstring>& lines);
 
 // The output phases on a job, with their hooks.
-inline bool BuildText(PhaseJob& job, const StepHook& afterLine = {})
+inline bool BuildText(PhaseJob& job, const StepHook& afterLine = {}, bool singleLine = false)
 {
-    return lumbrix::BuildText(job.results, job.report, afterLine);
+    return lumbrix::BuildText(job.results, job.report, singleLine, afterLine);
 }
 inline bool CopyToClipboard(PhaseJob& job, const StepHook& afterFailedTry = {})
 {
     return lumbrix::CopyToClipboard(job.results, job.report, afterFailedTry);
 }
-inline bool SaveToFile(PhaseJob& job, const StepHook& afterLine = {})
+inline bool SaveToFile(PhaseJob& job, const StepHook& afterLine = {}, bool singleLine = false)
 {
-    return lumbrix::SaveToFile(job.results.lines, job.report, afterLine);
+    return lumbrix::SaveToFile(job.results.lines, job.report, singleLine, afterLine);
 }
 
 // Lines "line 0000001 ..." of the given length each, for long runs.

@@ -53,6 +53,15 @@ TEST(SaveToFile, ThreeLinesGiveSixteenBytes)
     ASSERT_EQ(driver.Boxes().size(), 1u) << "only the question";
 }
 
+TEST(SaveToFile, LinesJoinedIntoOneHaveASpaceBetweenThemAndNoneAfter)
+{
+    ScratchFolder scratch;
+    auto job = MakeJob({L"c", L"a", L"b"});
+    SaveDialogDriver driver({scratch / L"one.txt"});
+    ASSERT_TRUE(SaveToFile(*job, {}, /*singleLine=*/true));
+    EXPECT_EQ(ReadFileBytes(scratch / L"one.txt"), kByteOrderMark + Utf16Bytes(L"a b c"));
+}
+
 TEST(SaveToFile, EmptyListGivesJustTheByteOrderMark)
 {
     ScratchFolder scratch;

@@ -1,4 +1,4 @@
-// Loading and saving the ten options under HKCU\Software\Orvane\Lumbrix64,
+// Loading and saving the options under HKCU\Software\Orvane\Lumbrix64,
 // including the boxes shown when the key cannot be opened or created.
 
 #include "options_key_guard.h"
@@ -31,7 +31,56 @@ TEST_F(OptionsStore, UserWithoutKeyGetsDefaultsAndNoMessage)
     LoadOutputOptions(options);
     EXPECT_TRUE(options[OutputDirectory]);
     for (int i = 1; i < OptionFlagCount; ++i) EXPECT_FALSE(options.flags[i]) << i;
+    EXPECT_EQ(options.pathStyle, PathStyle::Windows);
+    EXPECT_EQ(options.quoteStyle, QuoteStyle::None);
     EXPECT_EQ(watcher.Count(), 0u);
+}
+
+TEST_F(OptionsStore, StylesOutOfRangeOrOfAnotherTypeReadAsTheDefault)
+{
+    const auto store = [](const wchar_t* name, DWORD number) {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKeyPath, name, REG_DWORD, &number, sizeof number);
+    };
+    const auto load = [] {
+        OutputOptions options;
+        options.pathStyle = PathStyle::Slashes;
+        options.quoteStyle = QuoteStyle::Always;
+        LoadOutputOptions(options);
+        return options;
+    };
+    store(L"PathStyle", 4);
+    store(L"QuoteStyle", 1);
+    EXPECT_EQ(load().pathStyle, PathStyle::Msys);
+    EXPECT_EQ(load().quoteStyle, QuoteStyle::WhereNeeded);
+    store(L"PathStyle", 5);
+    store(L"QuoteStyle", 0xFFFFFFFF);
+    EXPECT_EQ(load().pathStyle, PathStyle::Windows);
+    EXPECT_EQ(load().quoteStyle, QuoteStyle::None);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKeyPath, L"PathStyle", REG_SZ, L"3", 4);
+    EXPECT_EQ(load().pathStyle, PathStyle::Windows) << "a string is not a number";
+}
+
+TEST_F(OptionsStore, ChoosingAStyleStoresItsNumberAndKeepsEverythingElse)
+{
+    StoreOption(OutputSize, 1);
+    OutputOptions options;
+    LoadOutputOptions(options);
+    ToggleOutputOption(options, PathStyle::Wsl);
+    ToggleOutputOption(options, QuoteStyle::Always);
+    ToggleOutputOption(options, PathStyle::Wsl); // a radio item: chosen again, it stays
+    EXPECT_EQ(options.pathStyle, PathStyle::Wsl);
+    EXPECT_TRUE(IsChosen(options, PathStyle::Wsl));
+    EXPECT_FALSE(IsChosen(options, PathStyle::Windows));
+    EXPECT_TRUE(IsChosen(options, QuoteStyle::Always));
+    ToggleOutputOption(options, SingleLine);
+    EXPECT_TRUE(IsChosen(options, SingleLine));
+    OutputOptions loaded;
+    LoadOutputOptions(loaded);
+    EXPECT_EQ(loaded.pathStyle, PathStyle::Wsl);
+    EXPECT_EQ(loaded.quoteStyle, QuoteStyle::Always);
+    EXPECT_TRUE(loaded[SingleLine]);
+    EXPECT_TRUE(loaded[OutputSize]);
+    EXPECT_TRUE(loaded[OutputDirectory]);
 }
 
 TEST_F(OptionsStore, AnyNonZeroNumberIsTrueAndOtherTypesKeepTheDefault)
@@ -52,13 +101,17 @@ TEST_F(OptionsStore, AnyNonZeroNumberIsTrueAndOtherTypesKeepTheDefault)
     EXPECT_EQ(StoredOption(OutputSize), 0u) << "rewritten as a number";
 }
 
-TEST_F(OptionsStore, SaveWritesAllTenValuesAndLoadReadsThemBack)
+TEST_F(OptionsStore, SaveWritesEveryValueAndLoadReadsThemBack)
 {
     OutputOptions options;
     options[OutputURL] = true;
     SaveOutputOptions(options);
     for (int i = 0; i < OptionFlagCount; ++i)
         EXPECT_EQ(StoredOption(static_cast<OptionFlag>(i)), (i == OutputDirectory || i == OutputURL) ? 1u : 0u) << i;
+    DWORD style = 1, size = sizeof style;
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kOptionsKeyPath, L"PathStyle", RRF_RT_REG_DWORD, nullptr, &style, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(style, 0u);
     OutputOptions loaded = AllOn();
     LoadOutputOptions(loaded);
     for (int i = 0; i < OptionFlagCount; ++i) EXPECT_EQ(loaded.flags[i], options.flags[i]) << i;

@@ -165,18 +165,19 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     ASSERT_EQ(root->EnumSubCommands(&list), S_OK);
     EXPECT_EQ(root->Release(), 0u);
 
-    // Five copy commands, a separator, the two checksum commands, a separator
-    // and the entry that holds the ten options.
-    IExplorerCommand* commands[11] = {};
+    // Six copy commands, a separator, the two checksum commands, a separator
+    // and the entry that holds the options.
+    IExplorerCommand* commands[12] = {};
     ULONG fetched = 0;
-    EXPECT_EQ(list->Next(11, commands, &fetched), S_FALSE);
-    ASSERT_EQ(fetched, 10u);
-    EXPECT_EQ(list->Next(1, commands + 10, nullptr), S_FALSE);
-    EXPECT_EQ(commands[10], nullptr);
-    EXPECT_EQ(Title(commands[6]), L"チェックサム ファイルを作成");
-    EXPECT_EQ(Title(commands[7]), L"ハッシュを照合");
+    EXPECT_EQ(list->Next(12, commands, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 11u);
+    EXPECT_EQ(list->Next(1, commands + 11, nullptr), S_FALSE);
+    EXPECT_EQ(commands[11], nullptr);
+    EXPECT_EQ(Title(commands[5]), L"拡張子なしのファイル名");
+    EXPECT_EQ(Title(commands[7]), L"チェックサム ファイルを作成");
+    EXPECT_EQ(Title(commands[8]), L"ハッシュを照合");
     EXPECT_EQ(list->Reset(), S_OK);
-    EXPECT_EQ(list->Skip(9), S_OK);
+    EXPECT_EQ(list->Skip(10), S_OK);
     IEnumExplorerCommand* clone = nullptr;
     ASSERT_EQ(list->Clone(&clone), S_OK);
     list->Release();
@@ -190,18 +191,30 @@ TEST_F(ComObjects, ExplorerCommandsCountUntilTheLastSubCommandIsReleased)
     EXPECT_EQ(entry->GetFlags(&flags), S_OK);
     EXPECT_EQ(flags, static_cast<EXPCMDFLAGS>(ECF_HASSUBCOMMANDS));
 
+    // The ten options and the entry of the path forms, which holds eleven more.
     IEnumExplorerCommand* options = nullptr;
     ASSERT_EQ(entry->EnumSubCommands(&options), S_OK);
     EXPECT_EQ(entry->Release(), 0u);
-    IExplorerCommand* option[11] = {};
-    EXPECT_EQ(options->Next(11, option, &fetched), S_FALSE);
+    IExplorerCommand* option[12] = {};
+    EXPECT_EQ(options->Next(12, option, &fetched), S_FALSE);
     options->Release();
-    ASSERT_EQ(fetched, 10u) << "the ten options";
+    ASSERT_EQ(fetched, 11u);
     EXPECT_EQ(Title(option[0]), L"フォルダを含める");
-    EXPECT_EQ(Title(option[8]), L"SHA-1 を出力する");
-    IExplorerCommand* last = option[9];
-    EXPECT_EQ(Title(last), L"SHA-256 を出力する");
-    for (int i = 0; i < 9; ++i) option[i]->Release();
+    EXPECT_EQ(Title(option[9]), L"SHA-256 を出力する");
+    IExplorerCommand* forms = option[10];
+    EXPECT_EQ(Title(forms), L"パスの形式");
+    IEnumExplorerCommand* formList = nullptr;
+    ASSERT_EQ(forms->EnumSubCommands(&formList), S_OK);
+    EXPECT_EQ(forms->Release(), 0u);
+    IExplorerCommand* form[12] = {};
+    EXPECT_EQ(formList->Next(12, form, &fetched), S_FALSE);
+    formList->Release();
+    ASSERT_EQ(fetched, 11u);
+    EXPECT_EQ(Title(form[3]), L"WSL 形式 (/mnt/c/…)");
+    IExplorerCommand* last = form[10];
+    EXPECT_EQ(Title(last), L"1 行にまとめる (スペース区切り)");
+    for (int i = 0; i < 10; ++i) option[i]->Release();
+    for (int i = 0; i < 10; ++i) form[i]->Release();
 
     EXPECT_EQ(canUnload_(), S_FALSE);
     for (IExplorerCommand* command : commands)
@@ -253,9 +266,12 @@ TEST_F(ComObjects, TheWindows11MenuShowsNoBoxWhenTheOptionsCannotBeRead)
     }
     ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     ::RegCloseKey(gone);
-    ASSERT_EQ(optionStates.size(), 10u);
+    // The ten flags, then the path forms: five styles, three quotes, one line.
+    ASSERT_EQ(optionStates.size(), 19u);
     EXPECT_EQ(optionStates[0], ECS_CHECKBOX | ECS_CHECKED) << "folders included, as by default";
     EXPECT_EQ(optionStates[9], ECS_CHECKBOX);
+    EXPECT_EQ(optionStates[10], ECS_CHECKBOX | ECS_CHECKED) << "Windows paths, as by default";
+    EXPECT_EQ(optionStates[18], ECS_CHECKBOX) << "one line off, as by default";
     EXPECT_EQ(watcher.Count(), 0u);
 }
 

@@ -7,6 +7,7 @@
 #include "handler_fixture.h"
 #include "popup_menu_driver.h"
 #include "settings/options_key_guard.h"
+#include "shellext/command_table.h"
 #include "shellext/explorer_command.h"
 #include "support/clipboard_reader.h"
 #include "support/dialog_watcher.h"
@@ -134,8 +135,8 @@ TEST_F(CommandStrings, NarrowTextsTooLargeForTheBufferGiveAnEmptyString)
 
 TEST_F(CommandStrings, RejectsUnknownCommandsAndTypes)
 {
-    Wide(18, GCS_HELPTEXTW, 300, E_INVALIDARG);
-    Wide(18, GCS_VERBA, 300, E_INVALIDARG);
+    Wide(28, GCS_HELPTEXTW, 300, E_INVALIDARG);
+    Wide(28, GCS_VERBA, 300, E_INVALIDARG);
     Wide(~UINT_PTR{0}, GCS_VERBW, 300, E_INVALIDARG);
     Wide(0, 3, 300, E_INVALIDARG);
     Wide(0, 7, 300, E_INVALIDARG);
@@ -164,20 +165,21 @@ TEST_F(CommandStrings, BothMenusShowTheLabelsAndHelpTextsOfTheDisplayLanguage)
     const TextLanguage language = JapaneseDisplayLanguage() ? TextLanguage::Japanese : TextLanguage::English;
     ASSERT_EQ(DisplayLanguage(), language);
     const HMENU host = ::CreatePopupMenu();
-    ASSERT_EQ(handler_->QueryContextMenu(host, 0, 100, 200, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18));
-    const HMENU submenu = ::GetSubMenu(host, 0);
-    for (int command = 0; command < 18; ++command) {
-        // Commands 1 to 5, a separator, 16 and 17, a separator, 6 to 15.
-        const UINT position = static_cast<UINT>(command >= 16 ? command - 10 : command > 5 ? command + 3 : command - 1);
-        const std::wstring label = command == 0 ? ItemText(host, 0) : ItemText(submenu, position);
+    ASSERT_EQ(handler_->QueryContextMenu(host, 0, 100, 200, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 28));
+    for (int command = 0; command < 28; ++command) {
+        // Found by identifier in whichever submenu holds it.
+        wchar_t found[256] = {};
+        ASSERT_GT(::GetMenuStringW(host, 100 + command, found, 256, MF_BYCOMMAND), 0) << command;
+        const std::wstring label = found;
         const std::wstring help = Wide(command, GCS_HELPTEXTW, 300).c_str();
         EXPECT_EQ(label, TextIn(language, IDS_COMMAND_LABEL + command)) << command;
         EXPECT_EQ(help, TextIn(language, IDS_COMMAND_HELP + command)) << command;
         std::wstring title = label;
+        // The path forms' radio items have no access key.
         if (JapaneseDisplayLanguage()) {
-            title.erase(title.find(L"(&"));
+            if (title.find(L"(&") != std::wstring::npos) title.erase(title.find(L"(&"));
         } else {
-            title.erase(title.find(L'&'), 1);
+            if (title.find(L'&') != std::wstring::npos) title.erase(title.find(L'&'), 1);
             EXPECT_FALSE(HasJapanese(label + help)) << command;
         }
         EXPECT_EQ(ExplorerText(command, true), title) << "no access key in the Windows 11 menu";
@@ -226,11 +228,37 @@ TEST_F(Invoke, EachOptionOffsetTogglesItsOwnFlagAndStoresAllTen)
     EXPECT_EQ(escape_.Appearances(), 10u);
 }
 
-TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveSeventeenAreInvalid)
+TEST_F(Invoke, StyleOffsetsPickOneOfTheirGroupAndEveryVerbNamesItsOwnCommand)
+{
+    const auto stored = [](const wchar_t* name) {
+        DWORD value = 99, size = sizeof value;
+        ::RegGetValueW(HKEY_CURRENT_USER, kOptionsKeyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+        return value;
+    };
+    ASSERT_EQ(InvokeOffset(21), S_OK);
+    EXPECT_EQ(stored(L"PathStyle"), 3u);
+    ASSERT_EQ(InvokeOffset(21), S_OK);
+    EXPECT_EQ(stored(L"PathStyle"), 3u) << "chosen again, the style stays";
+    ASSERT_EQ(InvokeOffset(25), S_OK);
+    ASSERT_EQ(InvokeOffset(26), S_OK);
+    EXPECT_EQ(stored(L"QuoteStyle"), 2u);
+    EXPECT_EQ(StoredOption(SingleLine), 1u);
+    EXPECT_EQ(StoredOption(OutputDirectory), 1u) << "the other options stay";
+    EXPECT_EQ(escape_.Appearances(), 4u) << "the popup after each choice";
+    // No two commands share a verb: each help text leads back to its own offset.
+    for (int offset = 0; offset < 28; ++offset)
+        EXPECT_EQ(FindCommandByVerb(Wide(static_cast<UINT_PTR>(offset), GCS_VERBW, 300).c_str()), offset);
+    if (JapaneseCodePage()) {
+        EXPECT_EQ(InvokeVerb(Wide(19, GCS_VERBW, 300).c_str()), S_OK) << "the 8-bit verb of the network style";
+        EXPECT_EQ(stored(L"PathStyle"), 1u);
+    }
+}
+
+TEST_F(Invoke, OffsetZeroDoesNothingAndOffsetsAboveTwentySevenAreInvalid)
 {
     handler_->selection.Insert(L"C:\\kept");
     EXPECT_EQ(InvokeOffset(0), S_OK);
-    EXPECT_EQ(InvokeOffset(18), E_INVALIDARG);
+    EXPECT_EQ(InvokeOffset(28), E_INVALIDARG);
     EXPECT_EQ(InvokeOffset(0xFFFF), E_INVALIDARG);
     EXPECT_EQ(handler_->selection.Size(), 1u) << "no copy was started";
     EXPECT_FALSE(StoredOption(OutputDirectory).has_value());

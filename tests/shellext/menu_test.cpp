@@ -171,7 +171,7 @@ protected:
     HMENU Submenu()
     {
         EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 100, CMF_NORMAL),
-                  MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18));
+                  MAKE_HRESULT(SEVERITY_SUCCESS, 0, 28));
         return ::GetSubMenu(host_, 1);
     }
     // Commands that the submenu shows gray.
@@ -215,51 +215,85 @@ TEST_F(HandlerMenu, InsertsTheEntryWithItsSubmenuAndBitmapAtTheGivenPosition)
     EXPECT_EQ(picture.bmHeight, ::GetSystemMetrics(SM_CYMENUCHECK));
 }
 
+// The command ids of menu and its nested submenus.
+void CollectIds(HMENU menu, std::set<UINT>& ids)
+{
+    for (int position = 0; position < ::GetMenuItemCount(menu); ++position) {
+        if (HMENU nested = ::GetSubMenu(menu, position))
+            CollectIds(nested, ids);
+        else if (const UINT id = ::GetMenuItemID(menu, position); id != 0)
+            ids.insert(id);
+    }
+}
+
 TEST_F(HandlerMenu, InsertsNothingWhenTheIdRangeIsShortOrOnlyTheDefaultVerbIsWanted)
 {
     const auto none = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 16, CMF_NORMAL), none) << "17 ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 26, CMF_NORMAL), none) << "27 ids";
     EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst - 1, CMF_NORMAL), none) << "no ids";
     EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 100, CMF_DEFAULTONLY), none);
     EXPECT_EQ(::GetMenuItemCount(host_), 2);
-    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 17, CMF_NORMAL),
-              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18)) << "exactly eighteen ids";
+    EXPECT_EQ(handler_->QueryContextMenu(host_, 1, kFirst, kFirst + 27, CMF_NORMAL),
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 28)) << "exactly twenty-eight ids";
     HMENU submenu = ::GetSubMenu(host_, 1);
     ASSERT_NE(submenu, nullptr);
     std::set<UINT> ids;
-    for (int position = 0; position < ::GetMenuItemCount(submenu); ++position)
-        if (const UINT id = ::GetMenuItemID(submenu, position); id != 0) ids.insert(id);
-    EXPECT_EQ(ids.size(), 17u);
+    CollectIds(submenu, ids);
+    EXPECT_EQ(ids.size(), 27u);
     EXPECT_EQ(*ids.begin(), kFirst + 1);
-    EXPECT_EQ(*ids.rbegin(), kFirst + 17) << "no id past idCmdLast";
+    EXPECT_EQ(*ids.rbegin(), kFirst + 27) << "no id past idCmdLast";
 }
 
-TEST_F(HandlerMenu, SubmenuHoldsCopyCommandsChecksumCommandsBetweenSeparatorsAndTenOptions)
-{
-    HMENU submenu = Submenu();
-    ASSERT_EQ(::GetMenuItemCount(submenu), 19);
-    const UINT commandAt[19] = {1, 2, 3, 4, 5, 0, 16, 17, 0, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+// What a menu holds, top to bottom: a command number, 0 for a separator, -1
+// for a nested submenu; whether each command is a radio item; and the labels.
+struct MenuContent {
+    std::vector<int> commands;
+    std::vector<bool> radio;
     std::vector<std::wstring> labels;
-    for (UINT position = 0; position < 19; ++position) {
+};
+
+MenuContent ContentOf(HMENU menu)
+{
+    MenuContent content;
+    for (int position = 0; position < ::GetMenuItemCount(menu); ++position) {
         MENUITEMINFOW item{};
         item.cbSize = sizeof item;
-        item.fMask = MIIM_ID | MIIM_FTYPE;
-        ASSERT_TRUE(::GetMenuItemInfoW(submenu, position, TRUE, &item));
-        if (commandAt[position] == 0) {
-            EXPECT_TRUE(item.fType & MFT_SEPARATOR) << "position " << position;
+        item.fMask = MIIM_ID | MIIM_FTYPE | MIIM_SUBMENU;
+        ::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item);
+        if (item.fType & MFT_SEPARATOR) {
+            content.commands.push_back(0);
             continue;
         }
-        EXPECT_EQ(item.wID, kFirst + commandAt[position]) << "position " << position;
-        labels.push_back(ItemText(submenu, position));
+        content.commands.push_back(item.hSubMenu ? -1 : static_cast<int>(item.wID - kFirst));
+        content.radio.push_back((item.fType & MFT_RADIOCHECK) != 0);
+        content.labels.push_back(ItemText(menu, static_cast<UINT>(position)));
     }
-    EXPECT_THAT(labels, ElementsAreArray({L"フルパス(&F)", L"フルパス サブフォルダ付(&S)", L"カレント サブフォルダ付(&C)",
-                                          L"カレント サブフォルダ 1 段配下(&R)", L"カレント ファイル名(&N)",
-                                          L"チェックサム ファイルを作成(&K)...", L"ハッシュを照合(&V)",
-                                          L"フォルダを含める(&I)", L"短いファイル名を取得する(&D)",
-                                          L"ジャンクションポイントを含める(&J)", L"パス区切り記号 \\ をエスケープする(&Y)",
-                                          L"URL として出力する(&U)", L"ファイルサイズを出力する(&Z)",
-                                          L"CRC32 を出力する(&3)", L"MD5 を出力する(&M)", L"SHA-1 を出力する(&1)",
-                                          L"SHA-256 を出力する(&2)"}));
+    return content;
+}
+
+TEST_F(HandlerMenu, SubmenuHoldsCopyCommandsChecksumCommandsOptionsAndThePathForms)
+{
+    HMENU submenu = Submenu();
+    const MenuContent top = ContentOf(submenu);
+    EXPECT_THAT(top.commands, ElementsAreArray({1, 2, 3, 4, 5, 27, 0, 16, 17, 0, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, -1}));
+    EXPECT_THAT(top.radio, ::testing::Each(false));
+    EXPECT_THAT(top.labels, ElementsAreArray({L"フルパス(&F)", L"フルパス サブフォルダ付(&S)", L"カレント サブフォルダ付(&C)",
+                                              L"カレント サブフォルダ 1 段配下(&R)", L"カレント ファイル名(&N)",
+                                              L"拡張子なしのファイル名(&E)",
+                                              L"チェックサム ファイルを作成(&K)...", L"ハッシュを照合(&V)",
+                                              L"フォルダを含める(&I)", L"短いファイル名を取得する(&D)",
+                                              L"ジャンクションポイントを含める(&J)", L"パス区切り記号 \\ をエスケープする(&Y)",
+                                              L"URL として出力する(&U)", L"ファイルサイズを出力する(&Z)",
+                                              L"CRC32 を出力する(&3)", L"MD5 を出力する(&M)", L"SHA-1 を出力する(&1)",
+                                              L"SHA-256 を出力する(&2)", L"パスの形式(&P)"}));
+    const MenuContent forms = ContentOf(::GetSubMenu(submenu, 20));
+    EXPECT_THAT(forms.commands, ElementsAreArray({18, 19, 20, 21, 22, 0, 23, 24, 25, 0, 26}));
+    EXPECT_THAT(forms.radio, ElementsAreArray({true, true, true, true, true, true, true, true, false}));
+    EXPECT_THAT(forms.labels,
+                ElementsAreArray({L"Windows 形式 (C:\\…)", L"ネットワーク パス (\\\\サーバー\\共有\\…)",
+                                  L"スラッシュ区切り (C:/…)", L"WSL 形式 (/mnt/c/…)", L"MSYS / Git Bash 形式 (/c/…)",
+                                  L"引用符なし", L"空白などを含むときだけ引用符で囲む", L"常に引用符で囲む",
+                                  L"1 行にまとめる (スペース区切り)(&L)"}));
 }
 
 TEST_F(HandlerMenu, GraysCopyCommandsByTheSelectionsMakeUpButNeverTheChecksumCommands)
@@ -294,15 +328,19 @@ TEST_F(HandlerMenu, CheckMarksFollowTheStoredOptions)
         return commands;
     };
     Select({});
-    EXPECT_THAT(checked(), ElementsAre(6)) << "defaults: folders included, nothing else";
+    EXPECT_THAT(checked(), ElementsAre(6, 18, 23)) << "defaults: folders included, the Windows style, no quotes";
     StoreOption(OutputDirectory, 0);
     StoreOption(OutputMD5, 1);
     StoreOption(OutputSHA1, 1);
     Select({});
-    EXPECT_THAT(checked(), ElementsAre(13, 14));
+    EXPECT_THAT(checked(), ElementsAre(13, 14, 18, 23));
     StoreOption(OutputSHA256, 1);
+    StoreOption(SingleLine, 1);
+    const DWORD msys = 4, unknownQuotes = 9;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKeyPath, L"PathStyle", REG_DWORD, &msys, sizeof msys);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKeyPath, L"QuoteStyle", REG_DWORD, &unknownQuotes, sizeof unknownQuotes);
     Select({});
-    EXPECT_THAT(checked(), ElementsAre(13, 14, 15));
+    EXPECT_THAT(checked(), ElementsAre(13, 14, 15, 22, 23, 26));
 }
 
 TEST_F(HandlerMenu, BitmapIsLoadedOnceAndSharedByEveryMenu)
@@ -325,13 +363,13 @@ TEST_F(HandlerMenu, BitmapIsLoadedOnceAndSharedByEveryMenu)
     EXPECT_EQ(::GetObjectType(first), static_cast<DWORD>(OBJ_BITMAP)) << "the menus do not own it";
 }
 
-TEST_F(HandlerMenu, FailedInsertionIsReportedAndStillUsesEighteenOffsets)
+TEST_F(HandlerMenu, FailedInsertionIsReportedAndStillUsesTwentyEightOffsets)
 {
     DialogWatcher watcher;
     HMENU gone = ::CreatePopupMenu();
     ::DestroyMenu(gone);
     EXPECT_EQ(handler_->QueryContextMenu(gone, 0, kFirst, kFirst + 100, CMF_NORMAL),
-              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 18));
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 28));
     ASSERT_TRUE(watcher.WaitForCount(1));
     const SeenDialog box = watcher.Seen().front();
     EXPECT_EQ(box.caption, L"Lumbrix64");

@@ -175,11 +175,34 @@ TEST_F(OptionsPopup, GraysByTheJobsSelection)
 
 TEST_F(OptionsPopup, TheChecksumCommandsAreChosenThereLikeCopyCommands)
 {
-    for (const auto& [key, command] : {std::pair{L'k', 16}, std::pair{L'v', 17}}) {
+    // And the names without extension, a copy command of a later number.
+    for (const auto& [key, command] : {std::pair{L'k', 16}, std::pair{L'v', 17}, std::pair{L'e', 27}}) {
         PopupMenuDriver driver([key](const ShownMenu&) { return key; });
         auto job = NewJob(12);
         EXPECT_EQ(RunOptionsPopup(owner_, job->request), command);
     }
+}
+
+TEST_F(OptionsPopup, TheNestedPathFormsShowTheChoiceAndOneLineIsToggledThere)
+{
+    struct Round {
+        bool wsl, windows, noQuotes, oneLine;
+    };
+    std::vector<Round> rounds;
+    PopupMenuDriver driver([&](const ShownMenu& menu) {
+        rounds.push_back({IsChecked(menu.menu, kPopupId + 21), IsChecked(menu.menu, kPopupId + 18),
+                          IsChecked(menu.menu, kPopupId + 23), IsChecked(menu.menu, kPopupId + 26)});
+        // パスの形式(&P), then in it 1 行にまとめる(&L); then Escape.
+        return std::wstring(rounds.size() == 1 ? L"pl" : L"");
+    });
+    ComPtr<LumbrixMenu> handler = NewHandler();
+    CMINVOKECOMMANDINFO info = Invocation(21); // WSL, from the context menu
+    ASSERT_EQ(handler->InvokeCommand(&info), S_OK);
+    ASSERT_EQ(rounds.size(), 2u);
+    EXPECT_TRUE(rounds[0].wsl && !rounds[0].windows && rounds[0].noQuotes && !rounds[0].oneLine);
+    EXPECT_TRUE(rounds[1].wsl && rounds[1].oneLine);
+    EXPECT_EQ(StoredOption(SingleLine), 1u);
+    EXPECT_EQ(handler->options.pathStyle, PathStyle::Wsl);
 }
 
 } // namespace

@@ -33,7 +33,15 @@ LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-PopupMenuDriver::PopupMenuDriver(Handler handler) : handler_(std::move(handler))
+PopupMenuDriver::PopupMenuDriver(Handler handler)
+    : PopupMenuDriver(KeysHandler([handler = std::move(handler)](const ShownMenu& menu) {
+          const wchar_t key = handler(menu);
+          return key ? std::wstring(1, key) : std::wstring();
+      }))
+{
+}
+
+PopupMenuDriver::PopupMenuDriver(KeysHandler handler) : handler_(std::move(handler))
 {
     thread_ = std::thread([this] { Run(); });
 }
@@ -55,12 +63,11 @@ void PopupMenuDriver::Run()
         shown.window = window;
         shown.menu = reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0));
         ::GetWindowRect(window, &shown.rect);
-        const wchar_t key = handler_(shown);
+        const std::wstring keys = handler_(shown);
         ++appearances_;
-        if (key)
-            ::PostMessageW(window, WM_CHAR, key, 0);
-        else
-            ::PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+        // The menu's loop reads the keys in turn, each for the menu open then.
+        for (const wchar_t key : keys) ::PostMessageW(window, WM_CHAR, key, 0);
+        if (keys.empty()) ::PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
         answered = window;
         // The same window may be shown again by the next round.
         for (int i = 0; i < 500 && !stop_ && ::IsWindow(window) && ::IsWindowVisible(window); ++i) ::Sleep(5);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -23,8 +24,12 @@ class PopupMenuDriver {
 public:
     // Returns the mnemonic to type, or 0 for Escape.
     using Handler = std::function<wchar_t(const ShownMenu&)>;
+    // Returns the mnemonics to type one after the other (the first may open a
+    // nested submenu, the next choose in it), or nothing for Escape.
+    using KeysHandler = std::function<std::wstring(const ShownMenu&)>;
 
     explicit PopupMenuDriver(Handler handler);
+    explicit PopupMenuDriver(KeysHandler handler);
     // Answers every menu with Escape.
     PopupMenuDriver() : PopupMenuDriver([](const ShownMenu&) { return L'\0'; }) {}
     ~PopupMenuDriver();
@@ -36,7 +41,7 @@ public:
 private:
     void Run();
 
-    Handler handler_;
+    KeysHandler handler_;
     std::atomic<std::size_t> appearances_{0};
     std::atomic<bool> stop_{false};
     std::thread thread_;

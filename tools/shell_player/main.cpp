@@ -19,6 +19,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,11 +32,14 @@ constexpr UINT kFirstCommandId = 1;
 
 constexpr const wchar_t* kOptionNames[] = {L"OutputDirectory", L"OutputShortFileName", L"OutputJunction",
                                            L"EscapePathSeparator", L"OutputURL", L"OutputSize",
-                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1", L"OutputSHA256"};
+                                           L"OutputCRC32", L"OutputMD5", L"OutputSHA1", L"OutputSHA256",
+                                           L"SingleLine"};
+// The options that hold a number: NAME=N in the list, 0 when not named.
+constexpr const wchar_t* kNumberOptionNames[] = {L"PathStyle", L"QuoteStyle"};
 
 struct Arguments {
     bool showMenu = false;
-    int command = -1; // offset 1..15
+    int command = -1; // offset 1..27
     std::wstring options; // comma-separated names; "-" leaves the stored options alone
     bool haveOptions = false;
     bool printClipboard = false;
@@ -76,12 +80,12 @@ int Usage()
           L"                     [--timing] [--timeout SECONDS] [--repeat N] [--unload-early]\n"
           L"                     [--save-as NAME]... [--answer yes|no] PATH...\n"
           L"  --menu             print the entry and the submenu that the handler inserts\n"
-          L"  --command N        invoke command offset N (1-5 copy, 6-15 toggle an option, 16 create a\n"
-          L"                     checksum file, 17 verify)\n"
+          L"  --command N        invoke command offset N (1-5 and 27 copy, 6-15 and 18-26 set an option,\n"
+          L"                     16 create a checksum file, 17 verify)\n"
           L"  --options LIST     store exactly these options as on before the menu is built\n"
           L"                     (OutputDirectory OutputShortFileName OutputJunction EscapePathSeparator\n"
-          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1 OutputSHA256;\n"
-          L"                      none = all off)\n"
+          L"                      OutputURL OutputSize OutputCRC32 OutputMD5 OutputSHA1 OutputSHA256\n"
+          L"                      SingleLine, PathStyle=0-4, QuoteStyle=0-2; none = all off)\n"
           L"  --print-clipboard  print the clipboard text after the copy\n"
           L"  --timing           print how long InvokeCommand and the whole copy took\n"
           L"  --repeat N         open N context menus and run the command in each, back to back\n"
@@ -153,12 +157,18 @@ bool StoreOptions(const std::wstring& list)
         const DWORD on = padded.find(L"," + std::wstring(name) + L",") != std::wstring::npos ? 1 : 0;
         ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof(on));
     }
+    for (const wchar_t* name : kNumberOptionNames) {
+        const std::size_t at = padded.find(L"," + std::wstring(name) + L"=");
+        const DWORD number = at == std::wstring::npos ? 0 : static_cast<DWORD>(_wtoi(padded.c_str() + at + 2 + wcslen(name)));
+        ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+    }
     std::size_t start = 0;
     while (start < list.size()) {
         const std::size_t end = list.find(L',', start);
         const std::wstring name = list.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
         bool found = name == L"none";
         for (const wchar_t* option : kOptionNames) found = found || name == option;
+        for (const wchar_t* option : kNumberOptionNames) found = found || name.rfind(std::wstring(option) + L"=", 0) == 0;
         if (!found) {
             Print(L"unknown option: " + name + L"\n");
             known = false;
@@ -180,9 +190,17 @@ std::wstring MenuItemLine(HMENU menu, int position, int depth)
     if (!::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return L"";
     std::wstring line(static_cast<std::size_t>(depth) * 4, L' ');
     if (info.fType & MFT_SEPARATOR) return line + L"----------------\n";
-    line += (info.fState & MFS_CHECKED) ? L"[x] " : L"[ ] ";
+    // A radio item's mark is a dot: (*).
+    if (info.fType & MFT_RADIOCHECK)
+        line += (info.fState & MFS_CHECKED) ? L"(*) " : L"( ) ";
+    else
+        line += (info.fState & MFS_CHECKED) ? L"[x] " : L"[ ] ";
     line += text;
-    line += L"   (offset " + std::to_wstring(info.wID - kFirstCommandId) + L")";
+    // A nested submenu has no offset of its own.
+    if (info.hSubMenu && info.wID == 0)
+        line += L"   (submenu)";
+    else
+        line += L"   (offset " + std::to_wstring(info.wID - kFirstCommandId) + L")";
     if (info.fState & MFS_GRAYED) line += L" gray";
     if (info.hbmpUnchecked) line += L" with bitmap";
     return line + L"\n";
@@ -567,10 +585,17 @@ int Run(const Arguments& args)
         };
         PROCESS_MEMORY_COUNTERS memory = {sizeof(memory)};
         ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+        // What the process spent on processors: the copy's work, less
+        // sensitive than the clock to what else the machine runs.
+        FILETIME created, exited, kernel, user;
+        ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+        const auto hundredNs = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+        const ULONGLONG cpuMs = (hundredNs(kernel) + hundredNs(user)) / 10000;
         Print(L"InvokeCommand returned after " + ms(returned) + L" ms; the clipboard changed after " +
               (clipboardAt.QuadPart ? ms(clipboardAt) + L" ms" : std::wstring(L"(never)")) +
               L"; the copy's threads ended after " + ms(ended) + L" ms; peak working set " +
-              std::to_wstring(memory.PeakWorkingSetSize / (1024 * 1024)) + L" MiB\n");
+              std::to_wstring(memory.PeakWorkingSetSize / (1024 * 1024)) + L" MiB; processor time " +
+              std::to_wstring(cpuMs) + L" ms\n");
         Print(L"the copies' threads: " + std::to_wstring(runningAtReturn) + L" running when InvokeCommand returned, " +
               std::to_wstring(mostAtOnce) + L" at most at once\n");
     }
