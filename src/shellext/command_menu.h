@@ -13,7 +13,7 @@ namespace lumbrix {
 
 // Commands 1 to kCommandCount - 1, command n at identifier commandBase + n - 1:
 // the six copy commands, a separator, the two checksum commands, a separator,
-// the ten options and the nested submenu "パスの形式(&P)" with the path styles
+// the ten options and the nested Path format submenu with the path styles
 // and the quotes (radio items) and one line. Copy commands grayed by the
 // selection's make-up (the checksum commands never are), check marks from
 // options. The results of the single menu calls are ignored. The menu belongs

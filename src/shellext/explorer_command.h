@@ -19,8 +19,8 @@ public:
     explicit ExplorerCommand(int command) noexcept : command_(command) {}
 
     static constexpr int kSeparator = -1;
-    static constexpr int kOptionsEntry = -2;  // "オプション", which holds the options
-    static constexpr int kPathFormEntry = -3; // "パスの形式" within it: the path styles, the quotes, one line
+    static constexpr int kOptionsEntry = -2;  // the Options entry, which holds the options
+    static constexpr int kPathFormEntry = -3; // the Path format entry within it: the path styles, the quotes, one line
 
     // IExplorerCommand
     STDMETHODIMP GetTitle(IShellItemArray* psiItemArray, LPWSTR* ppszName) noexcept override;
