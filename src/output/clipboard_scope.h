@@ -1,6 +1,7 @@
 #pragma once
 // The clipboard, open for the scope: opened with a second's worth of retries
-// (another program may hold it briefly), closed in the destructor.
+// (another program, or another copy of this process, may hold it briefly),
+// closed in the destructor. Used on one thread only.
 
 #include "common/step_hooks.h"
 
@@ -24,7 +25,10 @@ public:
     void Close() noexcept;
 
 private:
+    void ReleaseTurn() noexcept;
+
     bool open_ = false;
+    bool turn_ = false; // this process's turn at the clipboard is ours
 };
 
 } // namespace lumbrix

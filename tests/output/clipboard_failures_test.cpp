@@ -2,6 +2,7 @@
 // told why, the block is gone, and the save question follows.
 
 #include "common/unique_any.h"
+#include "output/clipboard_scope.h"
 #include "output/text_block_allocation.h"
 #include "output_job.h"
 #include "support/clipboard_reader.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 namespace lumbrix::test {
 namespace {
@@ -191,6 +193,41 @@ TEST_F(ClipboardFailures, ClipboardReleasedWithinTheRetriesIsStillUsed)
     EXPECT_TRUE(CopyToClipboard(*job, StepHook{CountFailedTry, &tries}));
     EXPECT_EQ(tries.failed, 3u);
     EXPECT_EQ(ReadClipboard()->Text(), L"late");
+    EXPECT_EQ(watcher_.Count(), 0u);
+}
+
+// Copies of one process (the file manager runs several at once) take turns:
+// while one has the clipboard open, another waits instead of taking it over.
+TEST_F(ClipboardFailures, CopiesOfOneProcessTakeTurnsAtTheClipboard)
+{
+    auto first = MakeJob({L"first"});
+    auto second = MakeJob({L"second"});
+    ASSERT_TRUE(BuildText(*second));
+    const UniqueHandle opened(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    bool firstOpen = false;
+    std::thread holder([&] {
+        ClipboardScope scope(first->report, StepHook{});
+        firstOpen = scope.IsOpen();
+        ::SetEvent(opened.get());
+        ::WaitForSingleObject(release.get(), 10000);
+    });
+    ASSERT_EQ(::WaitForSingleObject(opened.get(), 10000), WAIT_OBJECT_0);
+    struct Turn {
+        unsigned failed = 0;
+        HANDLE release;
+    } turn{0, release.get()};
+    const bool copied = CopyToClipboard(*second, StepHook{[](ProgressReport&, void* context) {
+                                            auto& turn = *static_cast<Turn*>(context);
+                                            if (++turn.failed == 3) ::SetEvent(turn.release);
+                                        },
+                                                          &turn});
+    ::SetEvent(release.get());
+    holder.join();
+    EXPECT_TRUE(firstOpen);
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(turn.failed, 3u) << "the second waited for the first";
+    EXPECT_EQ(ReadClipboard()->Text(), L"second");
     EXPECT_EQ(watcher_.Count(), 0u);
 }
 
