@@ -206,15 +206,15 @@ void AddEntry(const CopyRequest& request, CopyResults& results, ProgressReport& 
     // walk goes on meanwhile; the items keep the order they were found in.
     if (results.networkNames && ColumnKindOf(request.mode) == ColumnKind::FullPath) {
         std::vector<CopyResults::DeferredEntry>& deferred = results.deferredEntries;
-        if (!results.networkNames->Settled() && deferred.size() < kMaxDeferredEntries) {
+        const bool waiting = !results.networkNames->Settled() && deferred.size() < kMaxDeferredEntries;
+        if (waiting || !deferred.empty()) {
+            // Once the waiting ends the line at hand goes after the others:
+            // its buffers are theirs to use.
             deferred.push_back({line, named ? source : std::wstring(), size, folder, named, onlineOnly});
-            report.DetailText().Set(line);
-            return;
-        }
-        if (!deferred.empty()) {
-            // The line at hand goes after them: its buffers are theirs to use.
-            deferred.push_back({line, named ? source : std::wstring(), size, folder, named, onlineOnly});
-            AddDeferredEntries(request, results, report);
+            if (waiting)
+                report.DetailText().Set(line);
+            else
+                AddDeferredEntries(request, results, report);
             return;
         }
     }
